@@ -1,0 +1,89 @@
+# Shell helpers shared by the demo, the screenshot and the end-to-end tests:
+# a sample cache, a sample volume, and a bubblewrap sandbox in which the
+# volumes folder stands at "/Volumes". Source this file; it defines functions
+# only.
+
+CACHE_SUBDIR="Library/Application Support/Unreal Tournament 2004/Cache"
+BUNDLE_SUBDIR="Applications/Unreal Tournament 2004.app"
+CATEGORY_FOLDERS=(Animations KarmaData Maps Music Sounds StaticMeshes System Textures)
+
+# make_installation VOLUME_FOLDER: the game's bundle with its category folders.
+make_installation() {
+  local bundle="$1/$BUNDLE_SUBDIR"
+  local folder
+  for folder in "${CATEGORY_FOLDERS[@]}"; do
+    mkdir -p "$bundle/$folder"
+  done
+}
+
+# make_sample_cache HOME: a cache of a dozen packages across all eight
+# categories, plus one package the game keeps that belongs to none.
+make_sample_cache() {
+  local cache="$1/$CACHE_SUBDIR"
+  mkdir -p "$cache"
+  local -a entries=(
+    "3F2A9C41D0B7E6A58C1F2E3D4B5A6978=DM-Deck17-Remix.ut2"
+    "A1B2C3D4E5F60718293A4B5C6D7E8F90=CTF-FaceClassic.ut2"
+    "0D9E8F7A6B5C4D3E2F1A0B9C8D7E6F5A=DM-Rankin-Night.ut2"
+    "11223344556677889900AABBCCDDEEFF=ONS-Torlan-Snow.ut2"
+    "C0FFEE00C0FFEE00C0FFEE00C0FFEE00=HumanMaleA.ukx"
+    "BADA55BADA55BADA55BADA55BADA55BA=Ragdoll-Heavy.ka"
+    "5EED5EED5EED5EED5EED5EED5EED5EED=Soundtrack-Arena.ogg"
+    "FACEFACEFACEFACEFACEFACEFACEFACE=WeaponSounds-Pro.uax"
+    "DEADBEEFDEADBEEFDEADBEEFDEADBEEF=Crates-StaticMeshes.usx"
+    "0123456789ABCDEF0123456789ABCDEF=UTComp-v1.7.u"
+    "FEDCBA9876543210FEDCBA9876543210=AntalusTextures.utx"
+    "ABCDEF0123456789ABCDEF0123456789=Skies-Nebula.UTX"
+  )
+  {
+    printf '[Cache]\r\n'
+    local entry
+    for entry in "${entries[@]}"; do
+      printf '%s\r\n' "$entry"
+      printf 'package %s\n' "${entry#*=}" >"$cache/${entry%%=*}.uxx"
+    done
+    printf '99999999999999999999999999999999=Readme-Server.txt\r\n'
+  } >"$cache/cache.ini"
+  printf 'server notes\n' >"$cache/99999999999999999999999999999999.uxx"
+}
+
+# run_sandboxed HOME VOLUMES PROGRAM [ARGS...]: runs PROGRAM with HOME as the
+# home folder and VOLUMES at "/Volumes". The sandbox has a root of its own
+# (a private tmpfs), so nothing is created in the real root.
+run_sandboxed() {
+  local home="$1" volumes="$2"
+  shift 2
+  local -a args=(
+    --tmpfs /
+    --ro-bind /usr /usr
+    --ro-bind /etc /etc
+    --symlink usr/lib /lib
+    --symlink usr/bin /bin
+    --symlink usr/sbin /sbin
+    --proc /proc
+    --dev /dev
+    --dir /tmp
+    --dir /Volumes
+    --bind "$volumes" /Volumes
+    --bind "$home" "$home"
+    --setenv HOME "$home"
+    --unsetenv XDG_CONFIG_HOME
+    --unsetenv XDG_DATA_HOME
+    --unsetenv XDG_CACHE_HOME
+    --die-with-parent
+  )
+  [ -e /lib64 ] && args+=(--symlink usr/lib64 /lib64)
+  [ -d /var/cache/fontconfig ] && args+=(--ro-bind /var/cache/fontconfig /var/cache/fontconfig)
+  [ -d /tmp/.X11-unix ] && args+=(--ro-bind /tmp/.X11-unix /tmp/.X11-unix)
+  [ -n "${XAUTHORITY:-}" ] && [ -e "$XAUTHORITY" ] && args+=(--ro-bind "$XAUTHORITY" "$XAUTHORITY")
+  if [ -n "${XDG_RUNTIME_DIR:-}" ] && [ -d "$XDG_RUNTIME_DIR" ]; then
+    args+=(--bind "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR")
+  else
+    args+=(--perms 0700 --dir /tmp/runtime --setenv XDG_RUNTIME_DIR /tmp/runtime)
+  fi
+  local program
+  program="$(readlink -f "$1")"
+  shift
+  args+=(--ro-bind "$(dirname "$program")" "$(dirname "$program")")
+  bwrap "${args[@]}" "$program" "$@"
+}

@@ -1,0 +1,102 @@
+#include "app/app_controller.h"
+
+#include "app/installation_search.h"
+#include "catalogue/cache_reader.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+using EntryList = std::vector<CacheEntry>;
+
+// The lists and outlets in category order.
+constexpr std::array<EntryList AppController::*, kCategoryCount> kLists = {
+    &AppController::animations, &AppController::karma,        &AppController::maps,
+    &AppController::music,      &AppController::sounds,       &AppController::staticMeshes,
+    &AppController::system,     &AppController::textures,
+};
+constexpr std::array<TableView *AppController::*, kCategoryCount> kTables = {
+    &AppController::animationsTable, &AppController::karmaTable,        &AppController::mapsTable,
+    &AppController::musicTable,      &AppController::soundsTable,       &AppController::staticMeshesTable,
+    &AppController::systemTable,     &AppController::texturesTable,
+};
+
+constexpr int kFatalExitStatus = 1;
+
+} // namespace
+
+AppController::AppController(Platform &platform, Locations locations)
+    : platform_(platform), locations_(std::move(locations)) {}
+
+AppController::~AppController() = default;
+
+void AppController::awakeFromNib() {
+  cacheFile = expandTilde(kCacheFilePath, locations_.homeFolder);
+  unrealDir.reset();
+  getUnrealDirectory();
+  if (terminationRequested_)
+    return;
+  if (!unrealDir)
+    platform_.runAlertPanel("Could not find installation of Unreal Tournament 2004");
+  readAllCategories();
+}
+
+void AppController::getUnrealDirectory() {
+  InstallationSearchResult search = searchInstallation(locations_.volumesFolder);
+  if (!search.volumesFolderReadable) {
+    failFatally("Could not access mounted volumes");
+    return;
+  }
+  unrealDir = std::move(search.installation);
+}
+
+std::optional<std::vector<CacheEntry>> AppController::loadCache(std::string_view category) {
+  std::optional<std::vector<CacheEntry>> entries = readCategory(cacheFile, category);
+  if (!entries)
+    failFatally("Could not open cache file");
+  return entries;
+}
+
+bool AppController::readAllCategories() {
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    std::optional<std::vector<CacheEntry>> entries = loadCache(kCategories[index].name);
+    if (!entries)
+      return false;
+    listAt(index) = std::move(*entries);
+  }
+  return true;
+}
+
+void AppController::reloadAllTables() const {
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    if (TableView *table = tableAt(index))
+      table->reloadData();
+  }
+}
+
+void AppController::failFatally(const std::string &message) {
+  platform_.runAlertPanel(message);
+  terminationRequested_ = true;
+  platform_.terminate(kFatalExitStatus);
+}
+
+std::vector<CacheEntry> &AppController::listAt(std::size_t index) { return this->*kLists[index]; }
+
+const std::vector<CacheEntry> &AppController::listAt(std::size_t index) const { return this->*kLists[index]; }
+
+TableView *AppController::tableAt(std::size_t index) const { return this->*kTables[index]; }
+
+const std::vector<CacheEntry> *AppController::listForTable(const TableView *table) const {
+  if (!table)
+    return nullptr;
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    if (tableAt(index) == table)
+      return &listAt(index);
+  }
+  return nullptr;
+}
+
+std::vector<CacheEntry> *AppController::listForTable(const TableView *table) {
+  return const_cast<std::vector<CacheEntry> *>(std::as_const(*this).listForTable(table));
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/locations.h"
+#include "catalogue/cache_entry.h"
+#include "catalogue/category.h"
+#include "window/surface.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+// What a table cell shows: the tick (0 or 1) or a name.
+using CellValue = std::variant<int, std::string>;
+
+// Holds all of the program's state: the window's outlets, the two paths and
+// the eight category lists. The window layer connects the outlets, calls
+// awakeFromNib() once, and then forwards the tables' requests and the
+// commands.
+class AppController {
+public:
+  AppController(Platform &platform, Locations locations);
+  AppController(const AppController &) = delete;
+  AppController &operator=(const AppController &) = delete;
+  ~AppController();
+
+  // Start-up: sets cacheFile, looks for the installation and reads the eight
+  // lists. Ends the application after the alert when the volumes folder or
+  // the cache index cannot be read.
+  void awakeFromNib();
+  void getUnrealDirectory();
+  // The entries of one category read from cacheFile; std::nullopt, after the
+  // alert and the terminate request, when the index cannot be opened.
+  std::optional<std::vector<CacheEntry>> loadCache(std::string_view category);
+
+  // The tables' data source.
+  std::int32_t numberOfRowsInTableView(const TableView *table) const;
+  std::optional<CellValue> objectValueForTableColumn(const TableView *table, const TableColumn &column,
+                                                     std::int32_t row) const;
+  void setObjectValue(TableView *table, int value, const TableColumn &column, std::int32_t row);
+
+  // Commands.
+  void selectAll();
+  void selectAllCurrent();
+
+  // Whether a fatal alert has asked the application to end.
+  bool terminationRequested() const { return terminationRequested_; }
+
+  // Outlets, connected by the window layer.
+  TableView *animationsTable = nullptr;
+  TableView *karmaTable = nullptr;
+  TableView *mapsTable = nullptr;
+  TableView *musicTable = nullptr;
+  TableView *soundsTable = nullptr;
+  TableView *staticMeshesTable = nullptr;
+  TableView *systemTable = nullptr;
+  TabView *tabView = nullptr;
+  TableView *texturesTable = nullptr;
+
+  std::optional<std::string> unrealDir; // the game's bundle, when found
+  std::string cacheFile;                // the full path of cache.ini
+
+  std::vector<CacheEntry> animations;
+  std::vector<CacheEntry> karma;
+  std::vector<CacheEntry> maps;
+  std::vector<CacheEntry> music;
+  std::vector<CacheEntry> sounds;
+  std::vector<CacheEntry> staticMeshes;
+  std::vector<CacheEntry> system;
+  std::vector<CacheEntry> textures;
+
+  // The list and the table outlet of the category at `index` (0 to 7).
+  std::vector<CacheEntry> &listAt(std::size_t index);
+  const std::vector<CacheEntry> &listAt(std::size_t index) const;
+  TableView *tableAt(std::size_t index) const;
+
+private:
+  // The list shown by `table`, or nullptr for a table that is none of the
+  // eight outlets.
+  const std::vector<CacheEntry> *listForTable(const TableView *table) const;
+  std::vector<CacheEntry> *listForTable(const TableView *table);
+
+  // Reads all eight lists in category order; false when the application is
+  // ending because the index could not be opened.
+  bool readAllCategories();
+  void reloadAllTables() const;
+  void failFatally(const std::string &message);
+
+  Platform &platform_;
+  const Locations locations_;
+  bool terminationRequested_ = false;
+};

@@ -1,0 +1,22 @@
+#include "app/locations.h"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+std::string expandTilde(const std::string &path, const std::string &homeFolder) {
+  if (path.empty() || path[0] != '~' || (path.size() > 1 && path[1] != '/'))
+    return path;
+  std::string home = homeFolder;
+  while (!home.empty() && home.back() == '/')
+    home.pop_back();
+  return home + path.substr(1);
+}
+
+std::string currentHomeFolder() {
+  if (const char *home = std::getenv("HOME"); home && *home)
+    return home;
+  if (const passwd *user = ::getpwuid(::getuid()); user && user->pw_dir && *user->pw_dir)
+    return user->pw_dir;
+  return "/";
+}

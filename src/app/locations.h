@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// The fixed places the controller works in. The program's entry fills them
+// from the environment; tests point them at temporary folders.
+struct Locations {
+  std::string homeFolder;    // stands for "~"
+  std::string volumesFolder; // "/Volumes" in production, without a trailing "/"
+};
+
+// The game's cache folder and its index, relative to the home folder.
+inline constexpr const char *kCacheDirectoryPath = "~/Library/Application Support/Unreal Tournament 2004/Cache";
+inline constexpr const char *kCacheFilePath = "~/Library/Application Support/Unreal Tournament 2004/Cache/cache.ini";
+
+// Replaces a leading "~" (alone or before a "/") by `homeFolder`, without the
+// home folder's trailing separators. Other paths come back unchanged.
+std::string expandTilde(const std::string &path, const std::string &homeFolder);
+
+// HOME when set and not empty, else the password database's home folder,
+// else "/".
+std::string currentHomeFolder();

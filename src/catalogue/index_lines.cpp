@@ -1,0 +1,69 @@
+#include "catalogue/index_lines.h"
+
+#include "posix/file_descriptor.h"
+#include "posix/io.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kBlockSize = 64 * 1024;
+
+void appendWithoutCarriageReturns(std::string &line, const char *begin, const char *end) {
+  while (begin < end) {
+    const auto *carriageReturn = static_cast<const char *>(std::memchr(begin, '\r', end - begin));
+    const char *stop = carriageReturn ? carriageReturn : end;
+    line.append(begin, stop);
+    begin = carriageReturn ? carriageReturn + 1 : end;
+  }
+}
+
+FileDescriptor openReadableFile(const std::string &path) {
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid())
+    return file;
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode))
+    return FileDescriptor();
+  return file;
+}
+
+} // namespace
+
+bool scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std::string *tail) {
+  const FileDescriptor file = openReadableFile(path);
+  if (!file.valid())
+    return false;
+
+  std::vector<char> block(kBlockSize);
+  // Holds a line that runs across blocks or holds carriage returns; other
+  // lines are handed over straight from the block.
+  std::string pending;
+  for (;;) {
+    const ssize_t got = readSome(file.get(), block.data(), block.size());
+    if (got <= 0)
+      break;
+    const char *next = block.data();
+    const char *const end = next + got;
+    while (next < end) {
+      const auto *lineFeed = static_cast<const char *>(std::memchr(next, '\n', end - next));
+      const char *const lineEnd = lineFeed ? lineFeed : end;
+      if (lineFeed && pending.empty() && !std::memchr(next, '\r', lineEnd - next)) {
+        onLine(std::string_view(next, lineEnd - next));
+      } else {
+        appendWithoutCarriageReturns(pending, next, lineEnd);
+        if (lineFeed) {
+          onLine(pending);
+          pending.clear();
+        }
+      }
+      next = lineFeed ? lineFeed + 1 : end;
+    }
+  }
+  if (tail)
+    *tail = std::move(pending);
+  return true;
+}

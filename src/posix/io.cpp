@@ -1,0 +1,26 @@
+#include "posix/io.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+ssize_t readSome(int fd, void *buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, size);
+    if (got >= 0 || errno != EINTR)
+      return got;
+  }
+}
+
+bool writeAll(int fd, const void *buffer, std::size_t size) {
+  const char *next = static_cast<const char *>(buffer);
+  while (size > 0) {
+    const ssize_t written = ::write(fd, next, size);
+    if (written < 0 && errno == EINTR)
+      continue;
+    if (written <= 0)
+      return false;
+    next += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}

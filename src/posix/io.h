@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstddef>
+#include <sys/types.h>
+
+// read() and write() that retry after interruptions. writeAll() writes the
+// whole buffer or reports failure; readSome() returns what read() returns.
+ssize_t readSome(int fd, void *buffer, std::size_t size);
+bool writeAll(int fd, const void *buffer, std::size_t size);

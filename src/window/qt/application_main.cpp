@@ -1,0 +1,29 @@
+#include "window/qt/application_main.h"
+
+#include "app/app_controller.h"
+#include "window/qt/main_window.h"
+#include "window/qt/qt_platform.h"
+
+#include <QApplication>
+
+int applicationMain(int argc, char **argv, const Locations &locations) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Cache Sorter"));
+  return runCacheSorter(locations);
+}
+
+int runCacheSorter(const Locations &locations) {
+  QtPlatform platform;
+  AppController controller(platform, locations);
+  MainWindow window(controller);
+  platform.setWindow(&window);
+  window.connectOutlets();
+
+  controller.awakeFromNib();
+  if (controller.terminationRequested())
+    return platform.exitStatus();
+
+  window.reloadAllTables();
+  window.show();
+  return QApplication::exec();
+}

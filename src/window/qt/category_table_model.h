@@ -1,0 +1,53 @@
+#pragma once
+
+#include "window/surface.h"
+
+#include <QAbstractTableModel>
+
+#include <array>
+#include <string>
+
+class AppController;
+
+// A column known by its header text, as the controller tells columns apart.
+class HeaderColumn final : public TableColumn {
+public:
+  explicit HeaderColumn(std::string header) : header_(std::move(header)) {}
+  std::string headerText() const override { return header_; }
+
+private:
+  std::string header_;
+};
+
+// Adapts one category's table to Qt's model/view: every request goes to the
+// controller's data source. Like the controller's tables, the model reports
+// the row count it last fetched until reloadData() is called.
+class CategoryTableModel final : public QAbstractTableModel, public TableView {
+  Q_OBJECT
+
+public:
+  enum Column { TickColumn, UtNameColumn, CacheNameColumn, ColumnCount };
+
+  CategoryTableModel(AppController &controller, QObject *parent);
+
+  void reloadData() override;
+
+  int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex &index, int role) const override;
+  bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex &index) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  // Flips the tick of `row`, as a click on its check box does.
+  void toggleTick(int row);
+
+signals:
+  void reloaded();
+
+private:
+  AppController &controller_;
+  const std::array<HeaderColumn, ColumnCount> columns_{HeaderColumn(""), HeaderColumn("UT Name"),
+                                                       HeaderColumn("Cache Name")};
+  int shownRows_ = 0;
+};

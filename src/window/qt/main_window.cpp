@@ -1,0 +1,124 @@
+#include "window/qt/main_window.h"
+
+#include "app/app_controller.h"
+#include "catalogue/category.h"
+#include "window/qt/category_table_model.h"
+#include "window/qt/category_table_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QString categoryName(std::size_t index) {
+  const std::string_view name = kCategories[index].name;
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+QPushButton *buttonFor(QAction *action, QWidget *parent) {
+  auto *button = new QPushButton(action->text(), parent);
+  button->setToolTip(QStringLiteral("%1 (%2)").arg(action->text(), action->shortcut().toString(QKeySequence::NativeText)));
+  button->setFocusPolicy(Qt::NoFocus);
+  QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+  return button;
+}
+
+} // namespace
+
+MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow(parent), controller_(controller) {
+  setWindowTitle(QStringLiteral("Cache Sorter"));
+
+  auto *central = new QWidget(this);
+  auto *layout = new QVBoxLayout(central);
+  tabs_ = new QTabWidget(central);
+  tabs_->setDocumentMode(true);
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    models_[index] = new CategoryTableModel(controller_, this);
+    views_[index] = new CategoryTableView(models_[index], tabs_);
+    tabs_->addTab(views_[index], categoryName(index));
+    connect(models_[index], &CategoryTableModel::reloaded, this,
+            [this, index] { updateTabLabel(static_cast<int>(index)); });
+  }
+  layout->addWidget(tabs_);
+
+  tickAllAction_ = addCommand(QStringLiteral("Tick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
+                              &AppController::selectAll);
+  tickTabAction_ = addCommand(QStringLiteral("Tick All in Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
+                              &AppController::selectAllCurrent);
+
+  auto *buttons = new QHBoxLayout;
+  buttons->addWidget(buttonFor(tickAllAction_, central));
+  buttons->addWidget(buttonFor(tickTabAction_, central));
+  buttons->addStretch();
+  layout->addLayout(buttons);
+
+  setCentralWidget(central);
+  buildMenus();
+  resize(820, 560);
+}
+
+QAction *MainWindow::addCommand(const QString &text, const QKeySequence &shortcut,
+                                void (AppController::*command)()) {
+  auto *action = new QAction(text, this);
+  action->setShortcut(shortcut);
+  // Window-wide, so the shortcut works whichever widget has focus.
+  action->setShortcutContext(Qt::WindowShortcut);
+  addAction(action);
+  connect(action, &QAction::triggered, this, [this, command] { (controller_.*command)(); });
+  return action;
+}
+
+void MainWindow::buildMenus() {
+  QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+  QAction *quit = file->addAction(QStringLiteral("&Quit"));
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  connect(quit, &QAction::triggered, this, &QWidget::close);
+
+  QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  edit->addAction(tickAllAction_);
+  edit->addAction(tickTabAction_);
+
+  QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+  QAction *next = view->addAction(QStringLiteral("&Next Tab"));
+  next->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+  connect(next, &QAction::triggered, this, [this] { switchTab(1); });
+  QAction *previous = view->addAction(QStringLiteral("&Previous Tab"));
+  previous->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+  connect(previous, &QAction::triggered, this, [this] { switchTab(-1); });
+}
+
+void MainWindow::connectOutlets() {
+  controller_.animationsTable = models_[0];
+  controller_.karmaTable = models_[1];
+  controller_.mapsTable = models_[2];
+  controller_.musicTable = models_[3];
+  controller_.soundsTable = models_[4];
+  controller_.staticMeshesTable = models_[5];
+  controller_.systemTable = models_[6];
+  controller_.tabView = this;
+  controller_.texturesTable = models_[7];
+}
+
+void MainWindow::reloadAllTables() {
+  for (CategoryTableModel *model : models_)
+    model->reloadData();
+}
+
+int MainWindow::indexOfSelectedTab() const { return tabs_->currentIndex(); }
+
+void MainWindow::updateTabLabel(int category) {
+  const int rows = models_[static_cast<std::size_t>(category)]->rowCount();
+  tabs_->setTabText(category, QStringLiteral("%1 (%2)").arg(categoryName(static_cast<std::size_t>(category))).arg(rows));
+}
+
+void MainWindow::switchTab(int step) {
+  const int count = tabs_->count();
+  tabs_->setCurrentIndex((tabs_->currentIndex() + step + count) % count);
+  if (QWidget *table = tabs_->currentWidget())
+    table->setFocus();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/app_controller.h"
+#include "window/surface.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+// Everything the controller asked of the window, in order: "alert: <message>",
+// "terminate <status>", "reload <Category>", "progress <i>/<n>",
+// "progress end".
+using EventLog = std::vector<std::string>;
+
+class RecordingTable final : public TableView {
+public:
+  RecordingTable(std::string name, EventLog &log) : name_(std::move(name)), log_(log) {}
+  void reloadData() override { log_.push_back("reload " + name_); }
+
+private:
+  std::string name_;
+  EventLog &log_;
+};
+
+class RecordingColumn final : public TableColumn {
+public:
+  explicit RecordingColumn(std::string header) : header_(std::move(header)) {}
+  std::string headerText() const override { return header_; }
+
+private:
+  std::string header_;
+};
+
+class RecordingTab final : public TabView {
+public:
+  int indexOfSelectedTab() const override { return shown; }
+  int shown = 0;
+};
+
+class RecordingPlatform final : public Platform {
+public:
+  explicit RecordingPlatform(EventLog &log) : log_(log) {}
+  void runAlertPanel(const std::string &message) override { log_.push_back("alert: " + message); }
+  void terminate(int exitStatus) override { log_.push_back("terminate " + std::to_string(exitStatus)); }
+  void showMoveProgress(std::size_t current, std::size_t total) override {
+    log_.push_back("progress " + std::to_string(current) + "/" + std::to_string(total));
+  }
+  void endMoveProgress() override { log_.push_back("progress end"); }
+
+private:
+  EventLog &log_;
+};
+
+// A window of recording parts, its outlets connected to a controller.
+struct RecordingWindow {
+  EventLog log;
+  RecordingPlatform platform{log};
+  std::array<RecordingTable, 8> tables{{{"Animations", log},
+                                        {"KarmaData", log},
+                                        {"Maps", log},
+                                        {"Music", log},
+                                        {"Sounds", log},
+                                        {"StaticMeshes", log},
+                                        {"System", log},
+                                        {"Textures", log}}};
+  RecordingTab tab;
+
+  void connect(AppController &controller);
+  // The log's entries that start with `prefix`.
+  std::vector<std::string> eventsStartingWith(const std::string &prefix) const;
+};

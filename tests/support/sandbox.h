@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/locations.h"
+#include "temporary_folder.h"
+
+#include <string>
+#include <string_view>
+
+// A home folder and a volumes folder inside one temporary folder, laid out as
+// the program expects them.
+class Sandbox {
+public:
+  Sandbox();
+
+  Locations locations() const { return {home(), volumes()}; }
+  std::string home() const { return root_ / "home"; }
+  std::string volumes() const { return root_ / "Volumes"; }
+  std::string cacheDirectory() const;
+  std::string cacheFile() const { return cacheDirectory() + "/cache.ini"; }
+  std::string root() const { return root_.path(); }
+
+  void writeIndex(std::string_view bytes) const { writeFile(cacheFile(), bytes); }
+  void writeCachedFile(std::string_view cacheName, std::string_view bytes) const;
+  std::string cachedFile(std::string_view cacheName) const;
+
+  // Makes "<volumes>/<volume>/Applications/Unreal Tournament 2004.app" with the
+  // eight category folders, and returns the bundle's path.
+  std::string addInstallation(std::string_view volume) const;
+
+private:
+  TemporaryFolder root_;
+};
