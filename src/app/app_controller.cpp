@@ -26,8 +26,8 @@ constexpr int kFatalExitStatus = 1;
 
 } // namespace
 
-AppController::AppController(Platform &platform, Locations locations)
-    : platform_(platform), locations_(std::move(locations)) {}
+AppController::AppController(Platform &platform, Locations locations, std::chrono::milliseconds reloadDelay)
+    : platform_(platform), locations_(std::move(locations)), reloadDelay_(reloadDelay) {}
 
 AppController::~AppController() = default;
 
@@ -100,3 +100,7 @@ const std::vector<CacheEntry> *AppController::listForTable(const TableView *tabl
 std::vector<CacheEntry> *AppController::listForTable(const TableView *table) {
   return const_cast<std::vector<CacheEntry> *>(std::as_const(*this).listForTable(table));
 }
+
+std::string AppController::cacheDirectory() const { return expandTilde(kCacheDirectoryPath, locations_.homeFolder); }
+
+std::string AppController::volumesPrefix() const { return locations_.volumesFolder + "/"; }

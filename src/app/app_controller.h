@@ -5,6 +5,7 @@
 #include "catalogue/category.h"
 #include "window/surface.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,7 +22,10 @@ using CellValue = std::variant<int, std::string>;
 // commands.
 class AppController {
 public:
-  AppController(Platform &platform, Locations locations);
+  // `reloadDelay` is the pause between writing the index and reading it
+  // again at the end of a move.
+  AppController(Platform &platform, Locations locations,
+                std::chrono::milliseconds reloadDelay = std::chrono::seconds(1));
   AppController(const AppController &) = delete;
   AppController &operator=(const AppController &) = delete;
   ~AppController();
@@ -44,6 +48,12 @@ public:
   // Commands.
   void selectAll();
   void selectAllCurrent();
+  // Moves the ticked entries' files into the installation, rewrites the index
+  // without them, and reads and shows the eight lists again.
+  void moveFiles();
+
+  // Whether two paths lie on one volume, judged from their text alone.
+  bool sameVolume(const std::string &first, const std::string &second) const;
 
   // Whether a fatal alert has asked the application to end.
   bool terminationRequested() const { return terminationRequested_; }
@@ -87,8 +97,11 @@ private:
   bool readAllCategories();
   void reloadAllTables() const;
   void failFatally(const std::string &message);
+  std::string cacheDirectory() const;
+  std::string volumesPrefix() const;
 
   Platform &platform_;
   const Locations locations_;
+  const std::chrono::milliseconds reloadDelay_;
   bool terminationRequested_ = false;
 };

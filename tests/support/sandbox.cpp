@@ -2,7 +2,8 @@
 
 #include "catalogue/category.h"
 
-Sandbox::Sandbox() {
+Sandbox::Sandbox(std::string homeVolume)
+    : home_(homeVolume.empty() ? root_ / "home" : volumes() + "/" + homeVolume + "/Users/player") {
   makeFolders(cacheDirectory());
   makeFolders(volumes());
 }

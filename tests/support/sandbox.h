@@ -10,10 +10,13 @@
 // the program expects them.
 class Sandbox {
 public:
-  Sandbox();
+  // With `homeVolume`, the home folder lies on that volume, so that moves into
+  // an installation on the same volume are renames; without, it lies outside
+  // the volumes folder and moves are copies.
+  explicit Sandbox(std::string homeVolume = "");
 
   Locations locations() const { return {home(), volumes()}; }
-  std::string home() const { return root_ / "home"; }
+  std::string home() const { return home_; }
   std::string volumes() const { return root_ / "Volumes"; }
   std::string cacheDirectory() const;
   std::string cacheFile() const { return cacheDirectory() + "/cache.ini"; }
@@ -29,4 +32,5 @@ public:
 
 private:
   TemporaryFolder root_;
+  std::string home_;
 };

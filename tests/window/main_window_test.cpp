@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTabWidget>
@@ -118,6 +119,42 @@ TEST_F(MainWindowTest, TicksWithMouseSpaceAndShortcuts) {
   EXPECT_EQ(table(6)->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (5)");
   EXPECT_TRUE(tabs->isVisible());
+}
+
+TEST_F(MainWindowTest, MovesTheTickedFilesAndShowsTheNewState) {
+  sandbox.writeCachedFile("M1", "map one");
+  sandbox.writeCachedFile("X1", "sand");
+  const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
+
+  window.tabs()->setCurrentIndex(kMaps);
+  clickTick(kMaps, 1);
+  table(kMaps)->setFocus();
+  press(table(kMaps), Qt::Key_PageUp, Qt::ControlModifier);
+  press(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+  press(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+  ASSERT_EQ(window.tabs()->currentIndex(), kTextures);
+  table(kTextures)->setCurrentIndex(table(kTextures)->model()->index(1, CategoryTableModel::UtNameColumn));
+  press(table(kTextures), Qt::Key_Space);
+
+  QElapsedTimer timer;
+  timer.start();
+  press(table(kTextures), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_GE(timer.elapsed(), 1000) << "the index is read again a second after it is written";
+
+  EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), "map one");
+  EXPECT_EQ(readFile(bundle + "/Textures/Sand.utx"), "sand");
+  EXPECT_FALSE(exists(sandbox.cachedFile("M1")));
+  EXPECT_FALSE(exists(sandbox.cachedFile("X1")));
+  EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM0=DM-0.ut2\nM2=DM-2.ut2\nM3=DM-3.ut2\nM4=DM-4.ut2\n"
+                                           "U0=Caf\xC3\xA9.u\nU1=Caf\xE9.u\nX0=Sky.utx\n");
+  EXPECT_EQ(window.tabs()->currentIndex(), kTextures) << "the shown tab stays";
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (4)");
+  EXPECT_EQ(window.tabs()->tabText(kTextures), "Textures (1)");
+  QAbstractItemModel *maps = table(kMaps)->model();
+  ASSERT_EQ(maps->rowCount(), 4);
+  EXPECT_EQ(maps->index(1, CategoryTableModel::UtNameColumn).data().toString(), "DM-2.ut2");
+  EXPECT_EQ(maps->index(1, CategoryTableModel::TickColumn).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+  EXPECT_EQ(table(kTextures)->model()->index(0, CategoryTableModel::UtNameColumn).data().toString(), "Sky.utx");
 }
 
 } // namespace

@@ -50,11 +50,15 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
                               &AppController::selectAll);
   tickTabAction_ = addCommand(QStringLiteral("Tick All in Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
                               &AppController::selectAllCurrent);
+  moveAction_ = addCommand(QStringLiteral("Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
+                           &AppController::moveFiles);
 
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(buttonFor(tickAllAction_, central));
   buttons->addWidget(buttonFor(tickTabAction_, central));
   buttons->addStretch();
+  QPushButton *move = buttonFor(moveAction_, central);
+  buttons->addWidget(move);
   layout->addLayout(buttons);
 
   setCentralWidget(central);
@@ -75,6 +79,8 @@ QAction *MainWindow::addCommand(const QString &text, const QKeySequence &shortcu
 
 void MainWindow::buildMenus() {
   QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->addAction(moveAction_);
+  file->addSeparator();
   QAction *quit = file->addAction(QStringLiteral("&Quit"));
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(quit, &QAction::triggered, this, &QWidget::close);

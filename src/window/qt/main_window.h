@@ -42,4 +42,5 @@ private:
   std::array<CategoryTableView *, 8> views_{};
   QAction *tickAllAction_ = nullptr;
   QAction *tickTabAction_ = nullptr;
+  QAction *moveAction_ = nullptr;
 };

@@ -38,7 +38,7 @@ void QtPlatform::terminate(int exitStatus) {
 }
 
 void QtPlatform::showMoveProgress(std::size_t current, std::size_t total) {
-  if (current <= 1 || !moveTimer_.isValid())
+  if (!moveTimer_.isValid())
     moveTimer_.start();
   if (!progress_ && moveTimer_.elapsed() >= kProgressDelayMs) {
     // Application-modal without a parent, so that its life is this object's.

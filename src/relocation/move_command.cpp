@@ -1,0 +1,48 @@
+// The move command: collect the ticked entries, move their files, rewrite the
+// index, read it again.
+#include "app/app_controller.h"
+#include "relocation/index_writer.h"
+#include "relocation/move_plan.h"
+#include "relocation/same_volume.h"
+#include "relocation/transfer.h"
+
+#include <thread>
+
+namespace {
+
+constexpr const char *kCannotWriteIndex = "Could not write cache file";
+
+} // namespace
+
+void AppController::moveFiles() {
+  if (terminationRequested_)
+    return;
+
+  MovePlan plan;
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    collectTicked(kCategories[index], listAt(index), plan);
+
+  const TransferSettings settings{
+      cacheDirectory(),
+      unrealDir,
+      volumesPrefix(),
+      [this](const std::string &message) { platform_.runAlertPanel(message); },
+      [this](std::size_t current, std::size_t total) { platform_.showMoveProgress(current, total); },
+  };
+  transferFiles(plan, settings);
+
+  if (!rewriteIndex(cacheFile, plan.keptEntries))
+    platform_.runAlertPanel(kCannotWriteIndex);
+  plan = MovePlan();
+
+  // Gives the file system a moment before the index is read back.
+  std::this_thread::sleep_for(reloadDelay_);
+  const bool read = readAllCategories();
+  platform_.endMoveProgress();
+  if (read)
+    reloadAllTables();
+}
+
+bool AppController::sameVolume(const std::string &first, const std::string &second) const {
+  return pathsShareVolume(first, second, volumesPrefix());
+}

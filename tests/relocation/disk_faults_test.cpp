@@ -1,0 +1,150 @@
+#include "app/app_controller.h"
+#include "relocation/file_copy.h"
+#include "relocation/replacement_file.h"
+
+#include "recording_window.h"
+#include "sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/resource.h>
+
+namespace {
+
+// While it lives, the process cannot make a file larger than `bytes`: writes
+// beyond fail with EFBIG, as they would on a full volume.
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &previous_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limited{bytes, previous_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  FileSizeLimit(const FileSizeLimit &) = delete;
+  FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+private:
+  rlimit previous_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+std::vector<std::string> temporaryFilesBelow(const std::string &folder) {
+  std::vector<std::string> found;
+  for (const auto &file : std::filesystem::recursive_directory_iterator(folder)) {
+    if (file.path().filename().string().rfind(".cache-sorter-", 0) == 0)
+      found.push_back(file.path().string());
+  }
+  return found;
+}
+
+struct Started {
+  explicit Started(const Sandbox &sandbox) : controller(window.platform, sandbox.locations(), std::chrono::milliseconds(0)) {
+    window.connect(controller);
+    controller.awakeFromNib();
+    window.log.clear();
+  }
+  RecordingWindow window;
+  AppController controller;
+};
+
+TEST(DiskFaults, CopyReportsWritesThatFailOnAFullDevice) {
+  const TemporaryFolder folder;
+  writeFile(folder / "source", std::string(200000, 'x'));
+  const FileDescriptor source(::open((folder / "source").c_str(), O_RDONLY));
+  const FileDescriptor full(::open("/dev/full", O_WRONLY));
+  ASSERT_TRUE(source.valid() && full.valid());
+  EXPECT_FALSE(copyContents(source.get(), full.get()));
+}
+
+TEST(DiskFaults, AnUncommittedReplacementLeavesNothingBehind) {
+  const TemporaryFolder folder;
+  writeFile(folder / "target", "old");
+  {
+    ReplacementFile replacement(folder / "target");
+    ASSERT_TRUE(replacement.valid());
+    ASSERT_EQ(::write(replacement.fd(), "new", 3), 3);
+  }
+  EXPECT_EQ(readFile(folder / "target"), "old");
+  EXPECT_TRUE(temporaryFilesBelow(folder.path()).empty());
+  EXPECT_FALSE(ReplacementFile(folder / "missing/target").valid());
+}
+
+TEST(DiskFaults, AShortCopyLeavesEveryFileAsItWas) {
+  const Sandbox sandbox;
+  const std::string bundle = sandbox.addInstallation("Games");
+  const std::string package(1 << 20, 'p');
+  sandbox.writeCachedFile("M0", package);
+  writeFile(bundle + "/Maps/DM-A.ut2", "the older map");
+  sandbox.writeIndex("[Cache]\nM0=DM-A.ut2\n");
+  Started started(sandbox);
+  started.controller.selectAll();
+  started.window.log.clear();
+  {
+    const FileSizeLimit limit(64 * 1024);
+    started.controller.moveFiles();
+  }
+  EXPECT_EQ(started.window.eventsStartingWith("alert"), (EventLog{"alert: Could not copy file!"}));
+  EXPECT_EQ(readFile(sandbox.cachedFile("M0")), package);
+  EXPECT_EQ(readFile(bundle + "/Maps/DM-A.ut2"), "the older map");
+  EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM0=DM-A.ut2\n");
+  EXPECT_TRUE(temporaryFilesBelow(sandbox.root()).empty());
+  EXPECT_EQ(started.controller.maps, (std::vector<CacheEntry>{{0, "DM-A.ut2", "M0"}}));
+}
+
+TEST(DiskFaults, ADestinationLinkToAFullDeviceIsReplacedByTheWholeFile) {
+  const Sandbox sandbox;
+  const std::string bundle = sandbox.addInstallation("Games");
+  sandbox.writeCachedFile("M0", "complete map");
+  std::filesystem::create_symlink("/dev/full", bundle + "/Maps/DM-A.ut2");
+  sandbox.writeIndex("[Cache]\nM0=DM-A.ut2\n");
+  Started started(sandbox);
+  started.controller.selectAll();
+  started.controller.moveFiles();
+  EXPECT_TRUE(started.window.eventsStartingWith("alert").empty());
+  EXPECT_FALSE(std::filesystem::is_symlink(bundle + "/Maps/DM-A.ut2"));
+  EXPECT_EQ(readFile(bundle + "/Maps/DM-A.ut2"), "complete map");
+  EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\n");
+}
+
+TEST(DiskFaults, AFailedIndexWriteKeepsTheOldIndex) {
+  const Sandbox sandbox;
+  sandbox.addInstallation("Games");
+  std::string index = "[Cache]\r\n";
+  for (int line = 0; line < 3000; ++line)
+    index += "0123456789ABCDEF0123456789ABCDEF=DM-Map-" + std::to_string(line) + ".ut2\r\n";
+  sandbox.writeIndex(index);
+  Started started(sandbox);
+  {
+    const FileSizeLimit limit(32 * 1024);
+    started.controller.moveFiles();
+  }
+  EXPECT_EQ(started.window.eventsStartingWith("alert"), (EventLog{"alert: Could not write cache file"}));
+  EXPECT_EQ(readFile(sandbox.cacheFile()), index);
+  EXPECT_TRUE(temporaryFilesBelow(sandbox.root()).empty());
+  EXPECT_EQ(started.controller.maps.size(), 3000u);
+}
+
+TEST(DiskFaults, AFolderInPlaceOfTheIndexIsNeitherReadNorReplaced) {
+  const Sandbox sandbox;
+  sandbox.addInstallation("Games");
+  sandbox.writeIndex("[Cache]\nM0=DM-A.ut2\n");
+  Started started(sandbox);
+  std::filesystem::remove(sandbox.cacheFile());
+  makeFolders(sandbox.cacheFile() + "/inside");
+  started.controller.moveFiles();
+  EXPECT_EQ(started.window.log,
+            (EventLog{"alert: Could not write cache file", "alert: Could not open cache file", "terminate 1",
+                      "progress end"}));
+  EXPECT_TRUE(std::filesystem::is_directory(sandbox.cacheFile() + "/inside"));
+  EXPECT_TRUE(started.controller.terminationRequested());
+}
+
+} // namespace

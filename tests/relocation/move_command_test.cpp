@@ -1,0 +1,270 @@
+#include "app/app_controller.h"
+
+#include "recording_window.h"
+#include "sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+const std::string kBundle = "/Applications/Unreal Tournament 2004.app";
+
+constexpr std::size_t kMaps = 2;
+constexpr std::size_t kTextures = 7;
+
+// A controller started on a sandbox with the installation on the volume
+// "Games", its outlets connected to a recording window.
+class MoveCommand {
+public:
+  explicit MoveCommand(std::string homeVolume = "", bool withInstallation = true) : sandbox(std::move(homeVolume)) {
+    if (withInstallation)
+      bundle = sandbox.addInstallation("Games");
+  }
+
+  void start(const std::string &index) {
+    sandbox.writeIndex(index);
+    window.connect(controller);
+    controller.awakeFromNib();
+    window.log.clear();
+  }
+  void tick(std::size_t category, std::size_t row) { controller.listAt(category)[row].selected = 1; }
+  std::string installed(const std::string &relative) const { return bundle + "/" + relative; }
+
+  Sandbox sandbox;
+  std::string bundle;
+  RecordingWindow window;
+  AppController controller{window.platform, sandbox.locations(), std::chrono::milliseconds(0)};
+};
+
+const EventLog kReloadAll = {"reload Animations", "reload KarmaData",    "reload Maps",   "reload Music",
+                             "reload Sounds",     "reload StaticMeshes", "reload System", "reload Textures"};
+
+EventLog withReloads(EventLog events) {
+  events.insert(events.end(), kReloadAll.begin(), kReloadAll.end());
+  return events;
+}
+
+ino_t inode(const std::string &path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return info.st_ino;
+}
+
+TEST(MoveFiles, MovesTickedFilesByCopyOrRenameAndRewritesTheIndex) {
+  for (const bool sameVolume : {false, true}) {
+    MoveCommand move(sameVolume ? "Games" : "");
+    move.sandbox.writeCachedFile("M0", "map zero");
+    move.sandbox.writeCachedFile("M1", "map one");
+    move.sandbox.writeCachedFile("X0", "sky");
+    move.sandbox.writeCachedFile("U0", "");
+    move.start("[Cache]\r\nM0=DM-Zero.ut2\r\nR0=Readme.txt\r\nX0=Sky.utx\r\nM1=DM-One.ut2\r\nU0=Empty.u\r\n");
+    const ino_t skyInode = inode(move.sandbox.cachedFile("X0"));
+    move.tick(kMaps, 1);
+    move.tick(kTextures, 0);
+    move.tick(6, 0);
+
+    move.controller.moveFiles();
+
+    const char *label = sameVolume ? "rename" : "copy";
+    EXPECT_EQ(move.window.log, withReloads({"progress 1/3", "progress 2/3", "progress 3/3", "progress end"})) << label;
+    EXPECT_EQ(readFile(move.installed("Maps/DM-One.ut2")), "map one") << label;
+    EXPECT_EQ(readFile(move.installed("Textures/Sky.utx")), "sky") << label;
+    EXPECT_EQ(readFile(move.installed("System/Empty.u")), "") << label;
+    EXPECT_EQ(inode(move.installed("Textures/Sky.utx")) == skyInode, sameVolume) << label;
+    EXPECT_FALSE(exists(move.sandbox.cachedFile("M1"))) << label;
+    EXPECT_FALSE(exists(move.sandbox.cachedFile("X0"))) << label;
+    EXPECT_FALSE(exists(move.sandbox.cachedFile("U0"))) << label;
+    EXPECT_EQ(readFile(move.sandbox.cachedFile("M0")), "map zero") << label;
+    EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\nM0=DM-Zero.ut2\nR0=Readme.txt\n") << label;
+    EXPECT_EQ(move.controller.maps, (std::vector<CacheEntry>{{0, "DM-Zero.ut2", "M0"}})) << label;
+    EXPECT_TRUE(move.controller.textures.empty()) << label;
+    for (const auto &file : std::filesystem::recursive_directory_iterator(move.sandbox.root()))
+      EXPECT_EQ(file.path().filename().string().rfind(".cache-sorter-", 0), std::string::npos) << file.path();
+  }
+}
+
+TEST(MoveFiles, ReportsProgressDuringALongCopy) {
+  MoveCommand move;
+  const std::string package(20 << 20, 'p');
+  move.sandbox.writeCachedFile("M0", package);
+  move.start("[Cache]\nM0=DM-Big.ut2\n");
+  move.tick(kMaps, 0);
+  move.controller.moveFiles();
+  EXPECT_EQ(move.window.eventsStartingWith("progress"),
+            (EventLog{"progress 1/1", "progress 1/1", "progress 1/1", "progress end"}));
+  EXPECT_EQ(readFile(move.installed("Maps/DM-Big.ut2")), package);
+}
+
+TEST(MoveFiles, ReplacesAnExistingFileAndKeepsItsPermissions) {
+  const mode_t previousMask = ::umask(022);
+  for (const bool sameVolume : {false, true}) {
+    MoveCommand move(sameVolume ? "Games" : "");
+    move.sandbox.writeCachedFile("M0", "new map");
+    move.sandbox.writeCachedFile("M1", "fresh");
+    ::chmod(move.sandbox.cachedFile("M0").c_str(), 0600);
+    ::chmod(move.sandbox.cachedFile("M1").c_str(), 0600);
+    writeFile(move.installed("Maps/DM-Old.ut2"), "old map, longer than the new one");
+    ::chmod(move.installed("Maps/DM-Old.ut2").c_str(), 0640);
+    move.start("[Cache]\nM0=DM-Old.ut2\nM1=DM-New.ut2\n");
+    move.tick(kMaps, 0);
+    move.tick(kMaps, 1);
+    move.controller.moveFiles();
+
+    EXPECT_EQ(readFile(move.installed("Maps/DM-Old.ut2")), "new map");
+    // A rename carries the cached file itself; a copy keeps the replaced
+    // file's bits and gives a new file those of any new file.
+    EXPECT_EQ(permissionBits(move.installed("Maps/DM-Old.ut2")), sameVolume ? 0600u : 0640u);
+    EXPECT_EQ(permissionBits(move.installed("Maps/DM-New.ut2")), sameVolume ? 0600u : 0644u);
+  }
+  ::umask(previousMask);
+}
+
+TEST(MoveFiles, KeepsEntriesWhoseFilesCannotMove) {
+  struct FailureCase {
+    const char *label;
+    bool sameVolume;
+    EventLog alerts;
+  };
+  const std::vector<FailureCase> cases = {
+      {"rename", true, {}},
+      {"copy",
+       false,
+       {"alert: Could not open file for reading!", "alert: Could not open file for reading!",
+        "alert: Could not open file for writing!"}},
+  };
+  for (const FailureCase &testCase : cases) {
+    MoveCommand move(testCase.sameVolume ? "Games" : "");
+    std::filesystem::remove_all(move.installed("Music"));
+    move.sandbox.writeCachedFile("O0", "song");
+    move.sandbox.writeCachedFile("M0", "ok");
+    makeFolders(move.sandbox.cachedFile("F0"));
+    move.start("[Cache]\nO0=Theme.ogg\nM0=DM-A.ut2\nM9=DM-Gone.ut2\nM8=DM-Kept.ut2\nF0=DM-Folder.ut2\n");
+    move.tick(3, 0);
+    move.tick(kMaps, 0);
+    move.tick(kMaps, 1);
+    move.tick(kMaps, 3);
+    move.controller.moveFiles();
+
+    EXPECT_EQ(move.window.eventsStartingWith("alert"), testCase.alerts) << testCase.label;
+    EXPECT_EQ(readFile(move.sandbox.cachedFile("O0")), "song") << testCase.label;
+    EXPECT_TRUE(std::filesystem::is_directory(move.sandbox.cachedFile("F0"))) << testCase.label;
+    EXPECT_FALSE(exists(move.installed("Music"))) << testCase.label;
+    EXPECT_FALSE(exists(move.installed("Maps/DM-Folder.ut2"))) << testCase.label;
+    EXPECT_FALSE(exists(move.installed("Maps/DM-Gone.ut2"))) << testCase.label;
+    EXPECT_EQ(readFile(move.installed("Maps/DM-A.ut2")), "ok") << testCase.label;
+    EXPECT_EQ(readFile(move.sandbox.cacheFile()),
+              "[Cache]\nM8=DM-Kept.ut2\nM9=DM-Gone.ut2\nF0=DM-Folder.ut2\nO0=Theme.ogg\n")
+        << testCase.label;
+    EXPECT_EQ(move.controller.maps.back(), (CacheEntry{0, "DM-Folder.ut2", "F0"})) << testCase.label;
+  }
+}
+
+TEST(MoveFiles, MovesNothingWithoutAnInstallation) {
+  MoveCommand move("", false);
+  move.sandbox.writeCachedFile("M0", "map");
+  move.start("[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n");
+  move.tick(kMaps, 0);
+  move.tick(kTextures, 0);
+  move.controller.moveFiles();
+
+  EXPECT_EQ(move.window.log,
+            withReloads({"alert: Could not find installation of Unreal Tournament 2004", "progress end"}));
+  EXPECT_EQ(readFile(move.sandbox.cachedFile("M0")), "map");
+  EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n");
+}
+
+TEST(MoveFiles, RefusesNamesThatLeaveTheirFolder) {
+  MoveCommand move;
+  const std::string documents = move.sandbox.home() + "/Documents";
+  makeFolders(documents);
+  writeFile(move.sandbox.cacheDirectory() + "/../secret.uxx", "outside the cache");
+  move.sandbox.writeCachedFile("M0", "map");
+  move.start("[Cache]\nM0=../../../../Documents/x.u\n../secret=DM-Secret.ut2\nM0=/abs/../x.ut2\n");
+  for (std::size_t row = 0; row < 2; ++row)
+    move.tick(kMaps, row);
+  move.tick(6, 0);
+  move.controller.moveFiles();
+
+  EXPECT_EQ(move.window.eventsStartingWith("alert"),
+            EventLog(3, "alert: Refused to move a file whose name leads outside its folder!"));
+  EXPECT_TRUE(std::filesystem::is_empty(documents));
+  EXPECT_EQ(readFile(move.sandbox.cacheDirectory() + "/../secret.uxx"), "outside the cache");
+  EXPECT_EQ(readFile(move.sandbox.cachedFile("M0")), "map");
+  EXPECT_EQ(readFile(move.sandbox.cacheFile()),
+            "[Cache]\n../secret=DM-Secret.ut2\nM0=/abs/../x.ut2\nM0=../../../../Documents/x.u\n");
+}
+
+TEST(MoveFiles, RewritesTheIndexWhenNothingIsTicked) {
+  MoveCommand move;
+  const std::string index = "[Cache]\r\n"
+                            "X0=Sky.utx\r\n"
+                            "; a comment\n"
+                            "M0=DM-A.ut2\n"
+                            "R0=Readme.txt\n"
+                            "K=A=B.u\n"
+                            "\n"
+                            "[Other]\n"
+                            "D=Dup.ut2\n"
+                            "D=Dup.ut2\n"
+                            "\xC4\xFF=Caf\xE9.uax\n"
+                            "I0=Server.int\n"
+                            "T=tail.ini";
+  move.start(index);
+  const std::vector<CacheEntry> mapsBefore = move.controller.maps;
+  move.controller.moveFiles();
+
+  EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\n"
+                                                "M0=DM-A.ut2\nD=Dup.ut2\nD=Dup.ut2\n"
+                                                "\xC4\xFF=Caf\xE9.uax\n"
+                                                "K=A=B.u\n"
+                                                "X0=Sky.utx\n"
+                                                "R0=Readme.txt\nI0=Server.int\n"
+                                                "T=tail.ini");
+  EXPECT_EQ(move.controller.maps, mapsBefore);
+  EXPECT_EQ(move.controller.system, (std::vector<CacheEntry>{{0, "A=B.u", "K"}}));
+  EXPECT_EQ(move.controller.sounds, (std::vector<CacheEntry>{{0, "Caf\xE9.uax", "\xC4\xFF"}}));
+
+  // A second rewrite changes nothing.
+  const std::string once = readFile(move.sandbox.cacheFile());
+  move.controller.moveFiles();
+  EXPECT_EQ(readFile(move.sandbox.cacheFile()), once);
+}
+
+TEST(MoveFiles, LeavesOnlyTheSectionLineWhenEverythingMoved) {
+  MoveCommand move;
+  move.sandbox.writeCachedFile("M0", "a");
+  move.sandbox.writeCachedFile("X0", "b");
+  move.start("[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n; no entry\n");
+  move.controller.selectAll();
+  move.controller.moveFiles();
+  EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\n");
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    EXPECT_TRUE(move.controller.listAt(index).empty());
+}
+
+TEST(MoveFiles, AnswersNothingForRowsTheListsLostDuringTheMove) {
+  // While an alert is up, a table may still ask for the rows it showed.
+  MoveCommand move;
+  move.sandbox.writeIndex("[Cache]\nM0=DM-A.ut2\nM1=DM-B.ut2\n");
+  std::vector<std::optional<CellValue>> seen;
+  struct AskingPlatform final : Platform {
+    std::function<void()> ask;
+    void runAlertPanel(const std::string &) override { ask(); }
+    void terminate(int) override {}
+    void showMoveProgress(std::size_t, std::size_t) override {}
+    void endMoveProgress() override {}
+  } platform;
+  AppController controller(platform, {move.sandbox.home(), move.sandbox.volumes()}, std::chrono::milliseconds(0));
+  move.window.connect(controller);
+  controller.awakeFromNib();
+  controller.selectAll();
+  const RecordingColumn utName("UT Name");
+  platform.ask = [&] { seen.push_back(controller.objectValueForTableColumn(controller.mapsTable, utName, 1)); };
+  controller.moveFiles();
+  EXPECT_EQ(seen, (std::vector<std::optional<CellValue>>{std::nullopt, std::nullopt}));
+}
+
+} // namespace
