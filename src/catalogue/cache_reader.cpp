@@ -5,8 +5,30 @@
 
 namespace {
 
-// Names are C strings in the index's world: a NUL byte ends them.
-std::string untilNul(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+// An entry line's two names: the key before its first "=" and the value after
+// it. Names are C strings in the index's world, so each ends at its first NUL
+// byte.
+struct EntryLine {
+  std::string_view key;
+  std::string_view value;
+};
+
+std::string_view untilNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+std::optional<EntryLine> splitEntryLine(std::string_view line) {
+  const std::size_t separator = line.find('=');
+  if (separator == std::string_view::npos)
+    return std::nullopt;
+  return EntryLine{untilNul(line.substr(0, separator)), untilNul(line.substr(separator + 1))};
+}
+
+// An entry's category is decided by its value as it is kept. Without a NUL
+// byte that is the same as testing the end of the line, since no ending holds
+// an "="; with one, the entry stays in the category its kept name belongs to,
+// so that writing the index back and reading it again gives the same lists.
+bool belongsTo(const EntryLine &entry, const Category &category) {
+  return endsWithEnding(entry.value, category.ending);
+}
 
 } // namespace
 
@@ -16,10 +38,10 @@ std::optional<std::vector<CacheEntry>> readCategory(const std::string &indexPath
   const bool opened = scanIndexLines(indexPath, [&](std::string_view line) {
     if (!category)
       return;
-    const std::size_t separator = line.find('=');
-    if (separator == std::string_view::npos || !endsWithEnding(line, category->ending))
+    const std::optional<EntryLine> entry = splitEntryLine(line);
+    if (!entry || !belongsTo(*entry, *category))
       return;
-    entries.push_back(CacheEntry{0, untilNul(line.substr(separator + 1)), untilNul(line.substr(0, separator))});
+    entries.push_back(CacheEntry{0, std::string(entry->value), std::string(entry->key)});
   });
   if (!opened)
     return std::nullopt;
@@ -32,7 +54,8 @@ std::optional<ForeignLines> readForeignLines(const std::string &indexPath) {
   const bool opened = scanIndexLines(
       indexPath,
       [&](std::string_view line) {
-        if (line.find('=') != std::string_view::npos && !categoryOfLine(line))
+        const std::optional<EntryLine> entry = splitEntryLine(line);
+        if (entry && !categoryOfLine(entry->value))
           foreign.lines.emplace_back(line);
       },
       &tail);

@@ -50,6 +50,8 @@ TEST(CacheReader, FollowsTheByteRulesOfTheIndex) {
       {"category name in wrong case", "ABC=Foo.utx\n", "textures", {}},
       {"no category name", "ABC=Foo.utx\n", "", {}},
       {"NUL byte in the key", "AB\0C=Foo.u\n"s, "System", {{0, "Foo.u", "AB"}}},
+      {"NUL byte in the value, kept name a map", "K=A.ut2\0x.u\n"s, "Maps", {{0, "A.ut2", "K"}}},
+      {"NUL byte in the value, line ending not kept", "K=A.ut2\0x.u\n"s, "System", {}},
       {"bytes above 127 kept", "\xC4\xE9=Caf\xE9.uax\n", "Sounds", {{0, "Caf\xE9.uax", "\xC4\xE9"}}},
       {"tab and quotes kept", "\"A\"\t=\"B\".ogg\n", "Music", {{0, "\"B\".ogg", "\"A\"\t"}}},
       {"line longer than 511 bytes read whole", longKey + "=Long.ukx\n", "Animations", {{0, "Long.ukx", longKey}}},
@@ -86,10 +88,10 @@ TEST(CacheReader, CannotOpenAMissingFileOrAFolder) {
 TEST(CacheReader, KeepsEntryLinesOfNoCategoryAsForeign) {
   const TemporaryFolder folder;
   const std::string path = folder / "cache.ini";
-  writeFile(path, "[Cache]\r\nA=Foo.ut2\nB=Readme.txt\r\nno equals\n\nC=Foo.ut2 \nD=x=y.u\nE=tail.int");
+  writeFile(path, "[Cache]\r\nA=Foo.ut2\nB=Readme.txt\r\nno equals\n\nC=Foo.ut2 \nD=x=y.u\nN=no\0.u\nE=tail.int"s);
   const std::optional<ForeignLines> foreign = readForeignLines(path);
   ASSERT_TRUE(foreign);
-  EXPECT_EQ(foreign->lines, (std::vector<std::string>{"B=Readme.txt", "C=Foo.ut2 "}));
+  EXPECT_EQ(foreign->lines, (std::vector<std::string>{"B=Readme.txt", "C=Foo.ut2 ", "N=no\0.u"s}));
   EXPECT_EQ(foreign->unterminatedTail, "E=tail.int");
 }
 
@@ -99,11 +101,11 @@ TEST(Category, EndingsFoldOnlyAsciiCapitals) {
     const char *category; // nullptr: no category
   };
   const std::vector<EndingCase> cases = {
-      {"Foo.utx", "Textures"}, {"Foo.UTX", "Textures"},    {"Foo.uTx", "Textures"},  {"Foo.u", "System"},
-      {".u", "System"},        {".ka", "KarmaData"},       {"Rag.KA", "KarmaData"},  {"Foo.uka", nullptr},
-      {"Foo.ux", nullptr},     {"Foo.txt", nullptr},       {"Foo.ut2 ", nullptr},    {"u", nullptr},
-      {"DM-1.ut2", "Maps"},    {"A.ukx", "Animations"},    {"A.ogg", "Music"},       {"A.uax", "Sounds"},
-      {"A.usx", "StaticMeshes"}, {"A.\xDA", nullptr},      {"", nullptr},
+      {"Foo.utx", "Textures"},   {"Foo.UTX", "Textures"}, {"Foo.uTx", "Textures"}, {"Foo.u", "System"},
+      {".u", "System"},          {".ka", "KarmaData"},    {"Rag.KA", "KarmaData"}, {"Foo.uka", nullptr},
+      {"Foo.ux", nullptr},       {"Foo.txt", nullptr},    {"Foo.ut2 ", nullptr},   {"u", nullptr},
+      {"DM-1.ut2", "Maps"},      {"A.ukx", "Animations"}, {"A.ogg", "Music"},      {"A.uax", "Sounds"},
+      {"A.usx", "StaticMeshes"}, {"A.\xDA", nullptr},     {"", nullptr},
   };
   for (const EndingCase &testCase : cases) {
     const Category *category = categoryOfLine(testCase.name);
