@@ -12,13 +12,12 @@ using EntryList = std::vector<CacheEntry>;
 
 // The lists and outlets in category order.
 constexpr std::array<EntryList AppController::*, kCategoryCount> kLists = {
-    &AppController::animations, &AppController::karma,        &AppController::maps,
-    &AppController::music,      &AppController::sounds,       &AppController::staticMeshes,
-    &AppController::system,     &AppController::textures,
+    &AppController::animations, &AppController::karma,        &AppController::maps,   &AppController::music,
+    &AppController::sounds,     &AppController::staticMeshes, &AppController::system, &AppController::textures,
 };
-constexpr std::array<TableView *AppController::*, kCategoryCount> kTables = {
-    &AppController::animationsTable, &AppController::karmaTable,        &AppController::mapsTable,
-    &AppController::musicTable,      &AppController::soundsTable,       &AppController::staticMeshesTable,
+constexpr std::array<TableView * AppController::*, kCategoryCount> kTables = {
+    &AppController::animationsTable, &AppController::karmaTable,    &AppController::mapsTable,
+    &AppController::musicTable,      &AppController::soundsTable,   &AppController::staticMeshesTable,
     &AppController::systemTable,     &AppController::texturesTable,
 };
 

@@ -69,7 +69,8 @@ bool copyContents(int from, int to, const CopyProgress &onChunk) {
   return copyThroughBuffer(from, to, onChunk);
 }
 
-CopyOutcome copyFile(const std::string &source, const std::string &destination, const std::function<void()> &stillCopying) {
+CopyOutcome copyFile(const std::string &source, const std::string &destination,
+                     const std::function<void()> &stillCopying) {
   // A link in the cache could lead anywhere; only the cache's own files move.
   const FileDescriptor input(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
   struct stat info {};

@@ -76,8 +76,8 @@ TEST(InstallationSearch, PassesOverVolumesThatDoNotLeadToTheGame) {
     const InstallationSearchResult result = searchInstallation(sandbox.volumes());
     EXPECT_TRUE(result.volumesFolderReadable) << testCase.label;
     if (testCase.expectedVolume)
-      EXPECT_EQ(result.installation, sandbox.volumes() + "/" + *testCase.expectedVolume +
-                                         "/Applications/Unreal Tournament 2004.app")
+      EXPECT_EQ(result.installation,
+                sandbox.volumes() + "/" + *testCase.expectedVolume + "/Applications/Unreal Tournament 2004.app")
           << testCase.label;
     else
       EXPECT_EQ(result.installation, std::nullopt) << testCase.label;

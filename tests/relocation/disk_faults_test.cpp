@@ -46,7 +46,8 @@ std::vector<std::string> temporaryFilesBelow(const std::string &folder) {
 }
 
 struct Started {
-  explicit Started(const Sandbox &sandbox) : controller(window.platform, sandbox.locations(), std::chrono::milliseconds(0)) {
+  explicit Started(const Sandbox &sandbox)
+      : controller(window.platform, sandbox.locations(), std::chrono::milliseconds(0)) {
     window.connect(controller);
     controller.awakeFromNib();
     window.log.clear();
@@ -140,9 +141,8 @@ TEST(DiskFaults, AFolderInPlaceOfTheIndexIsNeitherReadNorReplaced) {
   std::filesystem::remove(sandbox.cacheFile());
   makeFolders(sandbox.cacheFile() + "/inside");
   started.controller.moveFiles();
-  EXPECT_EQ(started.window.log,
-            (EventLog{"alert: Could not write cache file", "alert: Could not open cache file", "terminate 1",
-                      "progress end"}));
+  EXPECT_EQ(started.window.log, (EventLog{"alert: Could not write cache file", "alert: Could not open cache file",
+                                          "terminate 1", "progress end"}));
   EXPECT_TRUE(std::filesystem::is_directory(sandbox.cacheFile() + "/inside"));
   EXPECT_TRUE(started.controller.terminationRequested());
 }

@@ -14,7 +14,7 @@ const Category &kTextures = kCategories[7];
 TEST(Collect, SplitsTickedFromKeptInCategoryThenListOrder) {
   std::vector<CacheEntry> animations = {{0, "A0.ukx", "a0"}, {0, "A1.ukx", "a1"}, {1, "A2.ukx", "a2"}};
   std::vector<CacheEntry> karma = {{1, "Ragdoll.ka", "k0"}};
-  std::vector<CacheEntry> maps = {{1, "M0.ut2", "m0"}, {1, "M1.ut2", "m1"}, {2, "M2.ut2", "m2"},
+  std::vector<CacheEntry> maps = {{1, "M0.ut2", "m0"}, {1, "M1.ut2", "m1"},  {2, "M2.ut2", "m2"},
                                   {1, "M3.ut2", "m3"}, {-1, "M4.ut2", "m4"}, {0, "M5.ut2", "m5"}};
   std::vector<CacheEntry> textures = {{1, "Foo.utx", "t0"}, {1, "Bar.utx", "t1"}};
   MovePlan plan;
@@ -24,9 +24,9 @@ TEST(Collect, SplitsTickedFromKeptInCategoryThenListOrder) {
   collectTicked(kTextures, textures, plan);
 
   EXPECT_EQ(plan.cacheNames, (std::vector<std::string>{"a2", "k0", "m0", "m1", "m3", "t0", "t1"}));
-  EXPECT_EQ(plan.destinations, (std::vector<std::string>{"Animations/A2.ukx", "KarmaData/Ragdoll.ka", "Maps/M0.ut2",
-                                                         "Maps/M1.ut2", "Maps/M3.ut2", "Textures/Foo.utx",
-                                                         "Textures/Bar.utx"}));
+  EXPECT_EQ(plan.destinations,
+            (std::vector<std::string>{"Animations/A2.ukx", "KarmaData/Ragdoll.ka", "Maps/M0.ut2", "Maps/M1.ut2",
+                                      "Maps/M3.ut2", "Textures/Foo.utx", "Textures/Bar.utx"}));
   const std::vector<CacheEntry> kept = {
       {0, "A0.ukx", "a0"}, {0, "A1.ukx", "a1"}, {2, "M2.ut2", "m2"}, {-1, "M4.ut2", "m4"}, {0, "M5.ut2", "m5"}};
   EXPECT_EQ(plan.keptEntries, kept);

@@ -5,8 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 
-CategoryTableView::CategoryTableView(CategoryTableModel *model, QWidget *parent)
-    : QTableView(parent), model_(model) {
+CategoryTableView::CategoryTableView(CategoryTableModel *model, QWidget *parent) : QTableView(parent), model_(model) {
   setModel(model);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);

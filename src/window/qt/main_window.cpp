@@ -22,7 +22,8 @@ QString categoryName(std::size_t index) {
 
 QPushButton *buttonFor(QAction *action, QWidget *parent) {
   auto *button = new QPushButton(action->text(), parent);
-  button->setToolTip(QStringLiteral("%1 (%2)").arg(action->text(), action->shortcut().toString(QKeySequence::NativeText)));
+  button->setToolTip(
+      QStringLiteral("%1 (%2)").arg(action->text(), action->shortcut().toString(QKeySequence::NativeText)));
   button->setFocusPolicy(Qt::NoFocus);
   QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
   return button;
@@ -46,8 +47,8 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   }
   layout->addWidget(tabs_);
 
-  tickAllAction_ = addCommand(QStringLiteral("Tick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
-                              &AppController::selectAll);
+  tickAllAction_ =
+      addCommand(QStringLiteral("Tick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), &AppController::selectAll);
   tickTabAction_ = addCommand(QStringLiteral("Tick All in Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
                               &AppController::selectAllCurrent);
   moveAction_ = addCommand(QStringLiteral("Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
@@ -66,8 +67,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   resize(820, 560);
 }
 
-QAction *MainWindow::addCommand(const QString &text, const QKeySequence &shortcut,
-                                void (AppController::*command)()) {
+QAction *MainWindow::addCommand(const QString &text, const QKeySequence &shortcut, void (AppController::*command)()) {
   auto *action = new QAction(text, this);
   action->setShortcut(shortcut);
   // Window-wide, so the shortcut works whichever widget has focus.
@@ -119,7 +119,8 @@ int MainWindow::indexOfSelectedTab() const { return tabs_->currentIndex(); }
 
 void MainWindow::updateTabLabel(int category) {
   const int rows = models_[static_cast<std::size_t>(category)]->rowCount();
-  tabs_->setTabText(category, QStringLiteral("%1 (%2)").arg(categoryName(static_cast<std::size_t>(category))).arg(rows));
+  tabs_->setTabText(category,
+                    QStringLiteral("%1 (%2)").arg(categoryName(static_cast<std::size_t>(category))).arg(rows));
 }
 
 void MainWindow::switchTab(int step) {
