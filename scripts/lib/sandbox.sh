@@ -47,11 +47,12 @@ make_sample_cache() {
   printf 'server notes\n' >"$cache/99999999999999999999999999999999.uxx"
 }
 
-# run_sandboxed HOME VOLUMES PROGRAM [ARGS...]: runs PROGRAM with HOME as the
-# home folder and VOLUMES at "/Volumes". The sandbox has a root of its own
-# (a private tmpfs), so nothing is created in the real root.
+# run_sandboxed VOLUMES HOME PROGRAM [ARGS...]: runs PROGRAM with VOLUMES at
+# "/Volumes" (none at all when VOLUMES is empty) and HOME as the home folder.
+# A HOME inside VOLUMES is seen at its place under "/Volumes". The sandbox has
+# a root of its own (a private tmpfs), so nothing is created in the real root.
 run_sandboxed() {
-  local home="$1" volumes="$2"
+  local volumes="$1" home="$2"
   shift 2
   local -a args=(
     --tmpfs /
@@ -63,10 +64,6 @@ run_sandboxed() {
     --proc /proc
     --dev /dev
     --dir /tmp
-    --dir /Volumes
-    --bind "$volumes" /Volumes
-    --bind "$home" "$home"
-    --setenv HOME "$home"
     --unsetenv XDG_CONFIG_HOME
     --unsetenv XDG_DATA_HOME
     --unsetenv XDG_CACHE_HOME
@@ -80,6 +77,12 @@ run_sandboxed() {
     args+=(--bind "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR")
   else
     args+=(--perms 0700 --dir /tmp/runtime --setenv XDG_RUNTIME_DIR /tmp/runtime)
+  fi
+  [ -n "$volumes" ] && args+=(--dir /Volumes --bind "$volumes" /Volumes)
+  if [ -n "$volumes" ] && [[ "$home" == "$volumes"/* ]]; then
+    args+=(--setenv HOME "/Volumes/${home#"$volumes"/}")
+  else
+    args+=(--bind "$home" "$home" --setenv HOME "$home")
   fi
   local program
   program="$(readlink -f "$1")"

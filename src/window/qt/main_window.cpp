@@ -47,12 +47,12 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   }
   layout->addWidget(tabs_);
 
-  tickAllAction_ =
-      addCommand(QStringLiteral("Tick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), &AppController::selectAll);
+  tickAllAction_ = addCommand(QStringLiteral("Tick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
+                              [this] { controller_.selectAll(); });
   tickTabAction_ = addCommand(QStringLiteral("Tick All in Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
-                              &AppController::selectAllCurrent);
+                              [this] { controller_.selectAllCurrent(); });
   moveAction_ = addCommand(QStringLiteral("Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
-                           &AppController::moveFiles);
+                           [this] { controller_.moveFiles(); });
 
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(buttonFor(tickAllAction_, central));
@@ -67,13 +67,14 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   resize(820, 560);
 }
 
-QAction *MainWindow::addCommand(const QString &text, const QKeySequence &shortcut, void (AppController::*command)()) {
+QAction *MainWindow::addCommand(const QString &text, const QKeySequence &shortcut,
+                                const std::function<void()> &command) {
   auto *action = new QAction(text, this);
   action->setShortcut(shortcut);
   // Window-wide, so the shortcut works whichever widget has focus.
   action->setShortcutContext(Qt::WindowShortcut);
   addAction(action);
-  connect(action, &QAction::triggered, this, [this, command] { (controller_.*command)(); });
+  connect(action, &QAction::triggered, this, command);
   return action;
 }
 

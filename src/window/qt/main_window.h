@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 
 class AppController;
 class CategoryTableModel;
@@ -31,7 +32,7 @@ public:
   CategoryTableView *tableView(int category) const { return views_[static_cast<std::size_t>(category)]; }
 
 private:
-  QAction *addCommand(const QString &text, const QKeySequence &shortcut, void (AppController::*command)());
+  QAction *addCommand(const QString &text, const QKeySequence &shortcut, const std::function<void()> &command);
   void buildMenus();
   void updateTabLabel(int category);
   void switchTab(int step);

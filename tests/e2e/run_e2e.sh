@@ -1,0 +1,277 @@
+#!/usr/bin/env bash
+# End-to-end tests of the real program: each case builds a sandbox (a home
+# folder with a cache, a volumes folder), runs the binary in bubblewrap on a
+# private Xvfb display with the sandbox's volumes at "/Volumes", drives it
+# with xdotool as a person would, and checks the files, the index and the exit
+# status. Every wait is bounded; every process started is ended by its id.
+#
+# Usage: run_e2e.sh BINARY [CASE...]
+set -uo pipefail
+
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/lib/sandbox.sh"
+binary="$(readlink -f "$1")"
+shift
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/cache-sorter-e2e.XXXXXX")"
+started=()
+cleanup() {
+  local pid
+  for pid in "${started[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  for pid in "${started[@]}"; do
+    wait "$pid" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own; Xvfb writes the number it took.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+started+=($!)
+for _ in $(seq 50); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+  echo "e2e: Xvfb did not start" >&2
+  cat "$work/xvfb.log" >&2
+  exit 1
+fi
+export DISPLAY=":$(head -n1 "$work/display")"
+export QT_QPA_PLATFORM=xcb
+unset XAUTHORITY WAYLAND_DISPLAY
+
+failures=0
+passes=0
+case_failed=0
+program_pid=
+
+fail() {
+  echo "    FAILED: $*"
+  case_failed=1
+}
+
+# launch VOLUMES HOME: starts the program in its sandbox.
+launch() {
+  run_sandboxed "$1" "$2" "$binary" >"$case_dir/program.log" 2>&1 &
+  program_pid=$!
+  started+=("$program_pid")
+}
+
+# find_window TITLE [SECONDS]: prints the id of the visible window titled
+# exactly TITLE, or nothing when none shows up in time.
+find_window() {
+  local title="$1" tries=$((${2:-10} * 10)) id
+  for _ in $(seq "$tries"); do
+    id="$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1)"
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# press WINDOW KEY...: gives WINDOW the keyboard and types the keys.
+press() {
+  local window="$1"
+  shift
+  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+  sleep 0.2
+  xdotool key --delay 80 "$@"
+}
+
+# need_window VAR TITLE: sets VAR to the id of the window titled TITLE, or
+# fails the case when it does not show up.
+need_window() {
+  local id
+  if id="$(find_window "$2")"; then
+    printf -v "$1" '%s' "$id"
+    return 0
+  fi
+  fail "no window titled \"$2\""
+  return 1
+}
+
+# expect_exit STATUS: the program must end, within a few seconds, with STATUS.
+expect_exit() {
+  local expected="$1" status
+  for _ in $(seq 100); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$program_pid" 2>/dev/null; then
+    fail "the program did not end"
+    kill "$program_pid" 2>/dev/null
+    wait "$program_pid" 2>/dev/null
+    return
+  fi
+  wait "$program_pid"
+  status=$?
+  [ "$status" -eq "$expected" ] || fail "exit status $status, expected $expected"
+}
+
+# wait_for_index FILE EXPECTED: the index must come to hold EXPECTED.
+wait_for_index() {
+  local file="$1" expected="$2"
+  for _ in $(seq 100); do
+    [ "$(cat "$file" 2>/dev/null; echo x)" = "${expected}x" ] && return 0
+    sleep 0.1
+  done
+  fail "the index holds $(od -c "$file" | head -n 5)"
+}
+
+# expect_installed CACHE_COPY BUNDLE CACHENAME CATEGORY/UTNAME: the package must
+# stand in the installation with the cached file's bytes.
+expect_installed() {
+  local copy="$1" bundle="$2" cache_name="$3" destination="$4"
+  cmp -s "$copy/$cache_name.uxx" "$bundle/$destination" || fail "$destination is not the cached $cache_name"
+}
+
+# sample_packages INDEX: the packages an index names, one "cacheName
+# Category/utName" line each.
+sample_packages() {
+  grep -v '^\[' "$1" | tr -d '\r' | while IFS='=' read -r key value; do
+    local folder
+    case "${value,,}" in
+    *.ukx) folder=Animations ;; *.ka) folder=KarmaData ;; *.ut2) folder=Maps ;; *.ogg) folder=Music ;;
+    *.uax) folder=Sounds ;; *.usx) folder=StaticMeshes ;; *.u) folder=System ;; *.utx) folder=Textures ;;
+    *) continue ;;
+    esac
+    echo "$key $folder/$value"
+  done
+}
+
+foreign_line="99999999999999999999999999999999=Readme-Server.txt"
+
+case_missing_volumes() {
+  mkdir -p "$case_dir/home/$CACHE_SUBDIR"
+  # A reader opening this index would block for good, so a program that read
+  # it would never end.
+  mkfifo "$case_dir/home/$CACHE_SUBDIR/cache.ini"
+  launch "" "$case_dir/home"
+  local alert
+  need_window alert Error || return
+  find_window "Cache Sorter" 1 >/dev/null && fail "the main window came up"
+  press "$alert" Return
+  expect_exit 1
+  [ -p "$case_dir/home/$CACHE_SUBDIR/cache.ini" ] || fail "the index was replaced"
+}
+
+case_no_installation() {
+  make_sample_cache "$case_dir/home"
+  mkdir -p "$case_dir/Volumes/Data/Applications"
+  cp "$case_dir/home/$CACHE_SUBDIR/cache.ini" "$case_dir/index-before"
+  launch "$case_dir/Volumes" "$case_dir/home"
+  local alert window
+  need_window alert Error || return
+  press "$alert" Return
+  need_window window "Cache Sorter" || return
+  press "$window" ctrl+q
+  expect_exit 0
+  cmp -s "$case_dir/index-before" "$case_dir/home/$CACHE_SUBDIR/cache.ini" || fail "the index changed"
+}
+
+case_missing_index() {
+  mkdir -p "$case_dir/home/$CACHE_SUBDIR"
+  make_installation "$case_dir/Volumes/Macintosh HD"
+  launch "$case_dir/Volumes" "$case_dir/home"
+  local alert
+  need_window alert Error || return
+  press "$alert" Return
+  expect_exit 1
+  find_window "Cache Sorter" 1 >/dev/null && fail "the main window came up"
+}
+
+# move_everything HOME: ticks everything, moves, checks every package and the
+# index, and quits.
+move_everything() {
+  local home="$1" volume="$case_dir/Volumes/Macintosh HD"
+  local bundle="$volume/$BUNDLE_SUBDIR" cache="$home/$CACHE_SUBDIR"
+  make_installation "$volume"
+  cp -a "$cache" "$case_dir/cache-before"
+  launch "$case_dir/Volumes" "$home"
+  local window
+  need_window window "Cache Sorter" || return
+  press "$window" ctrl+shift+a ctrl+shift+m
+  wait_for_index "$cache/cache.ini" "[Cache]"$'\n'"$foreign_line"$'\n'
+  press "$window" ctrl+q
+  expect_exit 0
+  local key destination checked=0
+  while read -r key destination; do
+    expect_installed "$case_dir/cache-before" "$bundle" "$key" "$destination"
+    [ -e "$cache/$key.uxx" ] && fail "$key.uxx is still in the cache"
+    checked=$((checked + 1))
+  done < <(sample_packages "$case_dir/cache-before/cache.ini")
+  [ "$checked" -eq 12 ] || fail "$checked packages checked, expected 12"
+  [ "$(ls "$cache" | sort | tr '\n' ' ')" = "99999999999999999999999999999999.uxx cache.ini " ] ||
+    fail "the cache holds $(ls "$cache")"
+}
+
+case_round_trip_on_one_volume() {
+  local home="$case_dir/Volumes/Macintosh HD/Users/player"
+  make_sample_cache "$home"
+  move_everything "$home"
+}
+
+case_copy_across_volumes() {
+  local home="$case_dir/home"
+  make_sample_cache "$home"
+  # A large package: 6 MiB of random bytes in place of the first map.
+  head -c $((6 << 20)) /dev/urandom >"$home/$CACHE_SUBDIR/3F2A9C41D0B7E6A58C1F2E3D4B5A6978.uxx"
+  move_everything "$home"
+}
+
+case_tick_one_tab() {
+  local home="$case_dir/home" volume="$case_dir/Volumes/Macintosh HD"
+  make_sample_cache "$home"
+  make_installation "$volume"
+  local cache="$home/$CACHE_SUBDIR"
+  cp -a "$cache" "$case_dir/cache-before"
+  launch "$case_dir/Volumes" "$home"
+  local window
+  need_window window "Cache Sorter" || return
+  press "$window" ctrl+Next ctrl+Next ctrl+shift+t ctrl+shift+m
+  local expected
+  expected="[Cache]"$'\n'"$(tr -d '\r' <"$case_dir/cache-before/cache.ini" | grep '=' | grep -v -i '\.ut2$' |
+    grep -v "$foreign_line")"$'\n'"$foreign_line"$'\n'
+  wait_for_index "$cache/cache.ini" "$expected"
+  press "$window" ctrl+q
+  expect_exit 0
+  local maps
+  maps="$(ls "$volume/$BUNDLE_SUBDIR/Maps" | sort | tr '\n' ' ')"
+  [ "$maps" = "CTF-FaceClassic.ut2 DM-Deck17-Remix.ut2 DM-Rankin-Night.ut2 ONS-Torlan-Snow.ut2 " ] ||
+    fail "Maps holds $maps"
+  [ -z "$(ls "$volume/$BUNDLE_SUBDIR/Textures")" ] || fail "other tabs were moved too"
+  expect_installed "$case_dir/cache-before" "$volume/$BUNDLE_SUBDIR" 0D9E8F7A6B5C4D3E2F1A0B9C8D7E6F5A \
+    Maps/DM-Rankin-Night.ut2
+}
+
+all_cases=(missing_volumes no_installation missing_index round_trip_on_one_volume copy_across_volumes tick_one_tab)
+cases=("$@")
+[ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
+
+for name in "${cases[@]}"; do
+  case_dir="$work/$name"
+  mkdir -p "$case_dir"
+  case_failed=0
+  echo "e2e: $name"
+  "case_$name"
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    kill "$program_pid" 2>/dev/null
+    wait "$program_pid" 2>/dev/null
+  fi
+  program_pid=
+  if [ "$case_failed" -eq 0 ]; then
+    passes=$((passes + 1))
+  else
+    failures=$((failures + 1))
+    sed 's/^/    program: /' "$case_dir/program.log" 2>/dev/null | head -n 20
+  fi
+done
+
+echo "e2e: $passes passed, $failures failed"
+[ "$failures" -eq 0 ]
