@@ -10,6 +10,7 @@ set -uo pipefail
 
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/sandbox.sh"
+source "$root/scripts/lib/xvfb.sh"
 binary="$(readlink -f "$1")"
 shift
 
@@ -27,21 +28,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own; Xvfb writes the number it took.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-started+=($!)
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
+if ! start_xvfb "$work"; then
   echo "e2e: Xvfb did not start" >&2
-  cat "$work/xvfb.log" >&2
   exit 1
 fi
-export DISPLAY=":$(head -n1 "$work/display")"
-export QT_QPA_PLATFORM=xcb
-unset XAUTHORITY WAYLAND_DISPLAY
+started+=("$XVFB_PID")
 
 failures=0
 passes=0
@@ -58,30 +49,6 @@ launch() {
   run_sandboxed "$1" "$2" "$binary" >"$case_dir/program.log" 2>&1 &
   program_pid=$!
   started+=("$program_pid")
-}
-
-# find_window TITLE [SECONDS]: prints the id of the visible window titled
-# exactly TITLE, or nothing when none shows up in time.
-find_window() {
-  local title="$1" tries=$((${2:-10} * 10)) id
-  for _ in $(seq "$tries"); do
-    id="$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1)"
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# press WINDOW KEY...: gives WINDOW the keyboard and types the keys.
-press() {
-  local window="$1"
-  shift
-  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-  sleep 0.2
-  xdotool key --delay 80 "$@"
 }
 
 # need_window VAR TITLE: sets VAR to the id of the window titled TITLE, or

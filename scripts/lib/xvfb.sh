@@ -1,0 +1,45 @@
+# Shell helpers for driving the real window on a private X display. Source
+# this file; it defines functions only.
+
+# start_xvfb FOLDER: starts Xvfb on a free display, exports DISPLAY for it and
+# sets XVFB_PID. Returns non-zero when it does not come up within 5 seconds.
+start_xvfb() {
+  local folder="$1"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 50); do
+    if [ -s "$folder/display" ]; then
+      export DISPLAY=":$(head -n1 "$folder/display")"
+      export QT_QPA_PLATFORM=xcb
+      unset XAUTHORITY WAYLAND_DISPLAY
+      return 0
+    fi
+    sleep 0.1
+  done
+  cat "$folder/xvfb.log" >&2
+  return 1
+}
+
+# find_window TITLE [SECONDS]: prints the id of the visible window titled
+# exactly TITLE, or returns non-zero when none shows up in time (10 s).
+find_window() {
+  local title="$1" tries=$((${2:-10} * 10)) id
+  for _ in $(seq "$tries"); do
+    id="$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1)"
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# press WINDOW KEY...: gives WINDOW the keyboard and types the keys.
+press() {
+  local window="$1"
+  shift
+  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+  sleep 0.2
+  xdotool key --delay 80 "$@"
+}
