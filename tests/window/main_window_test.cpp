@@ -108,6 +108,10 @@ TEST_F(MainWindowTest, TicksWithMouseSpaceAndShortcuts) {
   press(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
   press(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
   ASSERT_EQ(window.tabs()->currentIndex(), kTextures) << "previous tab wraps around";
+  press(table(kTextures), Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(window.tabs()->currentIndex(), 0) << "Ctrl+Tab keeps working";
+  press(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+  ASSERT_EQ(window.tabs()->currentIndex(), kTextures);
   press(table(kTextures), Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(ticks(controller.textures), (std::vector<int>{1, 1}));
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 1, 1, 1, 0}));

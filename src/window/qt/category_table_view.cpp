@@ -36,5 +36,12 @@ void CategoryTableView::keyPressEvent(QKeyEvent *event) {
     event->accept();
     return;
   }
+  const bool tabSwitch = (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+                         event->modifiers().testFlag(Qt::ControlModifier);
+  if (tabSwitch) {
+    // Left to the tab widget around the table, which switches tabs with it.
+    event->ignore();
+    return;
+  }
   QTableView::keyPressEvent(event);
 }
