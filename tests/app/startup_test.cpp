@@ -19,24 +19,12 @@ const std::string kAllCategories = "[Cache]\n"
                                    "M2=DM-Two.UT2\n"
                                    "R1=Readme.txt\n";
 
-struct Started {
-  RecordingWindow window;
-  std::unique_ptr<AppController> controller;
-};
-
-void start(Started &started, const Locations &locations) {
-  started.controller = std::make_unique<AppController>(started.window.platform, locations);
-  started.window.connect(*started.controller);
-  started.controller->awakeFromNib();
-}
-
 TEST(Startup, ReadsTheEightListsAndFindsTheInstallation) {
   const Sandbox sandbox;
   const std::string bundle = sandbox.addInstallation("Games");
   sandbox.writeIndex(kAllCategories);
-  Started started;
-  start(started, sandbox.locations());
-  const AppController &controller = *started.controller;
+  const StartedController started(sandbox.locations());
+  const AppController &controller = started.controller;
 
   EXPECT_TRUE(started.window.log.empty()) << "start-up alerts nothing and reloads nothing";
   EXPECT_EQ(controller.unrealDir, bundle);
@@ -55,24 +43,22 @@ TEST(Startup, ReadsTheEightListsAndFindsTheInstallation) {
 TEST(Startup, GoesOnWithoutAnInstallation) {
   const Sandbox sandbox;
   sandbox.writeIndex(kAllCategories);
-  Started started;
-  start(started, sandbox.locations());
+  const StartedController started(sandbox.locations());
 
   EXPECT_EQ(started.window.log, (EventLog{"alert: Could not find installation of Unreal Tournament 2004"}));
-  EXPECT_EQ(started.controller->unrealDir, std::nullopt);
-  EXPECT_EQ(started.controller->maps.size(), 2u);
-  EXPECT_EQ(started.controller->textures.size(), 1u);
+  EXPECT_EQ(started.controller.unrealDir, std::nullopt);
+  EXPECT_EQ(started.controller.maps.size(), 2u);
+  EXPECT_EQ(started.controller.textures.size(), 1u);
 }
 
 TEST(Startup, EndsWhenTheVolumesFolderCannotBeListed) {
   const Sandbox sandbox;
   sandbox.writeIndex(kAllCategories);
-  Started started;
-  start(started, {sandbox.home(), sandbox.root() + "/missing"});
+  const StartedController started({sandbox.home(), sandbox.root() + "/missing"});
 
   EXPECT_EQ(started.window.log, (EventLog{"alert: Could not access mounted volumes", "terminate 1"}));
-  EXPECT_TRUE(started.controller->terminationRequested());
-  EXPECT_TRUE(started.controller->maps.empty()) << "the index must not be read";
+  EXPECT_TRUE(started.controller.terminationRequested());
+  EXPECT_TRUE(started.controller.maps.empty()) << "the index must not be read";
 }
 
 TEST(Startup, EndsWhenTheIndexCannotBeOpened) {
@@ -92,10 +78,9 @@ TEST(Startup, EndsWhenTheIndexCannotBeOpened) {
     const Sandbox sandbox;
     if (testCase.withInstallation)
       sandbox.addInstallation("Games");
-    Started started;
-    start(started, sandbox.locations());
+    const StartedController started(sandbox.locations());
     EXPECT_EQ(started.window.log, testCase.expected) << testCase.label;
-    EXPECT_TRUE(started.controller->terminationRequested()) << testCase.label;
+    EXPECT_TRUE(started.controller.terminationRequested()) << testCase.label;
   }
 }
 

@@ -45,17 +45,6 @@ std::vector<std::string> temporaryFilesBelow(const std::string &folder) {
   return found;
 }
 
-struct Started {
-  explicit Started(const Sandbox &sandbox)
-      : controller(window.platform, sandbox.locations(), std::chrono::milliseconds(0)) {
-    window.connect(controller);
-    controller.awakeFromNib();
-    window.log.clear();
-  }
-  RecordingWindow window;
-  AppController controller;
-};
-
 TEST(DiskFaults, CopyReportsWritesThatFailOnAFullDevice) {
   const TemporaryFolder folder;
   writeFile(folder / "source", std::string(200000, 'x'));
@@ -85,7 +74,8 @@ TEST(DiskFaults, AShortCopyLeavesEveryFileAsItWas) {
   sandbox.writeCachedFile("M0", package);
   writeFile(bundle + "/Maps/DM-A.ut2", "the older map");
   sandbox.writeIndex("[Cache]\nM0=DM-A.ut2\n");
-  Started started(sandbox);
+  StartedController started(sandbox.locations());
+  started.window.log.clear();
   started.controller.selectAll();
   started.window.log.clear();
   {
@@ -106,7 +96,8 @@ TEST(DiskFaults, ADestinationLinkToAFullDeviceIsReplacedByTheWholeFile) {
   sandbox.writeCachedFile("M0", "complete map");
   std::filesystem::create_symlink("/dev/full", bundle + "/Maps/DM-A.ut2");
   sandbox.writeIndex("[Cache]\nM0=DM-A.ut2\n");
-  Started started(sandbox);
+  StartedController started(sandbox.locations());
+  started.window.log.clear();
   started.controller.selectAll();
   started.controller.moveFiles();
   EXPECT_TRUE(started.window.eventsStartingWith("alert").empty());
@@ -122,7 +113,8 @@ TEST(DiskFaults, AFailedIndexWriteKeepsTheOldIndex) {
   for (int line = 0; line < 3000; ++line)
     index += "0123456789ABCDEF0123456789ABCDEF=DM-Map-" + std::to_string(line) + ".ut2\r\n";
   sandbox.writeIndex(index);
-  Started started(sandbox);
+  StartedController started(sandbox.locations());
+  started.window.log.clear();
   {
     const FileSizeLimit limit(32 * 1024);
     started.controller.moveFiles();
@@ -137,7 +129,8 @@ TEST(DiskFaults, AFolderInPlaceOfTheIndexIsNeitherReadNorReplaced) {
   const Sandbox sandbox;
   sandbox.addInstallation("Games");
   sandbox.writeIndex("[Cache]\nM0=DM-A.ut2\n");
-  Started started(sandbox);
+  StartedController started(sandbox.locations());
+  started.window.log.clear();
   std::filesystem::remove(sandbox.cacheFile());
   makeFolders(sandbox.cacheFile() + "/inside");
   started.controller.moveFiles();

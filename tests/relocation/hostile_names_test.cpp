@@ -55,10 +55,8 @@ TEST(HostileNames, NothingOutsideTheCacheAndTheInstallationIsTouched) {
                        controlName + "\n");
     const auto before = snapshot(sandbox.root(), {sandbox.cacheDirectory(), bundle});
 
-    RecordingWindow window;
-    AppController controller(window.platform, sandbox.locations(), std::chrono::milliseconds(0));
-    window.connect(controller);
-    controller.awakeFromNib();
+    StartedController started(sandbox.locations());
+    AppController &controller = started.controller;
     controller.selectAll();
     controller.moveFiles();
 
@@ -74,7 +72,7 @@ TEST(HostileNames, NothingOutsideTheCacheAndTheInstallationIsTouched) {
         installed.push_back(entry.path().string());
     }
     EXPECT_EQ(installed, (std::vector<std::string>{bundle + "/System/" + controlName})) << label;
-    EXPECT_EQ(window.eventsStartingWith("alert: Refused").size(), 3u) << label;
+    EXPECT_EQ(started.window.eventsStartingWith("alert: Refused").size(), 3u) << label;
     EXPECT_EQ(controller.system.size(), 6u) << label;
   }
 }

@@ -26,17 +26,17 @@ public:
 
   void start(const std::string &index) {
     sandbox.writeIndex(index);
-    window.connect(controller);
-    controller.awakeFromNib();
-    window.log.clear();
+    started.emplace(sandbox.locations());
+    window().log.clear();
   }
-  void tick(std::size_t category, std::size_t row) { controller.listAt(category)[row].selected = 1; }
+  AppController &controller() { return started->controller; }
+  RecordingWindow &window() { return started->window; }
+  void tick(std::size_t category, std::size_t row) { controller().listAt(category)[row].selected = 1; }
   std::string installed(const std::string &relative) const { return bundle + "/" + relative; }
 
   Sandbox sandbox;
   std::string bundle;
-  RecordingWindow window;
-  AppController controller{window.platform, sandbox.locations(), std::chrono::milliseconds(0)};
+  std::optional<StartedController> started;
 };
 
 const EventLog kReloadAll = {"reload Animations", "reload KarmaData",    "reload Maps",   "reload Music",
@@ -66,10 +66,11 @@ TEST(MoveFiles, MovesTickedFilesByCopyOrRenameAndRewritesTheIndex) {
     move.tick(kTextures, 0);
     move.tick(6, 0);
 
-    move.controller.moveFiles();
+    move.controller().moveFiles();
 
     const char *label = sameVolume ? "rename" : "copy";
-    EXPECT_EQ(move.window.log, withReloads({"progress 1/3", "progress 2/3", "progress 3/3", "progress end"})) << label;
+    EXPECT_EQ(move.window().log, withReloads({"progress 1/3", "progress 2/3", "progress 3/3", "progress end"}))
+        << label;
     EXPECT_EQ(readFile(move.installed("Maps/DM-One.ut2")), "map one") << label;
     EXPECT_EQ(readFile(move.installed("Textures/Sky.utx")), "sky") << label;
     EXPECT_EQ(readFile(move.installed("System/Empty.u")), "") << label;
@@ -79,8 +80,8 @@ TEST(MoveFiles, MovesTickedFilesByCopyOrRenameAndRewritesTheIndex) {
     EXPECT_FALSE(exists(move.sandbox.cachedFile("U0"))) << label;
     EXPECT_EQ(readFile(move.sandbox.cachedFile("M0")), "map zero") << label;
     EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\nM0=DM-Zero.ut2\nR0=Readme.txt\n") << label;
-    EXPECT_EQ(move.controller.maps, (std::vector<CacheEntry>{{0, "DM-Zero.ut2", "M0"}})) << label;
-    EXPECT_TRUE(move.controller.textures.empty()) << label;
+    EXPECT_EQ(move.controller().maps, (std::vector<CacheEntry>{{0, "DM-Zero.ut2", "M0"}})) << label;
+    EXPECT_TRUE(move.controller().textures.empty()) << label;
     for (const auto &file : std::filesystem::recursive_directory_iterator(move.sandbox.root()))
       EXPECT_EQ(file.path().filename().string().rfind(".cache-sorter-", 0), std::string::npos) << file.path();
   }
@@ -92,8 +93,8 @@ TEST(MoveFiles, ReportsProgressDuringALongCopy) {
   move.sandbox.writeCachedFile("M0", package);
   move.start("[Cache]\nM0=DM-Big.ut2\n");
   move.tick(kMaps, 0);
-  move.controller.moveFiles();
-  EXPECT_EQ(move.window.eventsStartingWith("progress"),
+  move.controller().moveFiles();
+  EXPECT_EQ(move.window().eventsStartingWith("progress"),
             (EventLog{"progress 1/1", "progress 1/1", "progress 1/1", "progress end"}));
   EXPECT_EQ(readFile(move.installed("Maps/DM-Big.ut2")), package);
 }
@@ -111,7 +112,7 @@ TEST(MoveFiles, ReplacesAnExistingFileAndKeepsItsPermissions) {
     move.start("[Cache]\nM0=DM-Old.ut2\nM1=DM-New.ut2\n");
     move.tick(kMaps, 0);
     move.tick(kMaps, 1);
-    move.controller.moveFiles();
+    move.controller().moveFiles();
 
     EXPECT_EQ(readFile(move.installed("Maps/DM-Old.ut2")), "new map");
     // A rename carries the cached file itself; a copy keeps the replaced
@@ -146,9 +147,9 @@ TEST(MoveFiles, KeepsEntriesWhoseFilesCannotMove) {
     move.tick(kMaps, 0);
     move.tick(kMaps, 1);
     move.tick(kMaps, 3);
-    move.controller.moveFiles();
+    move.controller().moveFiles();
 
-    EXPECT_EQ(move.window.eventsStartingWith("alert"), testCase.alerts) << testCase.label;
+    EXPECT_EQ(move.window().eventsStartingWith("alert"), testCase.alerts) << testCase.label;
     EXPECT_EQ(readFile(move.sandbox.cachedFile("O0")), "song") << testCase.label;
     EXPECT_TRUE(std::filesystem::is_directory(move.sandbox.cachedFile("F0"))) << testCase.label;
     EXPECT_FALSE(exists(move.installed("Music"))) << testCase.label;
@@ -158,7 +159,7 @@ TEST(MoveFiles, KeepsEntriesWhoseFilesCannotMove) {
     EXPECT_EQ(readFile(move.sandbox.cacheFile()),
               "[Cache]\nM8=DM-Kept.ut2\nM9=DM-Gone.ut2\nF0=DM-Folder.ut2\nO0=Theme.ogg\n")
         << testCase.label;
-    EXPECT_EQ(move.controller.maps.back(), (CacheEntry{0, "DM-Folder.ut2", "F0"})) << testCase.label;
+    EXPECT_EQ(move.controller().maps.back(), (CacheEntry{0, "DM-Folder.ut2", "F0"})) << testCase.label;
   }
 }
 
@@ -168,9 +169,9 @@ TEST(MoveFiles, MovesNothingWithoutAnInstallation) {
   move.start("[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n");
   move.tick(kMaps, 0);
   move.tick(kTextures, 0);
-  move.controller.moveFiles();
+  move.controller().moveFiles();
 
-  EXPECT_EQ(move.window.log,
+  EXPECT_EQ(move.window().log,
             withReloads({"alert: Could not find installation of Unreal Tournament 2004", "progress end"}));
   EXPECT_EQ(readFile(move.sandbox.cachedFile("M0")), "map");
   EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n");
@@ -186,9 +187,9 @@ TEST(MoveFiles, RefusesNamesThatLeaveTheirFolder) {
   for (std::size_t row = 0; row < 2; ++row)
     move.tick(kMaps, row);
   move.tick(6, 0);
-  move.controller.moveFiles();
+  move.controller().moveFiles();
 
-  EXPECT_EQ(move.window.eventsStartingWith("alert"),
+  EXPECT_EQ(move.window().eventsStartingWith("alert"),
             EventLog(3, "alert: Refused to move a file whose name leads outside its folder!"));
   EXPECT_TRUE(std::filesystem::is_empty(documents));
   EXPECT_EQ(readFile(move.sandbox.cacheDirectory() + "/../secret.uxx"), "outside the cache");
@@ -213,8 +214,8 @@ TEST(MoveFiles, RewritesTheIndexWhenNothingIsTicked) {
                             "I0=Server.int\n"
                             "T=tail.ini";
   move.start(index);
-  const std::vector<CacheEntry> mapsBefore = move.controller.maps;
-  move.controller.moveFiles();
+  const std::vector<CacheEntry> mapsBefore = move.controller().maps;
+  move.controller().moveFiles();
 
   EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\n"
                                                 "M0=DM-A.ut2\nD=Dup.ut2\nD=Dup.ut2\n"
@@ -223,13 +224,13 @@ TEST(MoveFiles, RewritesTheIndexWhenNothingIsTicked) {
                                                 "X0=Sky.utx\n"
                                                 "R0=Readme.txt\nI0=Server.int\n"
                                                 "T=tail.ini");
-  EXPECT_EQ(move.controller.maps, mapsBefore);
-  EXPECT_EQ(move.controller.system, (std::vector<CacheEntry>{{0, "A=B.u", "K"}}));
-  EXPECT_EQ(move.controller.sounds, (std::vector<CacheEntry>{{0, "Caf\xE9.uax", "\xC4\xFF"}}));
+  EXPECT_EQ(move.controller().maps, mapsBefore);
+  EXPECT_EQ(move.controller().system, (std::vector<CacheEntry>{{0, "A=B.u", "K"}}));
+  EXPECT_EQ(move.controller().sounds, (std::vector<CacheEntry>{{0, "Caf\xE9.uax", "\xC4\xFF"}}));
 
   // A second rewrite changes nothing.
   const std::string once = readFile(move.sandbox.cacheFile());
-  move.controller.moveFiles();
+  move.controller().moveFiles();
   EXPECT_EQ(readFile(move.sandbox.cacheFile()), once);
 }
 
@@ -238,11 +239,11 @@ TEST(MoveFiles, LeavesOnlyTheSectionLineWhenEverythingMoved) {
   move.sandbox.writeCachedFile("M0", "a");
   move.sandbox.writeCachedFile("X0", "b");
   move.start("[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n; no entry\n");
-  move.controller.selectAll();
-  move.controller.moveFiles();
+  move.controller().selectAll();
+  move.controller().moveFiles();
   EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\n");
   for (std::size_t index = 0; index < kCategoryCount; ++index)
-    EXPECT_TRUE(move.controller.listAt(index).empty());
+    EXPECT_TRUE(move.controller().listAt(index).empty());
 }
 
 TEST(MoveFiles, AnswersNothingForRowsTheListsLostDuringTheMove) {
@@ -257,11 +258,12 @@ TEST(MoveFiles, AnswersNothingForRowsTheListsLostDuringTheMove) {
     void showMoveProgress(std::size_t, std::size_t) override {}
     void endMoveProgress() override {}
   } platform;
-  AppController controller(platform, {move.sandbox.home(), move.sandbox.volumes()}, std::chrono::milliseconds(0));
-  move.window.connect(controller);
+  AppController controller(platform, move.sandbox.locations(), std::chrono::milliseconds(0));
+  RecordingWindow tables;
+  tables.connect(controller);
   controller.awakeFromNib();
   controller.selectAll();
-  const RecordingColumn utName("UT Name");
+  const HeaderColumn utName("UT Name");
   platform.ask = [&] { seen.push_back(controller.objectValueForTableColumn(controller.mapsTable, utName, 1)); };
   controller.moveFiles();
   EXPECT_EQ(seen, (std::vector<std::optional<CellValue>>{std::nullopt, std::nullopt}));

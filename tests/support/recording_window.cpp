@@ -20,3 +20,9 @@ std::vector<std::string> RecordingWindow::eventsStartingWith(const std::string &
   }
   return found;
 }
+
+StartedController::StartedController(const Locations &locations, std::chrono::milliseconds reloadDelay)
+    : controller(window.platform, locations, reloadDelay) {
+  window.connect(controller);
+  controller.awakeFromNib();
+}

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/app_controller.h"
+#include "window/header_column.h"
 #include "window/surface.h"
 
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -20,15 +22,6 @@ public:
 private:
   std::string name_;
   EventLog &log_;
-};
-
-class RecordingColumn final : public TableColumn {
-public:
-  explicit RecordingColumn(std::string header) : header_(std::move(header)) {}
-  std::string headerText() const override { return header_; }
-
-private:
-  std::string header_;
 };
 
 class RecordingTab final : public TabView {
@@ -68,4 +61,13 @@ struct RecordingWindow {
   void connect(AppController &controller);
   // The log's entries that start with `prefix`.
   std::vector<std::string> eventsStartingWith(const std::string &prefix) const;
+};
+
+// A controller on `locations` whose outlets are a recording window, started
+// with awakeFromNib(). Moves read the index back at once.
+struct StartedController {
+  explicit StartedController(const Locations &locations,
+                             std::chrono::milliseconds reloadDelay = std::chrono::milliseconds(0));
+  RecordingWindow window;
+  AppController controller;
 };

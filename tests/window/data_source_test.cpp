@@ -7,9 +7,9 @@
 
 namespace {
 
-const RecordingColumn kTick("");
-const RecordingColumn kUtName("UT Name");
-const RecordingColumn kCacheName("Cache Name");
+const HeaderColumn kTick("");
+const HeaderColumn kUtName("UT Name");
+const HeaderColumn kCacheName("Cache Name");
 
 class DataSource : public ::testing::Test {
 protected:
@@ -43,8 +43,8 @@ TEST_F(DataSource, AnswersNothingForUnknownTablesColumnsAndRows) {
   EXPECT_EQ(controller.numberOfRowsInTableView(&stranger), 0);
   EXPECT_EQ(controller.numberOfRowsInTableView(nullptr), 0);
   EXPECT_EQ(controller.objectValueForTableColumn(&stranger, kUtName, 0), std::nullopt);
-  EXPECT_EQ(controller.objectValueForTableColumn(maps(), RecordingColumn("ut name"), 0), std::nullopt);
-  EXPECT_EQ(controller.objectValueForTableColumn(maps(), RecordingColumn("Size"), 0), std::nullopt);
+  EXPECT_EQ(controller.objectValueForTableColumn(maps(), HeaderColumn("ut name"), 0), std::nullopt);
+  EXPECT_EQ(controller.objectValueForTableColumn(maps(), HeaderColumn("Size"), 0), std::nullopt);
   for (const int row : {5, 6, -1, 1 << 30})
     EXPECT_EQ(controller.objectValueForTableColumn(maps(), kUtName, row), std::nullopt) << row;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "window/header_column.h"
 #include "window/surface.h"
 
 #include <QAbstractTableModel>
@@ -8,16 +9,6 @@
 #include <string>
 
 class AppController;
-
-// A column known by its header text, as the controller tells columns apart.
-class HeaderColumn final : public TableColumn {
-public:
-  explicit HeaderColumn(std::string header) : header_(std::move(header)) {}
-  std::string headerText() const override { return header_; }
-
-private:
-  std::string header_;
-};
 
 // Adapts one category's table to Qt's model/view: every request goes to the
 // controller's data source. Like the controller's tables, the model reports
