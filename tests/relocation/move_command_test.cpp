@@ -246,27 +246,4 @@ TEST(MoveFiles, LeavesOnlyTheSectionLineWhenEverythingMoved) {
     EXPECT_TRUE(move.controller().listAt(index).empty());
 }
 
-TEST(MoveFiles, AnswersNothingForRowsTheListsLostDuringTheMove) {
-  // While an alert is up, a table may still ask for the rows it showed.
-  MoveCommand move;
-  move.sandbox.writeIndex("[Cache]\nM0=DM-A.ut2\nM1=DM-B.ut2\n");
-  std::vector<std::optional<CellValue>> seen;
-  struct AskingPlatform final : Platform {
-    std::function<void()> ask;
-    void runAlertPanel(const std::string &) override { ask(); }
-    void terminate(int) override {}
-    void showMoveProgress(std::size_t, std::size_t) override {}
-    void endMoveProgress() override {}
-  } platform;
-  AppController controller(platform, move.sandbox.locations(), std::chrono::milliseconds(0));
-  RecordingWindow tables;
-  tables.connect(controller);
-  controller.awakeFromNib();
-  controller.selectAll();
-  const HeaderColumn utName("UT Name");
-  platform.ask = [&] { seen.push_back(controller.objectValueForTableColumn(controller.mapsTable, utName, 1)); };
-  controller.moveFiles();
-  EXPECT_EQ(seen, (std::vector<std::optional<CellValue>>{std::nullopt, std::nullopt}));
-}
-
 } // namespace
