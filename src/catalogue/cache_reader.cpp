@@ -15,11 +15,15 @@ struct EntryLine {
 
 std::string_view untilNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-std::optional<EntryLine> splitEntryLine(std::string_view line) {
-  const std::size_t separator = line.find('=');
+std::optional<EntryLine> splitEntryLine(const IndexLine &line) {
+  const std::size_t separator = line.bytes.find('=');
   if (separator == std::string_view::npos)
     return std::nullopt;
-  return EntryLine{untilNul(line.substr(0, separator)), untilNul(line.substr(separator + 1))};
+  const std::string_view key = line.bytes.substr(0, separator);
+  const std::string_view value = line.bytes.substr(separator + 1);
+  if (!line.mayHoldNul)
+    return EntryLine{key, value};
+  return EntryLine{untilNul(key), untilNul(value)};
 }
 
 // An entry's category is decided by its value as it is kept. Without a NUL
@@ -35,8 +39,12 @@ bool belongsTo(const EntryLine &entry, const Category &category) {
 std::optional<std::vector<CacheEntry>> readCategory(const std::string &indexPath, std::string_view categoryName) {
   const Category *const category = findCategory(categoryName);
   std::vector<CacheEntry> entries;
-  const bool opened = scanIndexLines(indexPath, [&](std::string_view line) {
+  const bool opened = scanIndexLines(indexPath, [&](const IndexLine &line) {
     if (!category)
+      return;
+    // Without a NUL byte the value ends where the line does, so most lines
+    // are passed over on their last bytes alone.
+    if (!line.mayHoldNul && !endsWithEnding(line.bytes, category->ending))
       return;
     const std::optional<EntryLine> entry = splitEntryLine(line);
     if (!entry || !belongsTo(*entry, *category))
@@ -53,10 +61,10 @@ std::optional<ForeignLines> readForeignLines(const std::string &indexPath) {
   std::string tail;
   const bool opened = scanIndexLines(
       indexPath,
-      [&](std::string_view line) {
+      [&](const IndexLine &line) {
         const std::optional<EntryLine> entry = splitEntryLine(line);
         if (entry && !categoryOfLine(entry->value))
-          foreign.lines.emplace_back(line);
+          foreign.lines.emplace_back(line.bytes);
       },
       &tail);
   if (!opened)

@@ -21,6 +21,11 @@ void appendWithoutCarriageReturns(std::string &line, const char *begin, const ch
   }
 }
 
+const char *findOrEnd(const char *begin, const char *end, char byte) {
+  const auto *found = static_cast<const char *>(std::memchr(begin, byte, end - begin));
+  return found ? found : end;
+}
+
 FileDescriptor openReadableFile(const std::string &path) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!file.valid())
@@ -39,8 +44,8 @@ bool scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std
     return false;
 
   std::vector<char> block(kBlockSize);
-  // Holds a line that runs across blocks or holds carriage returns; other
-  // lines are handed over straight from the block.
+  // Holds a line that runs across blocks or holds a carriage return before
+  // its end; other lines are handed over straight from the block.
   std::string pending;
   for (;;) {
     const ssize_t got = readSome(file.get(), block.data(), block.size());
@@ -48,15 +53,24 @@ bool scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std
       break;
     const char *next = block.data();
     const char *const end = next + got;
+    const bool blockHoldsNul = std::memchr(next, '\0', end - next) != nullptr;
+    // The next carriage return at or after `next`, or `end`: looked for once
+    // per carriage return, not once per line.
+    const char *carriageReturn = findOrEnd(next, end, '\r');
     while (next < end) {
       const auto *lineFeed = static_cast<const char *>(std::memchr(next, '\n', end - next));
       const char *const lineEnd = lineFeed ? lineFeed : end;
-      if (lineFeed && pending.empty() && !std::memchr(next, '\r', lineEnd - next)) {
-        onLine(std::string_view(next, lineEnd - next));
+      if (carriageReturn < next)
+        carriageReturn = findOrEnd(next, end, '\r');
+      const bool endsInCarriageReturn = carriageReturn == lineEnd - 1;
+      const bool clean = carriageReturn >= lineEnd || (endsInCarriageReturn && lineFeed);
+      if (lineFeed && pending.empty() && clean) {
+        const char *const bytesEnd = endsInCarriageReturn ? lineEnd - 1 : lineEnd;
+        onLine(IndexLine{std::string_view(next, bytesEnd - next), blockHoldsNul});
       } else {
         appendWithoutCarriageReturns(pending, next, lineEnd);
         if (lineFeed) {
-          onLine(pending);
+          onLine(IndexLine{pending, pending.find('\0') != std::string::npos});
           pending.clear();
         }
       }

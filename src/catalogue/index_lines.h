@@ -4,7 +4,15 @@
 #include <string>
 #include <string_view>
 
-using IndexLineHandler = std::function<void(std::string_view line)>;
+// One line of the index, without its line feed and carriage returns.
+struct IndexLine {
+  std::string_view bytes;
+  // False when the line is known to hold no NUL byte, so that readers can
+  // skip looking for one.
+  bool mayHoldNul = true;
+};
+
+using IndexLineHandler = std::function<void(const IndexLine &line)>;
 
 // Reads the index at `path` in one pass and hands each line to `onLine`:
 // the bytes up to each line feed, with every carriage return removed. Lines
