@@ -19,7 +19,5 @@ struct CacheEntry {
 // Puts a new entry with the tick `selected` and the same names in the place of
 // list[position]. Constant time: the names move into the new entry.
 inline void replaceTick(std::vector<CacheEntry> &list, std::size_t position, int selected) {
-  CacheEntry &old = list[position];
-  CacheEntry replacement{selected, std::move(old.utName), std::move(old.cacheName)};
-  old = std::move(replacement);
+  list[position].selected = selected;
 }
