@@ -6,6 +6,7 @@
 #include "relocation/same_volume.h"
 #include "relocation/transfer.h"
 
+#include <array>
 #include <thread>
 
 namespace {
@@ -19,8 +20,11 @@ void AppController::moveFiles() {
     return;
 
   MovePlan plan;
-  for (std::size_t index = 0; index < kCategoryCount; ++index)
-    collectTicked(kCategories[index], listAt(index), plan);
+  std::array<std::vector<CacheEntry> *, kCategoryCount> lists{};
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    lists[index] = &listAt(index);
+    collectTicked(kCategories[index], *lists[index], plan);
+  }
 
   const TransferSettings settings{
       cacheDirectory(),
@@ -31,9 +35,10 @@ void AppController::moveFiles() {
   };
   transferFiles(plan, settings);
 
-  if (!rewriteIndex(cacheFile, plan.keptEntries))
+  // The lists are read anew below; their entries can move into the index.
+  const std::vector<CacheEntry> keptEntries = takeKeptEntries(lists, std::move(plan.failedEntries));
+  if (!rewriteIndex(cacheFile, keptEntries))
     platform_.runAlertPanel(kCannotWriteIndex);
-  plan = MovePlan();
 
   // Gives the file system a moment before the index is read back.
   std::this_thread::sleep_for(reloadDelay_);

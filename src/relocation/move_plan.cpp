@@ -1,16 +1,45 @@
 #include "relocation/move_plan.h"
 
+#include <algorithm>
+#include <iterator>
+
 void collectTicked(const Category &category, std::vector<CacheEntry> &list, MovePlan &plan) {
-  std::vector<CacheEntry> unticked;
-  unticked.reserve(list.size());
-  for (CacheEntry &entry : list) {
-    if (entry.selected == 1) {
-      plan.destinations.push_back(std::string(category.name) + "/" + entry.utName);
-      plan.cacheNames.push_back(std::move(entry.cacheName));
-    } else {
-      plan.keptEntries.push_back(entry);
-      unticked.push_back(std::move(entry));
+  const auto ticked = static_cast<std::size_t>(
+      std::count_if(list.begin(), list.end(), [](const CacheEntry &entry) { return entry.selected == 1; }));
+  plan.cacheNames.reserve(plan.cacheNames.size() + ticked);
+  plan.destinations.reserve(plan.destinations.size() + ticked);
+
+  // One pass: unticked entries close up towards the front in their order, the
+  // ticked ones leave, and the tail left over is cut off at the end.
+  std::size_t unticked = 0;
+  for (std::size_t position = 0; position < list.size(); ++position) {
+    CacheEntry &entry = list[position];
+    if (entry.selected != 1) {
+      if (unticked != position)
+        list[unticked] = std::move(entry);
+      ++unticked;
+      continue;
     }
+    std::string destination;
+    destination.reserve(category.name.size() + 1 + entry.utName.size());
+    destination.append(category.name).append("/").append(entry.utName);
+    plan.destinations.push_back(std::move(destination));
+    plan.cacheNames.push_back(std::move(entry.cacheName));
   }
-  list = std::move(unticked);
+  list.erase(list.begin() + static_cast<std::ptrdiff_t>(unticked), list.end());
+}
+
+std::vector<CacheEntry> takeKeptEntries(std::span<std::vector<CacheEntry> *const> unticked,
+                                        std::vector<CacheEntry> failed) {
+  std::size_t count = failed.size();
+  for (const std::vector<CacheEntry> *list : unticked)
+    count += list->size();
+  std::vector<CacheEntry> kept;
+  kept.reserve(count);
+  for (std::vector<CacheEntry> *list : unticked) {
+    kept.insert(kept.end(), std::make_move_iterator(list->begin()), std::make_move_iterator(list->end()));
+    list->clear();
+  }
+  kept.insert(kept.end(), std::make_move_iterator(failed.begin()), std::make_move_iterator(failed.end()));
+  return kept;
 }

@@ -69,13 +69,13 @@ void transferFiles(MovePlan &plan, const TransferSettings &settings) {
   if (!settings.unrealDir) {
     settings.alert(kNoInstallation);
     for (std::size_t index = 0; index < count; ++index)
-      plan.keptEntries.push_back(returnedEntry(plan.cacheNames[index], plan.destinations[index]));
+      plan.failedEntries.push_back(returnedEntry(plan.cacheNames[index], plan.destinations[index]));
     return;
   }
   for (std::size_t index = 0; index < count; ++index) {
     const auto showProgress = [&settings, index, count] { settings.progress(index + 1, count); };
     showProgress();
     if (!transferOne(plan.cacheNames[index], plan.destinations[index], settings, showProgress))
-      plan.keptEntries.push_back(returnedEntry(plan.cacheNames[index], plan.destinations[index]));
+      plan.failedEntries.push_back(returnedEntry(plan.cacheNames[index], plan.destinations[index]));
   }
 }

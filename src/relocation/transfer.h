@@ -18,5 +18,5 @@ struct TransferSettings {
 // Moves each ticked entry's cached file to its destination in the
 // installation, in plan order: renamed on one volume, copied and then removed
 // across volumes. Every entry is tried; each one that did not move goes back,
-// unticked, to the end of plan.keptEntries.
+// unticked, to the end of plan.failedEntries.
 void transferFiles(MovePlan &plan, const TransferSettings &settings);

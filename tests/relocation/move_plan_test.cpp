@@ -29,11 +29,16 @@ TEST(Collect, SplitsTickedFromKeptInCategoryThenListOrder) {
                                       "Maps/M3.ut2", "Textures/Foo.utx", "Textures/Bar.utx"}));
   const std::vector<CacheEntry> kept = {
       {0, "A0.ukx", "a0"}, {0, "A1.ukx", "a1"}, {2, "M2.ut2", "m2"}, {-1, "M4.ut2", "m4"}, {0, "M5.ut2", "m5"}};
-  EXPECT_EQ(plan.keptEntries, kept);
   EXPECT_EQ(animations, (std::vector<CacheEntry>{kept[0], kept[1]}));
   EXPECT_TRUE(karma.empty());
   EXPECT_EQ(maps, (std::vector<CacheEntry>{kept[2], kept[3], kept[4]}));
   EXPECT_TRUE(textures.empty());
+
+  const CacheEntry failed{0, "Bar.utx", "t1"};
+  std::vector<CacheEntry> *lists[] = {&animations, &karma, &maps, &textures};
+  std::vector<CacheEntry> expected = kept;
+  expected.push_back(failed);
+  EXPECT_EQ(takeKeptEntries(lists, {failed}), expected) << "unticked by category, then the failed ones";
 }
 
 TEST(Collect, KeepsEverythingWhenNothingIsTicked) {
@@ -43,7 +48,6 @@ TEST(Collect, KeepsEverythingWhenNothingIsTicked) {
   collectTicked(kMaps, maps, plan);
   EXPECT_TRUE(plan.cacheNames.empty());
   EXPECT_TRUE(plan.destinations.empty());
-  EXPECT_EQ(plan.keptEntries, before);
   EXPECT_EQ(maps, before);
 }
 
