@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // One cached package as the index names it. Entries are values: changing the
 // tick means putting a new entry in the old one's place.
@@ -12,12 +14,9 @@ struct CacheEntry {
   friend bool operator==(const CacheEntry &, const CacheEntry &) = default;
 };
 
-#include <cstddef>
-#include <utility>
-#include <vector>
-
-// Puts a new entry with the tick `selected` and the same names in the place of
-// list[position]. Constant time: the names move into the new entry.
+// Puts an entry with the tick `selected` and the same names in the place of
+// list[position], in constant time. The new value differs from the old one
+// only in its tick, so writing the tick is all the replacement takes.
 inline void replaceTick(std::vector<CacheEntry> &list, std::size_t position, int selected) {
   list[position].selected = selected;
 }
