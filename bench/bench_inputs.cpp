@@ -1,0 +1,84 @@
+#include "bench_inputs.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+namespace {
+
+constexpr std::array<const char *, 8> kNamePatterns = {
+    "HumanModel-%zu.ukx",   "Ragdoll-%zu.ka", "DM-Example-%zu.ut2", "Soundtrack-%zu.ogg",
+    "WeaponSounds-%zu.uax", "Crates-%zu.usx", "Mutator-%zu.u",      "Skins-%zu.utx",
+};
+
+std::string codedName(std::mt19937_64 &random) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string name(32, '0');
+  for (char &digit : name)
+    digit = kHex[random() % 16];
+  return name;
+}
+
+std::string realName(std::size_t index) {
+  char name[64];
+  std::snprintf(name, sizeof name, kNamePatterns[index % kNamePatterns.size()], index);
+  return name;
+}
+
+} // namespace
+
+std::string generateIndex(std::size_t entries) {
+  std::mt19937_64 random(2004);
+  std::string index = "[Cache]\r\n";
+  index.reserve(entries * 56);
+  for (std::size_t line = 0; line < entries; ++line) {
+    index += codedName(random);
+    index += '=';
+    index += line % 50 == 49 ? "ServerInfo-" + std::to_string(line) + ".int" : realName(line);
+    index += line % 3 == 0 ? "\r\n" : "\n";
+  }
+  return index;
+}
+
+std::vector<CacheEntry> generateEntries(std::size_t count, bool halfTicked) {
+  std::mt19937_64 random(2004);
+  std::vector<CacheEntry> entries;
+  entries.reserve(count);
+  for (std::size_t index = 0; index < count; ++index)
+    entries.push_back(CacheEntry{halfTicked && index % 2 == 0 ? 1 : 0, realName(index * 8 + 2), codedName(random)});
+  return entries;
+}
+
+void evictCaches() {
+  // Larger than the largest last-level cache seen on the machines this runs on.
+  static std::vector<char> sweep(512 * 1024 * 1024, 1);
+  volatile char sink = 0;
+  for (std::size_t offset = 0; offset < sweep.size(); offset += 64) {
+    sweep[offset] = static_cast<char>(sweep[offset] + 1);
+    sink = sweep[offset];
+  }
+  (void)sink;
+}
+
+BenchFolder::BenchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "cache-sorter-bench-XXXXXX").string();
+  if (!::mkdtemp(pattern.data()))
+    throw std::runtime_error("cannot create a benchmark folder");
+  root_ = pattern;
+}
+
+BenchFolder::~BenchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+void writeWholeFile(const std::string &path, const std::string &bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out)
+    throw std::runtime_error("cannot write " + path);
+}

@@ -1,0 +1,54 @@
+// Ticking everything and collecting the ticked entries.
+#include "bench_inputs.h"
+
+#include "app/app_controller.h"
+#include "relocation/move_plan.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class SilentPlatform final : public Platform {
+public:
+  void runAlertPanel(const std::string &) override {}
+  void terminate(int) override {}
+  void showMoveProgress(std::size_t, std::size_t) override {}
+  void endMoveProgress() override {}
+};
+
+void BM_SelectAll(benchmark::State &state) {
+  SilentPlatform platform;
+  AppController controller(platform, Locations{"/nonexistent", "/nonexistent"});
+  controller.maps = generateEntries(static_cast<std::size_t>(state.range(0)), false);
+  for (auto _ : state) {
+    state.PauseTiming();
+    evictCaches();
+    state.ResumeTiming();
+    controller.selectAll();
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_SelectAll)->Arg(100000)->Arg(400000)->Iterations(20)->Repetitions(5)->Unit(benchmark::kMicrosecond);
+
+void BM_Collect(benchmark::State &state) {
+  const std::vector<CacheEntry> entries = generateEntries(static_cast<std::size_t>(state.range(0)), true);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<CacheEntry> list = entries;
+    MovePlan plan;
+    evictCaches();
+    state.ResumeTiming();
+    collectTicked(kCategories[2], list, plan);
+    benchmark::DoNotOptimize(plan);
+    state.PauseTiming();
+    {
+      // Freeing the copies is not part of collecting.
+      const MovePlan discarded = std::move(plan);
+      const std::vector<CacheEntry> discardedList = std::move(list);
+    }
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_Collect)->Arg(100000)->Arg(400000)->Iterations(20)->Repetitions(5)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,103 @@
+// Copying a large package across volumes, against cp and sync.
+#include "bench_inputs.h"
+
+#include "relocation/file_copy.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr std::size_t kMiB = 1024 * 1024;
+
+std::string randomBytes(std::size_t size) {
+  std::mt19937_64 random(2004);
+  std::string bytes(size, '\0');
+  for (std::size_t offset = 0; offset + 8 <= size; offset += 8) {
+    const std::uint64_t word = random();
+    std::memcpy(bytes.data() + offset, &word, 8);
+  }
+  return bytes;
+}
+
+struct CopyFixture {
+  explicit CopyFixture(std::size_t size) {
+    std::filesystem::create_directory(folder.path("destination"));
+    writeWholeFile(source, randomBytes(size));
+  }
+  BenchFolder folder;
+  std::string source = folder.path("package.uxx");
+  std::string destination = folder.path("destination/DM-Large.ut2");
+};
+
+void BM_CopyFile(benchmark::State &state) {
+  const CopyFixture fixture(static_cast<std::size_t>(state.range(0)) * kMiB);
+  for (auto _ : state) {
+    if (copyFile(fixture.source, fixture.destination) != CopyOutcome::Copied)
+      state.SkipWithError("the copy failed");
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0) * kMiB);
+}
+BENCHMARK(BM_CopyFile)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(3);
+
+// cp, then sync of the copied file, on the same file and folders.
+void BM_CopyFileBaseline(benchmark::State &state) {
+  const CopyFixture fixture(static_cast<std::size_t>(state.range(0)) * kMiB);
+  const std::string command =
+      "cp '" + fixture.source + "' '" + fixture.destination + "' && sync '" + fixture.destination + "'";
+  for (auto _ : state) {
+    if (std::system(command.c_str()) != 0)
+      state.SkipWithError("cp failed");
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0) * kMiB);
+}
+BENCHMARK(BM_CopyFileBaseline)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(3);
+
+// The peak resident memory, in KiB, of a fresh process of this program that
+// copies `fixture`'s file (see copyAndReportPeak); -1 when that fails.
+long peakKibCopying(const CopyFixture &fixture) {
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string command =
+      "'" + self + "' --copy-and-report-peak '" + fixture.source + "' '" + fixture.destination + "'";
+  FILE *child = ::popen(command.c_str(), "r");
+  if (!child)
+    return -1;
+  long peak = -1;
+  if (std::fscanf(child, "%ld", &peak) != 1)
+    peak = -1;
+  return ::pclose(child) == 0 ? peak : -1;
+}
+
+void BM_CopyPeakMemory(benchmark::State &state) {
+  const CopyFixture small(1 * kMiB);
+  const CopyFixture large(256 * kMiB);
+  long smallPeak = 0;
+  long largePeak = 0;
+  for (auto _ : state) {
+    smallPeak = peakKibCopying(small);
+    largePeak = peakKibCopying(large);
+  }
+  if (smallPeak < 0 || largePeak < 0)
+    state.SkipWithError("a copy failed");
+  state.counters["peak_kib_1MiB"] = static_cast<double>(smallPeak);
+  state.counters["peak_kib_256MiB"] = static_cast<double>(largePeak);
+  state.counters["extra_kib"] = static_cast<double>(largePeak - smallPeak);
+}
+BENCHMARK(BM_CopyPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int copyAndReportPeak(const char *source, const char *destination) {
+  if (copyFile(source, destination) != CopyOutcome::Copied)
+    return 1;
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  std::printf("%ld\n", usage.ru_maxrss);
+  return 0;
+}

@@ -1,0 +1,76 @@
+// Reading the index at start-up, and rewriting it after a move.
+#include "bench_inputs.h"
+
+#include "catalogue/cache_reader.h"
+#include "catalogue/category.h"
+#include "posix/file_descriptor.h"
+#include "posix/io.h"
+#include "relocation/index_writer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The eight reader calls, as start-up makes them.
+void BM_ReadIndex(benchmark::State &state) {
+  const BenchFolder folder;
+  const std::string path = folder.path("cache.ini");
+  writeWholeFile(path, generateIndex(static_cast<std::size_t>(state.range(0))));
+  for (auto _ : state) {
+    for (const Category &category : kCategories)
+      benchmark::DoNotOptimize(readCategory(path, category.name));
+  }
+}
+BENCHMARK(BM_ReadIndex)->Arg(100000)->Arg(400000)->Repetitions(5)->Unit(benchmark::kMillisecond);
+
+// The same file read eight times in 64 KiB blocks, counting its line feeds.
+void BM_ReadIndexBaseline(benchmark::State &state) {
+  const BenchFolder folder;
+  const std::string path = folder.path("cache.ini");
+  writeWholeFile(path, generateIndex(static_cast<std::size_t>(state.range(0))));
+  std::vector<char> block(64 * 1024);
+  for (auto _ : state) {
+    for (int pass = 0; pass < 8; ++pass) {
+      const FileDescriptor file(::open(path.c_str(), O_RDONLY));
+      std::size_t lineFeeds = 0;
+      for (ssize_t got; (got = readSome(file.get(), block.data(), block.size())) > 0;)
+        lineFeeds += static_cast<std::size_t>(std::count(block.data(), block.data() + got, '\n'));
+      benchmark::DoNotOptimize(lineFeeds);
+    }
+  }
+}
+BENCHMARK(BM_ReadIndexBaseline)->Arg(100000)->Repetitions(5)->Unit(benchmark::kMillisecond);
+
+std::vector<CacheEntry> keptEntries(std::size_t count) { return generateEntries(count, false); }
+
+// The rewrite of the move command, without its one-second wait.
+void BM_RewriteIndex(benchmark::State &state) {
+  const BenchFolder folder;
+  const std::string path = folder.path("cache.ini");
+  const std::vector<CacheEntry> kept = keptEntries(static_cast<std::size_t>(state.range(0)));
+  writeWholeFile(path, composeIndex(kept, {}));
+  for (auto _ : state) {
+    if (!rewriteIndex(path, kept))
+      state.SkipWithError("the rewrite failed");
+  }
+}
+BENCHMARK(BM_RewriteIndex)->Arg(100000)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same bytes written with one write call and flushed to disk.
+void BM_RewriteIndexBaseline(benchmark::State &state) {
+  const BenchFolder folder;
+  const std::string path = folder.path("cache.ini");
+  const std::string text = composeIndex(keptEntries(static_cast<std::size_t>(state.range(0))), {});
+  for (auto _ : state) {
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    if (!writeAll(file.get(), text.data(), text.size()) || ::fsync(file.get()) != 0 || !file.close())
+      state.SkipWithError("the write failed");
+  }
+}
+BENCHMARK(BM_RewriteIndexBaseline)->Arg(100000)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
