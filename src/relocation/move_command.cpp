@@ -29,7 +29,7 @@ void AppController::moveFiles() {
   const TransferSettings settings{
       cacheDirectory(),
       unrealDir,
-      volumesPrefix(),
+      [this](const std::string &destination, const std::string &source) { return sameVolume(destination, source); },
       [this](const std::string &message) { platform_.runAlertPanel(message); },
       [this](std::size_t current, std::size_t total) { platform_.showMoveProgress(current, total); },
   };

@@ -2,7 +2,6 @@
 
 #include "relocation/file_copy.h"
 #include "relocation/path_safety.h"
-#include "relocation/same_volume.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -38,7 +37,7 @@ bool transferOne(const std::string &cacheName, const std::string &destination, c
   const std::string sourcePath = settings.cacheDirectory + "/" + cacheName + ".uxx";
   const std::string destinationPath = *settings.unrealDir + "/" + destination;
 
-  if (pathsShareVolume(destinationPath, sourcePath, settings.volumesPrefix))
+  if (settings.sameVolume(destinationPath, sourcePath))
     return isPlainFile(sourcePath) && std::rename(sourcePath.c_str(), destinationPath.c_str()) == 0;
 
   switch (copyFile(sourcePath, destinationPath, stillMoving)) {

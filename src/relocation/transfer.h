@@ -10,7 +10,8 @@
 struct TransferSettings {
   std::string cacheDirectory;           // holds "<cacheName>.uxx"
   std::optional<std::string> unrealDir; // the installation; nothing moves without one
-  std::string volumesPrefix;            // "/Volumes/" in production
+  // Whether a destination path and a source path lie on one volume.
+  std::function<bool(const std::string &destination, const std::string &source)> sameVolume;
   std::function<void(const std::string &message)> alert;
   std::function<void(std::size_t current, std::size_t total)> progress;
 };
