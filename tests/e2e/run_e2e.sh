@@ -128,18 +128,38 @@ case_missing_volumes() {
   [ -p "$case_dir/home/$CACHE_SUBDIR/cache.ini" ] || fail "the index was replaced"
 }
 
+# grouped_index INDEX: the index as the program writes it back when nothing
+# moves: its entries category by category, then the lines of no category.
+grouped_index() {
+  local lines ending
+  lines="$(tr -d '\r' <"$1" | grep '=')"
+  printf '[Cache]\n'
+  for ending in ukx ka ut2 ogg uax usx u utx; do
+    grep -i "\.$ending\$" <<<"$lines"
+  done
+  grep -v -i -E '\.(ukx|ka|ut2|ogg|uax|usx|u|utx)$' <<<"$lines"
+}
+
 case_no_installation() {
+  local cache="$case_dir/home/$CACHE_SUBDIR"
   make_sample_cache "$case_dir/home"
   mkdir -p "$case_dir/Volumes/Data/Applications"
-  cp "$case_dir/home/$CACHE_SUBDIR/cache.ini" "$case_dir/index-before"
+  cp -a "$cache" "$case_dir/cache-before"
   launch "$case_dir/Volumes" "$case_dir/home"
   local alert window
   need_window alert Error || return
   press "$alert" Return
   need_window window "Cache Sorter" || return
+  cmp -s "$case_dir/cache-before/cache.ini" "$cache/cache.ini" || fail "the index changed at start-up"
+  # Moving everything moves nothing; the index written back then shows that
+  # every entry was read.
+  press "$window" ctrl+shift+a ctrl+shift+m
+  need_window alert Error || return
+  press "$alert" Return
+  wait_for_index "$cache/cache.ini" "$(grouped_index "$case_dir/cache-before/cache.ini")"$'\n'
   press "$window" ctrl+q
   expect_exit 0
-  cmp -s "$case_dir/index-before" "$case_dir/home/$CACHE_SUBDIR/cache.ini" || fail "the index changed"
+  diff -r -q -x cache.ini "$case_dir/cache-before" "$cache" >/dev/null || fail "cached files changed"
 }
 
 case_missing_index() {

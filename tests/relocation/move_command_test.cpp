@@ -239,9 +239,11 @@ TEST(MoveFiles, LeavesOnlyTheSectionLineWhenEverythingMoved) {
   move.sandbox.writeCachedFile("M0", "a");
   move.sandbox.writeCachedFile("X0", "b");
   move.start("[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n; no entry\n");
+  ::chmod(move.sandbox.cacheFile().c_str(), 0604);
   move.controller().selectAll();
   move.controller().moveFiles();
   EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\n");
+  EXPECT_EQ(permissionBits(move.sandbox.cacheFile()), 0604u) << "the new index keeps the old one's permissions";
   for (std::size_t index = 0; index < kCategoryCount; ++index)
     EXPECT_TRUE(move.controller().listAt(index).empty());
 }
