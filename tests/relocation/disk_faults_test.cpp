@@ -1,6 +1,6 @@
 #include "app/app_controller.h"
+#include "posix/file_descriptor.h"
 #include "relocation/file_copy.h"
-#include "relocation/replacement_file.h"
 
 #include "recording_window.h"
 #include "sandbox.h"
@@ -52,19 +52,6 @@ TEST(DiskFaults, CopyReportsWritesThatFailOnAFullDevice) {
   const FileDescriptor full(::open("/dev/full", O_WRONLY));
   ASSERT_TRUE(source.valid() && full.valid());
   EXPECT_FALSE(copyContents(source.get(), full.get()));
-}
-
-TEST(DiskFaults, AnUncommittedReplacementLeavesNothingBehind) {
-  const TemporaryFolder folder;
-  writeFile(folder / "target", "old");
-  {
-    ReplacementFile replacement(folder / "target");
-    ASSERT_TRUE(replacement.valid());
-    ASSERT_EQ(::write(replacement.fd(), "new", 3), 3);
-  }
-  EXPECT_EQ(readFile(folder / "target"), "old");
-  EXPECT_TRUE(temporaryFilesBelow(folder.path()).empty());
-  EXPECT_FALSE(ReplacementFile(folder / "missing/target").valid());
 }
 
 TEST(DiskFaults, AShortCopyLeavesEveryFileAsItWas) {

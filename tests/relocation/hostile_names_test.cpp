@@ -74,6 +74,8 @@ TEST(HostileNames, NothingOutsideTheCacheAndTheInstallationIsTouched) {
     EXPECT_EQ(installed, (std::vector<std::string>{bundle + "/System/" + controlName})) << label;
     EXPECT_EQ(started.window.eventsStartingWith("alert: Refused").size(), 3u) << label;
     EXPECT_EQ(controller.system.size(), 6u) << label;
+    EXPECT_NE(readFile(sandbox.cacheFile()).find("\n" + up + "outside/secret=S.u\n"), std::string::npos)
+        << "a refused entry stays in the index";
   }
 }
 

@@ -177,27 +177,6 @@ TEST(MoveFiles, MovesNothingWithoutAnInstallation) {
   EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n");
 }
 
-TEST(MoveFiles, RefusesNamesThatLeaveTheirFolder) {
-  MoveCommand move;
-  const std::string documents = move.sandbox.home() + "/Documents";
-  makeFolders(documents);
-  writeFile(move.sandbox.cacheDirectory() + "/../secret.uxx", "outside the cache");
-  move.sandbox.writeCachedFile("M0", "map");
-  move.start("[Cache]\nM0=../../../../Documents/x.u\n../secret=DM-Secret.ut2\nM0=/abs/../x.ut2\n");
-  for (std::size_t row = 0; row < 2; ++row)
-    move.tick(kMaps, row);
-  move.tick(6, 0);
-  move.controller().moveFiles();
-
-  EXPECT_EQ(move.window().eventsStartingWith("alert"),
-            EventLog(3, "alert: Refused to move a file whose name leads outside its folder!"));
-  EXPECT_TRUE(std::filesystem::is_empty(documents));
-  EXPECT_EQ(readFile(move.sandbox.cacheDirectory() + "/../secret.uxx"), "outside the cache");
-  EXPECT_EQ(readFile(move.sandbox.cachedFile("M0")), "map");
-  EXPECT_EQ(readFile(move.sandbox.cacheFile()),
-            "[Cache]\n../secret=DM-Secret.ut2\nM0=/abs/../x.ut2\nM0=../../../../Documents/x.u\n");
-}
-
 TEST(MoveFiles, RewritesTheIndexWhenNothingIsTicked) {
   MoveCommand move;
   const std::string index = "[Cache]\r\n"
