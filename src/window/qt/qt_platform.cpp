@@ -41,10 +41,10 @@ void QtPlatform::showMoveProgress(std::size_t current, std::size_t total) {
   if (!moveTimer_.isValid())
     moveTimer_.start();
   if (!progress_ && moveTimer_.elapsed() >= kProgressDelayMs) {
-    // Application-modal without a parent, so that its life is this object's.
-    progress_ = std::make_unique<QProgressDialog>();
-    progress_->setWindowTitle(QStringLiteral("Cache Sorter"));
+    progress_ = new QProgressDialog(window_);
+    progress_->setWindowTitle(QStringLiteral("Moving Files"));
     progress_->setCancelButton(nullptr);
+    progress_->setMinimumWidth(320);
     progress_->setWindowModality(Qt::ApplicationModal);
     progress_->setMinimumDuration(0);
     progress_->setAutoClose(false);
@@ -61,5 +61,9 @@ void QtPlatform::showMoveProgress(std::size_t current, std::size_t total) {
 
 void QtPlatform::endMoveProgress() {
   moveTimer_.invalidate();
-  progress_.reset();
+  if (!progress_)
+    return;
+  progress_->hide();
+  progress_->deleteLater();
+  progress_ = nullptr;
 }

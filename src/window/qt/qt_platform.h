@@ -5,8 +5,6 @@
 #include <QElapsedTimer>
 #include <QPointer>
 
-#include <memory>
-
 class QProgressDialog;
 class QWidget;
 
@@ -27,7 +25,7 @@ public:
 
 private:
   QPointer<QWidget> window_;
-  std::unique_ptr<QProgressDialog> progress_;
+  QPointer<QProgressDialog> progress_; // owned by the window
   QElapsedTimer moveTimer_;
   int exitStatus_ = 0;
 };
