@@ -40,6 +40,8 @@ struct Target {
   double limit;
   // "ratio": figure / baseline; "difference": figure - baseline, in seconds.
   bool difference = false;
+  // Shown for comparison only: how the machine itself grows on linear work.
+  bool informational = false;
 };
 
 std::string formatSeconds(double seconds) {
@@ -71,8 +73,12 @@ int main(int argc, char **argv) {
   const Target targets[] = {
       {"Start-up read of the index, 100,000 entries", "BM_ReadIndex/100000", "BM_ReadIndexBaseline/100000", 3.0},
       {"Reading grows linearly, 400,000 / 100,000 entries", "BM_ReadIndex/400000", "BM_ReadIndex/100000", 4.5},
+      {"(the baseline read on the same machine, 400,000 / 100,000)", "BM_ReadIndexBaseline/400000",
+       "BM_ReadIndexBaseline/100000", 4.5, false, true},
       {"Tick everything, 400,000 / 100,000 entries", "BM_SelectAll/400000", "BM_SelectAll/100000", 4.5},
       {"Collect, half ticked, 400,000 / 100,000 entries", "BM_Collect/400000", "BM_Collect/100000", 4.5},
+      {"(copying the list once on the same machine, 400,000 / 100,000)", "BM_CopyEntriesBaseline/400000",
+       "BM_CopyEntriesBaseline/100000", 4.5, false, true},
       {"Rewrite of the index, 100,000 kept entries", "BM_RewriteIndex/100000", "BM_RewriteIndexBaseline/100000", 3.0},
       {"Copy across volumes, 256 MiB", "BM_CopyFile/256", "BM_CopyFileBaseline/256", 1.3},
       {"Start-up to a shown window, 100,000 entries vs empty", "BM_StartupToShownWindow/100000",
@@ -90,13 +96,15 @@ int main(int argc, char **argv) {
     const double baseline = reporter.seconds[target.baseline];
     const double measure = target.difference ? figure - baseline : figure / baseline;
     const bool met = measure <= target.limit;
-    allMet = allMet && met;
+    if (!target.informational)
+      allMet = allMet && met;
+    const char *verdict = target.informational ? "for comparison" : (met ? "yes" : "NO");
     if (target.difference)
       std::printf("| %s | %s | %s | +%s | at most +%.1f s | %s |\n", target.what, formatSeconds(figure).c_str(),
-                  formatSeconds(baseline).c_str(), formatSeconds(measure).c_str(), target.limit, met ? "yes" : "NO");
+                  formatSeconds(baseline).c_str(), formatSeconds(measure).c_str(), target.limit, verdict);
     else
       std::printf("| %s | %s | %s | %.2f | at most %.1f | %s |\n", target.what, formatSeconds(figure).c_str(),
-                  formatSeconds(baseline).c_str(), measure, target.limit, met ? "yes" : "NO");
+                  formatSeconds(baseline).c_str(), measure, target.limit, verdict);
   }
   const std::string memoryKey = "BM_CopyPeakMemory/";
   if (reporter.counters.count(memoryKey + ":extra_kib")) {

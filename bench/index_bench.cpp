@@ -10,7 +10,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -21,8 +23,14 @@ void BM_ReadIndex(benchmark::State &state) {
   const std::string path = folder.path("cache.ini");
   writeWholeFile(path, generateIndex(static_cast<std::size_t>(state.range(0))));
   for (auto _ : state) {
-    for (const Category &category : kCategories)
-      benchmark::DoNotOptimize(readCategory(path, category.name));
+    // Start-up keeps each list it reads; they go when the next run begins.
+    std::array<std::optional<std::vector<CacheEntry>>, kCategoryCount> lists;
+    for (std::size_t index = 0; index < kCategoryCount; ++index)
+      lists[index] = readCategory(path, kCategories[index].name);
+    benchmark::DoNotOptimize(lists);
+    state.PauseTiming();
+    lists = {};
+    state.ResumeTiming();
   }
 }
 BENCHMARK(BM_ReadIndex)->Arg(100000)->Arg(400000)->Repetitions(5)->Unit(benchmark::kMillisecond);
@@ -43,7 +51,7 @@ void BM_ReadIndexBaseline(benchmark::State &state) {
     }
   }
 }
-BENCHMARK(BM_ReadIndexBaseline)->Arg(100000)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadIndexBaseline)->Arg(100000)->Arg(400000)->Repetitions(5)->Unit(benchmark::kMillisecond);
 
 std::vector<CacheEntry> keptEntries(std::size_t count) { return generateEntries(count, false); }
 
