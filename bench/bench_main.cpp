@@ -113,7 +113,7 @@ int main(int argc, char **argv) {
     const double extra = reporter.counters[memoryKey + ":extra_kib"];
     const bool met = extra <= 2048;
     allMet = allMet && met;
-    std::printf("| Peak memory of a 256 MiB copy vs a 1 MiB copy | %.0f KiB | %.0f KiB | +%.0f KiB | at most "
+    std::printf("| Peak memory of a 256 MiB copy vs a 1 MiB copy | %.0f KiB | %.0f KiB | %+.0f KiB | at most "
                 "+2048 KiB | %s |\n",
                 large, small, extra, met ? "yes" : "NO");
   }
