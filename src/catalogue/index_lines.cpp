@@ -62,7 +62,7 @@ bool scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std
       const char *const lineEnd = lineFeed ? lineFeed : end;
       if (carriageReturn < next)
         carriageReturn = findOrEnd(next, end, '\r');
-      const bool endsInCarriageReturn = carriageReturn == lineEnd - 1;
+      const bool endsInCarriageReturn = lineEnd > next && carriageReturn == lineEnd - 1;
       const bool clean = carriageReturn >= lineEnd || (endsInCarriageReturn && lineFeed);
       if (lineFeed && pending.empty() && clean) {
         const char *const bytesEnd = endsInCarriageReturn ? lineEnd - 1 : lineEnd;
