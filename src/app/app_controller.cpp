@@ -37,7 +37,7 @@ void AppController::awakeFromNib() {
   if (terminationRequested_)
     return;
   if (!unrealDir)
-    platform_.runAlertPanel("Could not find installation of Unreal Tournament 2004");
+    platform_.runAlertPanel(kNoInstallationMessage);
   readAllCategories();
 }
 

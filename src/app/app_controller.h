@@ -100,6 +100,10 @@ private:
   std::string cacheDirectory() const;
   std::string volumesPrefix() const;
 
+  // Shown at start-up, and by a move that has files to move and nowhere to
+  // put them.
+  static constexpr const char *kNoInstallationMessage = "Could not find installation of Unreal Tournament 2004";
+
   Platform &platform_;
   const Locations locations_;
   const std::chrono::milliseconds reloadDelay_;

@@ -26,6 +26,8 @@ void AppController::moveFiles() {
     collectTicked(kCategories[index], *lists[index], plan);
   }
 
+  if (!unrealDir && !plan.cacheNames.empty())
+    platform_.runAlertPanel(kNoInstallationMessage);
   const TransferSettings settings{
       cacheDirectory(),
       unrealDir,

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr const char *kNoInstallation = "Could not find installation of Unreal Tournament 2004";
 constexpr const char *kCannotRead = "Could not open file for reading!";
 constexpr const char *kCannotWrite = "Could not open file for writing!";
 constexpr const char *kCopyFailed = "Could not copy file!";
@@ -66,7 +65,6 @@ void transferFiles(MovePlan &plan, const TransferSettings &settings) {
   if (count == 0)
     return;
   if (!settings.unrealDir) {
-    settings.alert(kNoInstallation);
     for (std::size_t index = 0; index < count; ++index)
       plan.failedEntries.push_back(returnedEntry(plan.cacheNames[index], plan.destinations[index]));
     return;

@@ -19,5 +19,6 @@ struct TransferSettings {
 // Moves each ticked entry's cached file to its destination in the
 // installation, in plan order: renamed on one volume, copied and then removed
 // across volumes. Every entry is tried; each one that did not move goes back,
-// unticked, to the end of plan.failedEntries.
+// unticked, to the end of plan.failedEntries. Without an installation nothing
+// is touched and every entry goes back.
 void transferFiles(MovePlan &plan, const TransferSettings &settings);
