@@ -1,14 +1,8 @@
 #include "relocation/move_plan.h"
 
-#include <algorithm>
 #include <iterator>
 
 void collectTicked(const Category &category, std::vector<CacheEntry> &list, MovePlan &plan) {
-  const auto ticked = static_cast<std::size_t>(
-      std::count_if(list.begin(), list.end(), [](const CacheEntry &entry) { return entry.selected == 1; }));
-  plan.cacheNames.reserve(plan.cacheNames.size() + ticked);
-  plan.destinations.reserve(plan.destinations.size() + ticked);
-
   // One pass: unticked entries close up towards the front in their order, the
   // ticked ones leave, and the tail left over is cut off at the end.
   std::size_t unticked = 0;
