@@ -58,8 +58,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   buttons->addWidget(buttonFor(tickAllAction_, central));
   buttons->addWidget(buttonFor(tickTabAction_, central));
   buttons->addStretch();
-  QPushButton *move = buttonFor(moveAction_, central);
-  buttons->addWidget(move);
+  buttons->addWidget(buttonFor(moveAction_, central));
   layout->addLayout(buttons);
 
   setCentralWidget(central);
