@@ -74,9 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   check(foreignBefore.has_value(), "the foreign lines can be read");
 
   std::vector<CacheEntry> kept;
-  for (const std::vector<CacheEntry> &list : before)
-    kept.insert(kept.end(), list.begin(), list.end());
-  check(rewriteIndex(path, kept), "the index can be rewritten");
+  HeldEntries held;
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    kept.insert(kept.end(), before[index].begin(), before[index].end());
+    held.unticked[index] = before[index];
+  }
+  check(rewriteIndex(path, kept, held), "the index can be rewritten");
 
   check(readLists(path) == before, "the rewritten index gives the same lists");
   const std::optional<ForeignLines> foreignAfter = readForeignLines(path);

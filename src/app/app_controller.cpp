@@ -2,6 +2,7 @@
 
 #include "app/installation_search.h"
 #include "catalogue/cache_reader.h"
+#include "relocation/interrupted_move.h"
 
 #include <array>
 #include <utility>
@@ -36,6 +37,7 @@ void AppController::awakeFromNib() {
   getUnrealDirectory();
   if (terminationRequested_)
     return;
+  finishInterruptedMove(cacheFile, unrealDir);
   if (!unrealDir)
     platform_.runAlertPanel(kNoInstallationMessage);
   readAllCategories();

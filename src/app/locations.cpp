@@ -8,8 +8,10 @@ std::string expandTilde(const std::string &path, const std::string &homeFolder) 
   if (path.empty() || path[0] != '~' || (path.size() > 1 && path[1] != '/'))
     return path;
   std::string home = homeFolder;
-  while (!home.empty() && home.back() == '/')
+  while (home.size() > 1 && home.back() == '/')
     home.pop_back();
+  if (home == "/" && path.size() > 1)
+    return path.substr(1);
   return home + path.substr(1);
 }
 

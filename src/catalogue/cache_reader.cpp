@@ -5,15 +5,19 @@
 
 namespace {
 
-// An entry line's two names: the key before its first "=" and the value after
-// it. Names are C strings in the index's world, so each ends at its first NUL
+// Names are C strings in the index's world, so each ends at its first NUL
 // byte.
-struct EntryLine {
-  std::string_view key;
-  std::string_view value;
-};
-
 std::string_view untilNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+// An entry's category is decided by its value as it is kept. Without a NUL
+// byte that is the same as testing the end of the line, since no ending holds
+// an "="; with one, the entry stays in the category its kept name belongs to,
+// so that writing the index back and reading it again gives the same lists.
+bool belongsTo(const EntryLine &entry, const Category &category) {
+  return endsWithEnding(entry.value, category.ending);
+}
+
+} // namespace
 
 std::optional<EntryLine> splitEntryLine(const IndexLine &line) {
   const std::size_t separator = line.bytes.find('=');
@@ -26,20 +30,10 @@ std::optional<EntryLine> splitEntryLine(const IndexLine &line) {
   return EntryLine{untilNul(key), untilNul(value)};
 }
 
-// An entry's category is decided by its value as it is kept. Without a NUL
-// byte that is the same as testing the end of the line, since no ending holds
-// an "="; with one, the entry stays in the category its kept name belongs to,
-// so that writing the index back and reading it again gives the same lists.
-bool belongsTo(const EntryLine &entry, const Category &category) {
-  return endsWithEnding(entry.value, category.ending);
-}
-
-} // namespace
-
 std::optional<std::vector<CacheEntry>> readCategory(const std::string &indexPath, std::string_view categoryName) {
   const Category *const category = findCategory(categoryName);
   std::vector<CacheEntry> entries;
-  const bool opened = scanIndexLines(indexPath, [&](const IndexLine &line) {
+  const ScanOutcome outcome = scanIndexLines(indexPath, [&](const IndexLine &line) {
     if (!category)
       return;
     // Without a NUL byte the value ends where the line does, so most lines
@@ -51,7 +45,7 @@ std::optional<std::vector<CacheEntry>> readCategory(const std::string &indexPath
       return;
     entries.push_back(CacheEntry{0, std::string(entry->value), std::string(entry->key)});
   });
-  if (!opened)
+  if (outcome == ScanOutcome::CannotOpen)
     return std::nullopt;
   return entries;
 }
@@ -59,7 +53,7 @@ std::optional<std::vector<CacheEntry>> readCategory(const std::string &indexPath
 std::optional<ForeignLines> readForeignLines(const std::string &indexPath) {
   ForeignLines foreign;
   std::string tail;
-  const bool opened = scanIndexLines(
+  const ScanOutcome outcome = scanIndexLines(
       indexPath,
       [&](const IndexLine &line) {
         const std::optional<EntryLine> entry = splitEntryLine(line);
@@ -67,7 +61,7 @@ std::optional<ForeignLines> readForeignLines(const std::string &indexPath) {
           foreign.lines.emplace_back(line.bytes);
       },
       &tail);
-  if (!opened)
+  if (outcome != ScanOutcome::Whole)
     return std::nullopt;
   if (tail.find('=') != std::string::npos)
     foreign.unterminatedTail = std::move(tail);

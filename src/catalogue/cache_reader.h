@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/cache_entry.h"
+#include "catalogue/index_lines.h"
 
 #include <optional>
 #include <string>
@@ -9,7 +10,8 @@
 
 // The entries of the category called `categoryName`, in the order of their
 // lines in the index at `indexPath`. A name that is no category's gives an
-// empty list. std::nullopt when the index cannot be opened.
+// empty list. A read error ends the list like the end of the file does.
+// std::nullopt when the index cannot be opened.
 std::optional<std::vector<CacheEntry>> readCategory(const std::string &indexPath, std::string_view categoryName);
 
 // The lines of an index that the program must keep but does not show: entry
@@ -20,5 +22,15 @@ struct ForeignLines {
   std::string unterminatedTail; // empty when the file ends with a line feed
 };
 
-// std::nullopt when the index cannot be opened.
+// std::nullopt when the index cannot be opened or read to its end.
 std::optional<ForeignLines> readForeignLines(const std::string &indexPath);
+
+// An entry line's two names as the program keeps them: the key before its
+// first "=" and the value after it, each up to its first NUL byte.
+struct EntryLine {
+  std::string_view key;
+  std::string_view value;
+};
+
+// std::nullopt for a line without "=".
+std::optional<EntryLine> splitEntryLine(const IndexLine &line);

@@ -38,10 +38,10 @@ FileDescriptor openReadableFile(const std::string &path) {
 
 } // namespace
 
-bool scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std::string *tail) {
+ScanOutcome scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std::string *tail) {
   const FileDescriptor file = openReadableFile(path);
   if (!file.valid())
-    return false;
+    return ScanOutcome::CannotOpen;
 
   std::vector<char> block(kBlockSize);
   // Holds a line that runs across blocks or holds a carriage return before
@@ -49,7 +49,9 @@ bool scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std
   std::string pending;
   for (;;) {
     const ssize_t got = readSome(file.get(), block.data(), block.size());
-    if (got <= 0)
+    if (got < 0)
+      return ScanOutcome::ReadError;
+    if (got == 0)
       break;
     const char *next = block.data();
     const char *const end = next + got;
@@ -79,5 +81,5 @@ bool scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std
   }
   if (tail)
     *tail = std::move(pending);
-  return true;
+  return ScanOutcome::Whole;
 }

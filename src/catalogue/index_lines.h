@@ -14,11 +14,16 @@ struct IndexLine {
 
 using IndexLineHandler = std::function<void(const IndexLine &line)>;
 
+enum class ScanOutcome {
+  CannotOpen, // missing, unreadable, or a folder
+  ReadError,  // the lines before the error were handed over
+  Whole,
+};
+
 // Reads the index at `path` in one pass and hands each line to `onLine`:
 // the bytes up to each line feed, with every carriage return removed. Lines
 // of any length are handed over whole. Bytes after the last line feed form
 // no line; when `tail` is given they are stored there (carriage returns
-// removed). A read error ends the scan like the end of the file does.
-// Returns false, calling nothing, when the file cannot be opened or is a
-// folder.
-bool scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std::string *tail = nullptr);
+// removed). A read error ends the scan, and the tail is then left empty.
+// Calls nothing when the file cannot be opened.
+ScanOutcome scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std::string *tail = nullptr);

@@ -1,11 +1,9 @@
 #include "relocation/file_copy.h"
 
-#include "posix/file_descriptor.h"
 #include "posix/io.h"
 #include "relocation/replacement_file.h"
 
 #include <cerrno>
-#include <cstdint>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -18,74 +16,99 @@ constexpr std::size_t kBufferSize = 256 * 1024;
 // How much is copied between two reports of progress.
 constexpr std::size_t kChunkSize = 8 * 1024 * 1024;
 
-// The kernel's own file copy; std::nullopt when it cannot copy between these
-// two files at all, so that the plain loop must.
-std::optional<bool> copyInKernel([[maybe_unused]] int from, [[maybe_unused]] int to,
-                                 [[maybe_unused]] const CopyProgress &onChunk) {
-#ifndef __linux__
-  return std::nullopt;
-#else
-  std::uint64_t total = 0;
+struct Copied {
+  std::uint64_t bytes = 0;
+  int error = 0;
+};
+
+// The kernel's own file copy, until it reports the end. Some file systems
+// report the end early; the loop through a buffer then goes on from where
+// this stopped. Leaves `copied.error` 0 when it stopped without failing,
+// including when it cannot copy between these two files at all.
+void copyInKernel([[maybe_unused]] int from, [[maybe_unused]] int to, [[maybe_unused]] Copied &copied,
+                  [[maybe_unused]] const CopyProgress &onChunk) {
+#ifdef __linux__
   for (;;) {
-    const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, kChunkSize, 0);
-    if (copied == 0)
-      return true;
-    if (copied > 0) {
-      total += static_cast<std::uint64_t>(copied);
+    const ssize_t got = ::copy_file_range(from, nullptr, to, nullptr, kChunkSize, 0);
+    if (got == 0)
+      return;
+    if (got > 0) {
+      copied.bytes += static_cast<std::uint64_t>(got);
       if (onChunk)
-        onChunk(total);
+        onChunk(copied.bytes);
       continue;
     }
     if (errno == EINTR)
       continue;
     const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
-    if (unsupported && total == 0)
-      return std::nullopt;
-    return false;
+    if (!unsupported || copied.bytes != 0)
+      copied.error = errno;
+    return;
   }
 #endif
 }
 
-bool copyThroughBuffer(int from, int to, const CopyProgress &onChunk) {
+void copyThroughBuffer(int from, int to, Copied &copied, const CopyProgress &onChunk) {
   std::vector<char> buffer(kBufferSize);
-  std::uint64_t total = 0;
   for (;;) {
     const ssize_t got = readSome(from, buffer.data(), buffer.size());
     if (got == 0)
-      return true;
-    if (got < 0 || !writeAll(to, buffer.data(), static_cast<std::size_t>(got)))
-      return false;
-    total += static_cast<std::uint64_t>(got);
-    if (onChunk && total % kChunkSize < static_cast<std::uint64_t>(got))
-      onChunk(total);
+      return;
+    if (got < 0 || !writeAll(to, buffer.data(), static_cast<std::size_t>(got))) {
+      copied.error = errno != 0 ? errno : EIO;
+      return;
+    }
+    copied.bytes += static_cast<std::uint64_t>(got);
+    if (onChunk && copied.bytes % kChunkSize < static_cast<std::uint64_t>(got))
+      onChunk(copied.bytes);
   }
 }
 
 } // namespace
 
-bool copyContents(int from, int to, const CopyProgress &onChunk) {
-  if (const std::optional<bool> copied = copyInKernel(from, to, onChunk))
-    return *copied;
-  return copyThroughBuffer(from, to, onChunk);
+int copyContents(int from, int to, std::uint64_t expectedSize, const CopyProgress &onChunk) {
+  Copied copied;
+  copyInKernel(from, to, copied, onChunk);
+  if (copied.error == 0)
+    copyThroughBuffer(from, to, copied, onChunk);
+  if (copied.error != 0)
+    return copied.error;
+  return copied.bytes == expectedSize ? 0 : EIO;
 }
 
-CopyOutcome copyFile(const std::string &source, const std::string &destination,
-                     const std::function<void()> &stillCopying) {
+OpenedSource openPlainFile(const std::string &path) {
+  OpenedSource source;
   // A link in the cache could lead anywhere; only the cache's own files move.
-  const FileDescriptor input(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
   struct stat info {};
-  if (!input.valid() || ::fstat(input.get(), &info) != 0 || !S_ISREG(info.st_mode))
-    return CopyOutcome::SourceUnreadable;
+  if (!file.valid() || ::fstat(file.get(), &info) != 0) {
+    source.error = errno;
+    return source;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    source.error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return source;
+  }
+  source.file = std::move(file);
+  source.size = static_cast<std::uint64_t>(info.st_size);
+  return source;
+}
 
+int copyInto(const OpenedSource &source, ReplacementFile &output, const CopyProgress &onChunk) {
+  if (const int error = copyContents(source.file.get(), output.fd(), source.size, onChunk))
+    return error;
+  return output.finish(ReplacementFile::Flush::WithItsVolume) ? 0 : (errno != 0 ? errno : EIO);
+}
+
+CopyOutcome copyFile(const std::string &source, const std::string &destination) {
+  const OpenedSource input = openPlainFile(source);
+  if (!input.file.valid())
+    return CopyOutcome::SourceUnreadable;
   ReplacementFile output(destination);
   if (!output.valid())
     return CopyOutcome::DestinationUnwritable;
-  const auto size = static_cast<std::uint64_t>(info.st_size);
-  const CopyProgress onChunk = [&](std::uint64_t copied) {
-    if (stillCopying && copied < size)
-      stillCopying();
-  };
-  if (!copyContents(input.get(), output.fd(), onChunk) || !output.commit())
+  if (copyContents(input.file.get(), output.fd(), input.size) != 0 || !output.finish(ReplacementFile::Flush::Now) ||
+      !output.commit())
     return CopyOutcome::Failed;
   return CopyOutcome::Copied;
 }

@@ -1,8 +1,30 @@
 #pragma once
 
+#include "posix/file_descriptor.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
+
+class ReplacementFile;
+
+// Told how many bytes are copied so far, every few megabytes.
+using CopyProgress = std::function<void(std::uint64_t copied)>;
+
+// Copies everything from `from`, read from its current offset to its end, to
+// `to`, and checks that this was exactly `expectedSize` bytes. Returns 0, or
+// the errno of the failed read or write (EIO when the source held more or
+// fewer bytes than expected).
+int copyContents(int from, int to, std::uint64_t expectedSize, const CopyProgress &onChunk = {});
+
+// A cached file opened for a copy: a plain file, not followed through a link,
+// and its size as the open file gives it.
+struct OpenedSource {
+  FileDescriptor file;
+  std::uint64_t size = 0;
+  int error = 0; // why it could not be opened, when `file` is not valid
+};
+OpenedSource openPlainFile(const std::string &path);
 
 enum class CopyOutcome {
   Copied,
@@ -11,17 +33,11 @@ enum class CopyOutcome {
   Failed,                // a read, write, flush or close failed part-way
 };
 
-// Copies the plain file `source` to `destination`, replacing any file there
-// only once every byte is written and flushed. On any outcome but Copied the
-// destination is as it was and nothing new stands beside it. Memory use does
-// not depend on the file's size. `stillCopying` is called every few megabytes
-// of a large file, so that the window can show that the move goes on.
-CopyOutcome copyFile(const std::string &source, const std::string &destination,
-                     const std::function<void()> &stillCopying = {});
+// Copies the plain file `source` into `output`, whole and verified, and
+// finishes it for its volume's flush; the caller commits it.
+int copyInto(const OpenedSource &source, ReplacementFile &output, const CopyProgress &onChunk = {});
 
-// Told how many bytes are copied so far, every few megabytes.
-using CopyProgress = std::function<void(std::uint64_t copied)>;
-
-// Copies everything from `from`, read from its current offset to its end, to
-// `to`. False when a read or a write fails.
-bool copyContents(int from, int to, const CopyProgress &onChunk = {});
+// Copies the plain file `source` to `destination`, flushed to disk, replacing
+// any file there only once every byte is written. On any outcome but Copied
+// the destination is as it was and nothing new stands beside it.
+CopyOutcome copyFile(const std::string &source, const std::string &destination);

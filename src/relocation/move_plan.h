@@ -22,6 +22,11 @@ struct MovePlan {
   std::vector<CacheEntry> failedEntries;
 };
 
+// The utName of a plan destination: the text after the category folder.
+inline std::string utNameOfDestination(const std::string &destination) {
+  return destination.substr(destination.find('/') + 1);
+}
+
 // Takes the ticked entries (selected exactly 1) out of `list` into the plan's
 // cacheNames and destinations; `list` keeps its other entries in their order.
 // Linear in the list's length.

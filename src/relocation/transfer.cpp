@@ -1,9 +1,19 @@
 #include "relocation/transfer.h"
 
+#include "posix/file_descriptor.h"
+#include "posix/flush.h"
+#include "posix/paths.h"
+#include "relocation/destination_check.h"
 #include "relocation/file_copy.h"
 #include "relocation/path_safety.h"
+#include "relocation/replacement_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <deque>
+#include <fcntl.h>
+#include <map>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,65 +24,220 @@ constexpr const char *kCannotWrite = "Could not open file for writing!";
 constexpr const char *kCopyFailed = "Could not copy file!";
 constexpr const char *kNameLeavesFolder = "Refused to move a file whose name leads outside its folder!";
 
-// The entry that stays in the index for a file that did not move.
-CacheEntry returnedEntry(const std::string &cacheName, const std::string &destination) {
-  return CacheEntry{0, destination.substr(destination.find('/') + 1), cacheName};
-}
-
 // Only the cache's own files move: not a folder, nor a link out of the cache.
 bool isPlainFile(const std::string &path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Moves one file; false when it stays where it was. `stillMoving` is called
-// during a long copy.
-bool transferOne(const std::string &cacheName, const std::string &destination, const TransferSettings &settings,
-                 const std::function<void()> &stillMoving) {
-  if (leavesItsFolder(cacheName) || leavesItsFolder(destination)) {
-    settings.alert(kNameLeavesFolder);
-    return false;
-  }
-  const std::string sourcePath = settings.cacheDirectory + "/" + cacheName + ".uxx";
-  const std::string destinationPath = *settings.unrealDir + "/" + destination;
+struct Move {
+  std::size_t index;
+  std::string source;
+  std::string destination;
+};
 
-  if (settings.sameVolume(destinationPath, sourcePath))
-    return isPlainFile(sourcePath) && std::rename(sourcePath.c_str(), destinationPath.c_str()) == 0;
+// A package copied into a temporary file beside its destination.
+struct StagedCopy {
+  explicit StagedCopy(Move move) : move(std::move(move)), file(this->move.destination) {}
+  Move move;
+  ReplacementFile file;
+};
 
-  switch (copyFile(sourcePath, destinationPath, stillMoving)) {
-  case CopyOutcome::Copied:
-    // The copy is complete and on disk; a cached file that cannot be removed
-    // only stays behind.
-    ::unlink(sourcePath.c_str());
-    return true;
-  case CopyOutcome::SourceUnreadable:
-    settings.alert(kCannotRead);
-    return false;
-  case CopyOutcome::DestinationUnwritable:
-    settings.alert(kCannotWrite);
-    return false;
-  case CopyOutcome::Failed:
-    settings.alert(kCopyFailed);
-    return false;
+// One run of the transfer over a plan.
+class Transfer {
+public:
+  Transfer(MovePlan &plan, const TransferSettings &settings)
+      : plan_(plan), settings_(settings), count_(plan.cacheNames.size()), stays_(count_, false) {}
+
+  void run() {
+    std::vector<Move> copies;
+    for (std::size_t index = 0; index < count_; ++index) {
+      if (std::optional<Move> move = renameOrPrepareCopy(index))
+        copies.push_back(std::move(*move));
+    }
+    std::deque<StagedCopy> staged = stageCopies(copies);
+    commitCopies(staged);
+    const std::set<std::string> unflushed = flushReceivingFolders();
+    removeCopiedSources(unflushed);
+    if (anyLeftTheCache_)
+      flushFolder(settings_.cacheDirectory);
+    for (std::size_t index = 0; index < count_; ++index) {
+      if (stays_[index])
+        plan_.failedEntries.push_back(
+            CacheEntry{0, utNameOfDestination(plan_.destinations[index]), plan_.cacheNames[index]});
+    }
   }
-  return false;
-}
+
+private:
+  // The package stays in the cache and keeps its line; an alert says why
+  // when there is a message.
+  void stay(std::size_t index, const char *message, int error) {
+    stays_[index] = true;
+    if (message)
+      settings_.alert(
+          TransferFailure{message, plan_.cacheNames[index], utNameOfDestination(plan_.destinations[index]), error});
+  }
+
+  void received(const Move &move, bool copied) {
+    receivingFolders_.emplace(folderOf(move.destination));
+    arrived_.push_back({move, copied});
+    if (!copied)
+      anyLeftTheCache_ = true;
+  }
+
+  void showProgress(std::size_t index) const {
+    if (settings_.progress)
+      settings_.progress(index + 1, count_);
+  }
+
+  // Renames the package when both paths lie on one volume; the move when it
+  // is to be copied instead.
+  std::optional<Move> renameOrPrepareCopy(std::size_t index) {
+    const std::string &cacheName = plan_.cacheNames[index];
+    if (leavesItsFolder(cacheName) || leavesItsFolder(plan_.destinations[index])) {
+      stay(index, kNameLeavesFolder, 0);
+      return std::nullopt;
+    }
+    Move move{index, settings_.cacheDirectory + "/" + cacheName + ".uxx", destinationPath(settings_, plan_, index)};
+    if (!settings_.sameVolume(move.destination, move.source))
+      return move;
+    showProgress(index);
+    // A failed rename leaves the package silently in the cache.
+    if (!isPlainFile(move.source) || destinationProblem(move.destination) != 0) {
+      stay(index, nullptr, 0);
+      return std::nullopt;
+    }
+    if (std::rename(move.source.c_str(), move.destination.c_str()) == 0) {
+      received(move, false);
+      return std::nullopt;
+    }
+    // The text said one volume, the kernel says two: copy instead.
+    if (errno == EXDEV)
+      return move;
+    stay(index, nullptr, errno);
+    return std::nullopt;
+  }
+
+  std::deque<StagedCopy> stageCopies(const std::vector<Move> &copies) {
+    std::deque<StagedCopy> staged;
+    for (const Move &move : copies) {
+      showProgress(move.index);
+      const OpenedSource source = openPlainFile(move.source);
+      if (!source.file.valid()) {
+        stay(move.index, kCannotRead, source.error);
+        continue;
+      }
+      if (const int problem = destinationProblem(move.destination)) {
+        stay(move.index, kCannotWrite, problem);
+        continue;
+      }
+      StagedCopy &copy = staged.emplace_back(move);
+      if (!copy.file.valid()) {
+        stay(move.index, kCannotWrite, errno);
+        staged.pop_back();
+        continue;
+      }
+      const CopyProgress onChunk = [&](std::uint64_t copied) {
+        if (copied < source.size)
+          showProgress(move.index);
+      };
+      if (const int error = copyInto(source, copy.file, onChunk)) {
+        stay(move.index, kCopyFailed, error);
+        staged.pop_back();
+      }
+    }
+    return staged;
+  }
+
+  // One flush for each volume that received copies, then each copy renamed
+  // into place. A copy whose volume could not be flushed stays a temporary
+  // file, removed with `staged`.
+  void commitCopies(std::deque<StagedCopy> &staged) {
+    std::map<dev_t, bool> volumeFlushed;
+    for (StagedCopy &copy : staged) {
+      const std::string folder = folderOf(copy.move.destination);
+      const FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      struct stat info {};
+      if (!handle.valid() || ::fstat(handle.get(), &info) != 0) {
+        stay(copy.move.index, kCopyFailed, errno);
+        continue;
+      }
+      const auto [volume, isNew] = volumeFlushed.try_emplace(info.st_dev, false);
+      if (isNew)
+        volume->second = flushVolume(handle.get());
+      if (!volume->second) {
+        stay(copy.move.index, kCopyFailed, EIO);
+        continue;
+      }
+      if (!copy.file.commit()) {
+        stay(copy.move.index, kCopyFailed, errno);
+        continue;
+      }
+      received(copy.move, true);
+    }
+  }
+
+  // The folders whose flush failed. What arrived in them may not outlast a
+  // power cut, so those packages keep their lines and copied ones their
+  // cached files.
+  std::set<std::string> flushReceivingFolders() const {
+    std::set<std::string> failed;
+    for (const std::string &folder : receivingFolders_) {
+      if (!flushFolder(folder))
+        failed.insert(folder);
+    }
+    return failed;
+  }
+
+  void removeCopiedSources(const std::set<std::string> &unflushedFolders) {
+    for (const auto &[move, copied] : arrived_) {
+      if (unflushedFolders.contains(folderOf(move.destination))) {
+        stay(move.index, copied ? kCopyFailed : nullptr, EIO);
+        continue;
+      }
+      if (!copied)
+        continue;
+      // A cached file that cannot be removed keeps its line, so that the
+      // index still names every file in the cache.
+      if (::unlink(move.source.c_str()) != 0) {
+        stay(move.index, nullptr, errno);
+        continue;
+      }
+      anyLeftTheCache_ = true;
+    }
+  }
+
+  struct Arrival {
+    Move move;
+    bool copied;
+  };
+
+  MovePlan &plan_;
+  const TransferSettings &settings_;
+  const std::size_t count_;
+  std::vector<bool> stays_;
+  std::vector<Arrival> arrived_;
+  std::set<std::string> receivingFolders_;
+  bool anyLeftTheCache_ = false;
+};
 
 } // namespace
 
+std::string destinationPath(const TransferSettings &settings, const MovePlan &plan, std::size_t index) {
+  return *settings.unrealDir + "/" + plan.destinations[index];
+}
+
+void keepAllInCache(MovePlan &plan) {
+  for (std::size_t index = 0; index < plan.cacheNames.size(); ++index)
+    plan.failedEntries.push_back(CacheEntry{0, utNameOfDestination(plan.destinations[index]), plan.cacheNames[index]});
+}
+
 void transferFiles(MovePlan &plan, const TransferSettings &settings) {
-  const std::size_t count = plan.cacheNames.size();
-  if (count == 0)
+  if (plan.cacheNames.empty())
     return;
   if (!settings.unrealDir) {
-    for (std::size_t index = 0; index < count; ++index)
-      plan.failedEntries.push_back(returnedEntry(plan.cacheNames[index], plan.destinations[index]));
+    keepAllInCache(plan);
     return;
   }
-  for (std::size_t index = 0; index < count; ++index) {
-    const auto showProgress = [&settings, index, count] { settings.progress(index + 1, count); };
-    showProgress();
-    if (!transferOne(plan.cacheNames[index], plan.destinations[index], settings, showProgress))
-      plan.failedEntries.push_back(returnedEntry(plan.cacheNames[index], plan.destinations[index]));
-  }
+  Transfer(plan, settings).run();
 }

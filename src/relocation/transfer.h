@@ -7,18 +7,40 @@
 #include <optional>
 #include <string>
 
+// A package that stays in the cache, and why, for the alert.
+struct TransferFailure {
+  std::string message;
+  std::string cacheName;
+  std::string utName;
+  int error = 0; // the system's errno, when one said why
+};
+
 struct TransferSettings {
   std::string cacheDirectory;           // holds "<cacheName>.uxx"
   std::optional<std::string> unrealDir; // the installation; nothing moves without one
   // Whether a destination path and a source path lie on one volume.
   std::function<bool(const std::string &destination, const std::string &source)> sameVolume;
-  std::function<void(const std::string &message)> alert;
+  std::function<void(const TransferFailure &failure)> alert;
   std::function<void(std::size_t current, std::size_t total)> progress;
 };
 
 // Moves each ticked entry's cached file to its destination in the
-// installation, in plan order: renamed on one volume, copied and then removed
-// across volumes. Every entry is tried; each one that did not move goes back,
-// unticked, to the end of plan.failedEntries. Without an installation nothing
-// is touched and every entry goes back.
+// installation: renamed on one volume, copied and then removed across
+// volumes (also when the kernel refuses a rename between the two). Every
+// entry is tried, in plan order within each step; each one that did not move
+// goes back, unticked, to the end of plan.failedEntries, in plan order.
+// Without an installation nothing is touched and every entry goes back.
+//
+// The steps are ordered so that an interruption at any point loses nothing:
+// renames; copies into temporary files beside their destinations; one flush
+// per volume that received copies; the copies renamed into place; the
+// folders that received packages flushed; the copied cached files removed;
+// the cache folder flushed. The number of flushes does not grow with the
+// number of packages.
 void transferFiles(MovePlan &plan, const TransferSettings &settings);
+
+// Sends every entry of the plan back to plan.failedEntries, touching nothing.
+void keepAllInCache(MovePlan &plan);
+
+// The full destination path of the plan's entry `index`.
+std::string destinationPath(const TransferSettings &settings, const MovePlan &plan, std::size_t index);

@@ -1,0 +1,118 @@
+#include "relocation/interrupted_move.h"
+
+#include "catalogue/cache_reader.h"
+#include "catalogue/category.h"
+#include "posix/directory_handle.h"
+#include "posix/paths.h"
+#include "relocation/index_writer.h"
+#include "relocation/replacement_file.h"
+
+#include <cerrno>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace {
+
+void removeTemporaryFiles(const std::string &folder) {
+  std::vector<std::string> found;
+  {
+    const DirectoryHandle listing = openDirectory(folder);
+    if (!listing)
+      return;
+    while (const dirent *entry = ::readdir(listing.get())) {
+      if (isTemporaryFileName(entry->d_name))
+        found.push_back(folder + "/" + entry->d_name);
+    }
+  }
+  for (const std::string &path : found) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+      ::unlink(path.c_str());
+  }
+}
+
+// How many entries of each pair of names are still to be taken out.
+class RecordCounts {
+public:
+  explicit RecordCounts(const std::vector<JournalRecord> &records) {
+    for (const JournalRecord &record : records)
+      ++counts_[key(record.cacheName, record.utName)];
+  }
+
+  bool take(std::string_view cacheName, std::string_view utName) {
+    const auto found = counts_.find(key(cacheName, utName));
+    if (found == counts_.end() || found->second == 0)
+      return false;
+    --found->second;
+    return true;
+  }
+
+private:
+  static std::string key(std::string_view cacheName, std::string_view utName) {
+    return std::string(cacheName).append(1, '\0').append(utName);
+  }
+  std::unordered_map<std::string, std::size_t> counts_;
+};
+
+// The index's text without one entry line for each record; std::nullopt when
+// it cannot be read whole.
+std::optional<std::string> indexWithout(const std::string &indexPath, const std::vector<JournalRecord> &records) {
+  RecordCounts counts(records);
+  std::string text;
+  std::string tail;
+  const ScanOutcome outcome = scanIndexLines(
+      indexPath,
+      [&](const IndexLine &line) {
+        const std::optional<EntryLine> entry = splitEntryLine(line);
+        if (entry && counts.take(entry->key, entry->value))
+          return;
+        text.append(line.bytes).append(1, '\n');
+      },
+      &tail);
+  if (outcome != ScanOutcome::Whole)
+    return std::nullopt;
+  return text + tail;
+}
+
+} // namespace
+
+void finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation) {
+  const std::string cacheDirectory = folderOf(indexPath);
+  const std::string journal = journalPath(cacheDirectory);
+  const std::optional<std::vector<JournalRecord>> records = readJournal(journal);
+
+  std::set<std::string> folders{cacheDirectory};
+  if (installation) {
+    for (const Category &category : kCategories)
+      folders.insert(*installation + "/" + std::string(category.name));
+  }
+  if (records) {
+    for (const JournalRecord &record : *records)
+      folders.insert(folderOf(record.destination));
+  }
+  for (const std::string &folder : folders)
+    removeTemporaryFiles(folder);
+  if (!records)
+    return;
+
+  const std::vector<JournalRecord> inGame = packagesInTheGame(*records, cacheDirectory);
+  struct stat info {};
+  const bool indexThere = ::lstat(indexPath.c_str(), &info) == 0;
+  if (!indexThere && errno != ENOENT)
+    return;
+  if (indexThere && !inGame.empty()) {
+    const std::optional<std::string> text = indexWithout(indexPath, inGame);
+    if (!text || !replaceIndex(indexPath, *text))
+      return;
+  }
+  ::unlink(journal.c_str());
+}
+
+void dropRecordedEntries(std::vector<CacheEntry> &entries, const std::vector<JournalRecord> &records) {
+  if (records.empty())
+    return;
+  RecordCounts counts(records);
+  std::erase_if(entries, [&](const CacheEntry &entry) { return counts.take(entry.cacheName, entry.utName); });
+}
