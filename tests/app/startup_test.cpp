@@ -87,6 +87,9 @@ TEST(Startup, EndsWhenTheIndexCannotBeOpened) {
 TEST(Startup, ExpandsTheHomeFolderWithoutDoubledSeparators) {
   EXPECT_EQ(expandTilde("~/Library/x", "/home/me/"), "/home/me/Library/x");
   EXPECT_EQ(expandTilde("~/Library/x", "/"), "/Library/x");
+  EXPECT_EQ(expandTilde("~", "/"), "/");
+  EXPECT_EQ(expandTilde("~", "//"), "/");
+  EXPECT_EQ(expandTilde("~/x", "//"), "/x");
   EXPECT_EQ(expandTilde("/abs/~/x", "/home/me"), "/abs/~/x");
   EXPECT_EQ(expandTilde("~other/x", "/home/me"), "~other/x");
 }

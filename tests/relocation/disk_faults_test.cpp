@@ -1,7 +1,9 @@
 #include "app/app_controller.h"
 #include "posix/file_descriptor.h"
 #include "relocation/file_copy.h"
+#include "relocation/move_journal.h"
 
+#include "move_fixture.h"
 #include "recording_window.h"
 #include "sandbox.h"
 
@@ -125,6 +127,80 @@ TEST(DiskFaults, AFolderInPlaceOfTheIndexIsNeitherReadNorReplaced) {
                                           "terminate 1", "progress end"}));
   EXPECT_TRUE(std::filesystem::is_directory(sandbox.cacheFile() + "/inside"));
   EXPECT_TRUE(started.controller.terminationRequested());
+}
+
+TEST(DiskFaults, AnIndexThatCannotBeReadWholeIsNotReplaced) {
+  MoveCommand move;
+  move.start("[Cache]\n");
+  // Reading this file fails with EIO, while opening it works.
+  std::filesystem::remove(move.sandbox.cacheFile());
+  std::filesystem::create_symlink("/proc/self/mem", move.sandbox.cacheFile());
+  move.controller().moveFiles();
+  EXPECT_EQ(move.window().eventsStartingWith("alert"), (EventLog{"alert: Could not write cache file"}));
+  EXPECT_EQ(std::filesystem::read_symlink(move.sandbox.cacheFile()), "/proc/self/mem");
+  EXPECT_TRUE(temporaryFilesBelow(move.sandbox.root()).empty());
+}
+
+TEST(DiskFaults, TheNextMoveMendsAnIndexThatCouldNotBeWritten) {
+  MoveCommand move("Games");
+  move.sandbox.writeCachedFile("M0", "map");
+  std::string index = "[Cache]\nM0=DM-A.ut2\n";
+  for (int line = 0; line < 3000; ++line)
+    index += "0123456789ABCDEF0123456789ABCDEF=DM-Map-" + std::to_string(line) + ".ut2\n";
+  move.start(index);
+  move.tick(kMaps, 0);
+  {
+    const FileSizeLimit limit(32 * 1024);
+    move.controller().moveFiles();
+  }
+  EXPECT_EQ(move.window().eventsStartingWith("alert"), (EventLog{"alert: Could not write cache file"}));
+  EXPECT_EQ(readFile(move.installed("Maps/DM-A.ut2")), "map");
+  EXPECT_EQ(readFile(move.sandbox.cacheFile()), index);
+  EXPECT_EQ(move.controller().maps.front(), (CacheEntry{0, "DM-A.ut2", "M0"}));
+
+  move.window().log.clear();
+  move.controller().moveFiles();
+  EXPECT_TRUE(move.window().eventsStartingWith("alert").empty());
+  EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\n" + index.substr(20));
+  EXPECT_FALSE(exists(journalPath(move.sandbox.cacheDirectory())));
+}
+
+TEST(DiskFaults, ADestinationThatCannotTakeTheFileIsFoundBeforeCopying) {
+  struct DestinationCase {
+    const char *label;
+    std::string utName;
+    void (*prepare)(const MoveCommand &move);
+  };
+  const std::vector<DestinationCase> cases = {
+      {"a folder", "DM-A.ut2", [](const MoveCommand &move) { makeFolders(move.installed("Maps/DM-A.ut2")); }},
+      {"a link to a folder", "DM-A.ut2",
+       [](const MoveCommand &move) {
+         std::filesystem::create_symlink(move.installed("Textures"), move.installed("Maps/DM-A.ut2"));
+       }},
+      {"no category folder", "DM-A.ut2",
+       [](const MoveCommand &move) { std::filesystem::remove_all(move.installed("Maps")); }},
+      {"a name too long", "DM-" + std::string(300, 'x') + ".ut2", [](const MoveCommand &) {}},
+  };
+  for (const bool sameVolume : {false, true}) {
+    for (const DestinationCase &testCase : cases) {
+      MoveCommand move(sameVolume ? "Games" : "");
+      testCase.prepare(move);
+      move.sandbox.writeCachedFile("M0", "map");
+      const std::string index = "[Cache]\nM0=" + testCase.utName + "\n";
+      move.start(index);
+      const auto before = std::filesystem::symlink_status(move.installed("Maps/DM-A.ut2")).type();
+      move.tick(kMaps, 0);
+      move.controller().moveFiles();
+
+      // A rename that cannot be done fails silently, as any failed rename.
+      const EventLog alerts = sameVolume ? EventLog{} : EventLog{"alert: Could not open file for writing!"};
+      EXPECT_EQ(move.window().eventsStartingWith("alert"), alerts) << testCase.label;
+      EXPECT_EQ(readFile(move.sandbox.cachedFile("M0")), "map") << testCase.label;
+      EXPECT_EQ(readFile(move.sandbox.cacheFile()), index) << testCase.label;
+      EXPECT_EQ(std::filesystem::symlink_status(move.installed("Maps/DM-A.ut2")).type(), before) << testCase.label;
+      EXPECT_TRUE(temporaryFilesBelow(move.sandbox.root()).empty()) << testCase.label;
+    }
+  }
 }
 
 } // namespace
