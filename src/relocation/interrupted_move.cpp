@@ -56,24 +56,32 @@ private:
   std::unordered_map<std::string, std::size_t> counts_;
 };
 
+struct IndexWithout {
+  std::string text;
+  bool droppedAny = false;
+};
+
 // The index's text without one entry line for each record; std::nullopt when
 // it cannot be read whole.
-std::optional<std::string> indexWithout(const std::string &indexPath, const std::vector<JournalRecord> &records) {
+std::optional<IndexWithout> indexWithout(const std::string &indexPath, const std::vector<JournalRecord> &records) {
   RecordCounts counts(records);
-  std::string text;
+  IndexWithout result;
   std::string tail;
   const ScanOutcome outcome = scanIndexLines(
       indexPath,
       [&](const IndexLine &line) {
         const std::optional<EntryLine> entry = splitEntryLine(line);
-        if (entry && counts.take(entry->key, entry->value))
+        if (entry && counts.take(entry->key, entry->value)) {
+          result.droppedAny = true;
           return;
-        text.append(line.bytes).append(1, '\n');
+        }
+        result.text.append(line.bytes).append(1, '\n');
       },
       &tail);
   if (outcome != ScanOutcome::Whole)
     return std::nullopt;
-  return text + tail;
+  result.text += tail;
+  return result;
 }
 
 } // namespace
@@ -103,8 +111,8 @@ void finishInterruptedMove(const std::string &indexPath, const std::optional<std
   if (!indexThere && errno != ENOENT)
     return;
   if (indexThere && !inGame.empty()) {
-    const std::optional<std::string> text = indexWithout(indexPath, inGame);
-    if (!text || !replaceIndex(indexPath, *text))
+    const std::optional<IndexWithout> index = indexWithout(indexPath, inGame);
+    if (!index || (index->droppedAny && !replaceIndex(indexPath, index->text)))
       return;
   }
   ::unlink(journal.c_str());

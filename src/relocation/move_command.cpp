@@ -61,8 +61,9 @@ void AppController::moveFiles() {
   if (std::optional<std::vector<JournalRecord>> earlier = readJournal(journal))
     earlierInGame = packagesInTheGame(std::move(*earlier), settings.cacheDirectory);
 
+  bool settled = true;
   if (!unrealDir || plan.cacheNames.empty() || appendToJournal(journal, journalRecords(plan, settings))) {
-    transferFiles(plan, settings);
+    settled = transferFiles(plan, settings);
   } else {
     // Without the journal an interruption could not be finished later.
     platform_.runAlertPanel(kCannotWriteIndex);
@@ -79,10 +80,10 @@ void AppController::moveFiles() {
   }
   std::optional<LinesToKeep> lines = readLinesToKeep(cacheFile, held);
   dropRecordedEntries(keptEntries, earlierInGame);
-  if (lines && replaceIndex(cacheFile, composeIndex(keptEntries, *lines)))
-    ::unlink(journal.c_str());
-  else
+  if (!lines || !replaceIndex(cacheFile, composeIndex(keptEntries, *lines)))
     platform_.runAlertPanel(kCannotWriteIndex);
+  else if (settled)
+    ::unlink(journal.c_str());
 
   // Gives the file system a moment before the index is read back.
   std::this_thread::sleep_for(reloadDelay_);

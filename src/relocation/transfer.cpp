@@ -49,7 +49,7 @@ public:
   Transfer(MovePlan &plan, const TransferSettings &settings)
       : plan_(plan), settings_(settings), count_(plan.cacheNames.size()), stays_(count_, false) {}
 
-  void run() {
+  bool run() {
     std::vector<Move> copies;
     for (std::size_t index = 0; index < count_; ++index) {
       if (std::optional<Move> move = renameOrPrepareCopy(index))
@@ -66,6 +66,7 @@ public:
         plan_.failedEntries.push_back(
             CacheEntry{0, utNameOfDestination(plan_.destinations[index]), plan_.cacheNames[index]});
     }
+    return unflushed.empty();
   }
 
 private:
@@ -232,12 +233,12 @@ void keepAllInCache(MovePlan &plan) {
     plan.failedEntries.push_back(CacheEntry{0, utNameOfDestination(plan.destinations[index]), plan.cacheNames[index]});
 }
 
-void transferFiles(MovePlan &plan, const TransferSettings &settings) {
+bool transferFiles(MovePlan &plan, const TransferSettings &settings) {
   if (plan.cacheNames.empty())
-    return;
+    return true;
   if (!settings.unrealDir) {
     keepAllInCache(plan);
-    return;
+    return true;
   }
-  Transfer(plan, settings).run();
+  return Transfer(plan, settings).run();
 }

@@ -37,7 +37,11 @@ struct TransferSettings {
 // folders that received packages flushed; the copied cached files removed;
 // the cache folder flushed. The number of flushes does not grow with the
 // number of packages.
-void transferFiles(MovePlan &plan, const TransferSettings &settings);
+//
+// False when a folder that received packages could not be flushed: those
+// packages keep their lines, and the move's journal must outlast the index's
+// rewrite so that the next start settles them by what is on disk then.
+bool transferFiles(MovePlan &plan, const TransferSettings &settings);
 
 // Sends every entry of the plan back to plan.failedEntries, touching nothing.
 void keepAllInCache(MovePlan &plan);

@@ -1,0 +1,252 @@
+// A headless run of the program for the fault suite: start-up, tick, move,
+// on the folders it is given, with every alert printed; and the checks the
+// suite makes on those folders after a run.
+//
+//   move_driver setup DIR rename|copy   lay out a cache, an index and a game
+//   move_driver move DIR                start up, tick the "T" entries, move
+//   move_driver check DIR after-fault|after-restart ALERTS KILLED
+#include "app/app_controller.h"
+#include "catalogue/category.h"
+#include "posix/file_descriptor.h"
+#include "posix/io.h"
+#include "relocation/replacement_file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Package {
+  const char *cacheName;
+  const char *utName;
+  const char *category;
+  std::size_t size;
+};
+
+// In plan order: Maps, then Sounds (not ticked), System, Textures.
+const std::vector<Package> kPackages = {
+    {"T1", "DM-One.ut2", "Maps", 100 * 1024},  {"T4", "DM-Old.ut2", "Maps", 5000},
+    {"K1", "Kept.uax", "Sounds", 2000},        {"T3", "Empty.u", "System", 0},
+    {"T2", "Sky.utx", "Textures", 300 * 1024},
+};
+const std::string kOldIndex = "[Cache]\r\nT1=DM-One.ut2\r\nK1=Kept.uax\nR0=Readme.txt\nT2=Sky.utx\nT3=Empty.u\n"
+                              "T4=DM-Old.ut2\n";
+const std::string kOldInstalledMap = "the map the game had before";
+
+bool isTicked(const Package &package) { return package.cacheName[0] == 'T'; }
+
+std::string contentOf(const Package &package) {
+  std::string bytes(package.size, '\0');
+  for (std::size_t index = 0; index < bytes.size(); ++index)
+    bytes[index] = static_cast<char>('a' + (index * 7 + package.cacheName[1]) % 26);
+  return bytes;
+}
+
+struct Layout {
+  explicit Layout(const std::string &root) : root(root) {
+    const bool sameVolume = fs::exists(root + "/Volumes/Games/Users");
+    home = sameVolume ? root + "/Volumes/Games/Users/player" : root + "/home";
+    cache = home + "/Library/Application Support/Unreal Tournament 2004/Cache";
+    game = root + "/Volumes/Games/Applications/Unreal Tournament 2004.app";
+  }
+  std::string cached(const Package &package) const { return cache + "/" + package.cacheName + ".uxx"; }
+  std::string installed(const Package &package) const { return game + "/" + package.category + "/" + package.utName; }
+  std::string root, home, cache, game;
+};
+
+bool writeBytes(const std::string &path, const std::string &bytes) {
+  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  return file.valid() && writeAll(file.get(), bytes.data(), bytes.size()) && file.close();
+}
+
+std::optional<std::string> readBytes(const std::string &path) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  if (!file.valid())
+    return std::nullopt;
+  std::string bytes;
+  char block[64 * 1024];
+  for (ssize_t got; (got = readSome(file.get(), block, sizeof block)) > 0;)
+    bytes.append(block, static_cast<std::size_t>(got));
+  return bytes;
+}
+
+int setup(const std::string &root, const std::string &path) {
+  const std::string home = path == "rename" ? root + "/Volumes/Games/Users/player" : root + "/home";
+  fs::create_directories(home + "/Library/Application Support/Unreal Tournament 2004/Cache");
+  const Layout layout(root);
+  for (const Category &category : kCategories)
+    fs::create_directories(layout.game + "/" + std::string(category.name));
+  bool written = writeBytes(layout.cache + "/cache.ini", kOldIndex) &&
+                 writeBytes(layout.game + "/Maps/DM-Old.ut2", kOldInstalledMap);
+  for (const Package &package : kPackages)
+    written = written && writeBytes(layout.cached(package), contentOf(package));
+  return written ? 0 : 1;
+}
+
+class PrintingPlatform final : public Platform {
+public:
+  void runAlertPanel(const std::string &message) override { std::printf("alert: %s\n", message.c_str()); }
+  void terminate(int exitStatus) override {
+    std::fflush(stdout);
+    std::_Exit(exitStatus);
+  }
+  void showMoveProgress(std::size_t, std::size_t) override {}
+  void endMoveProgress() override {}
+};
+
+int move(const std::string &root) {
+  const Layout layout(root);
+  PrintingPlatform platform;
+  AppController controller(platform, Locations{layout.home, root + "/Volumes"}, std::chrono::milliseconds(0));
+  controller.awakeFromNib();
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    for (CacheEntry &entry : controller.listAt(index))
+      entry.selected = entry.cacheName.starts_with("T") ? 1 : 0;
+  }
+  std::fflush(stdout);
+  // Marks where the move's own file system calls begin in a trace.
+  [[maybe_unused]] const ssize_t marked = ::write(STDOUT_FILENO, "move\n", 5);
+  controller.moveFiles();
+  std::fflush(stdout);
+  return 0;
+}
+
+// The index the move writes when exactly the packages in `stayed` stay.
+std::string indexAfterMove(const std::vector<const Package *> &stayed) {
+  std::string text = "[Cache]\nK1=Kept.uax\n";
+  for (const Package *package : stayed)
+    text += std::string(package->cacheName) + "=" + package->utName + "\n";
+  return text + "R0=Readme.txt\n";
+}
+
+class Checker {
+public:
+  explicit Checker(const std::string &root) : layout_(root) {}
+
+  void expect(bool holds, const std::string &what) {
+    if (!holds) {
+      std::printf("broken: %s\n", what.c_str());
+      ++broken_;
+    }
+  }
+  int broken() const { return broken_; }
+
+  // Every package's bytes stand whole in the cache or in the game.
+  void packagesWhole() {
+    for (const Package &package : kPackages) {
+      const bool inCache = readBytes(layout_.cached(package)) == contentOf(package);
+      const bool inGame = isTicked(package) && readBytes(layout_.installed(package)) == contentOf(package);
+      expect(inCache || inGame, std::string(package.cacheName) + " is whole somewhere");
+    }
+  }
+
+  // Every cached file left in the cache is named by the index.
+  void cachedFilesNamed(const std::string &index) {
+    for (const auto &file : fs::directory_iterator(layout_.cache)) {
+      const std::string name = file.path().filename().string();
+      if (!name.ends_with(".uxx"))
+        continue;
+      const std::string key = name.substr(0, name.size() - 4);
+      expect(index.find("\n" + key + "=") != std::string::npos, name + " is named by the index");
+    }
+  }
+
+  void noDebris() {
+    for (const auto &file : fs::recursive_directory_iterator(layout_.root)) {
+      const std::string name = file.path().filename().string();
+      expect(!isTemporaryFileName(name) && name != ".cache-sorter-journal", "left behind: " + file.path().string());
+    }
+  }
+
+  const Layout &layout() const { return layout_; }
+
+private:
+  Layout layout_;
+  int broken_ = 0;
+};
+
+int check(const std::string &root, const std::string &when, const std::string &alertsPath, bool killed) {
+  Checker checker(root);
+  const Layout &layout = checker.layout();
+  const std::string alerts = readBytes(alertsPath).value_or("");
+  const std::string index = readBytes(layout.cache + "/cache.ini").value_or("(no index)");
+  checker.packagesWhole();
+  checker.cachedFilesNamed(index);
+
+  if (when == "after-restart") {
+    for (const Package &package : kPackages) {
+      const bool ticked = isTicked(package);
+      checker.expect(fs::exists(layout.cached(package)) != ticked,
+                     std::string(package.cacheName) + (ticked ? " left the cache" : " stayed"));
+    }
+    checker.expect(index == indexAfterMove({}), "the index is the one a clean move writes");
+    checker.expect(alerts.find("alert: ") == std::string::npos, "the restart raised no alert");
+    checker.noDebris();
+    return checker.broken() == 0 ? 0 : 1;
+  }
+
+  // A package still in the cache keeps its line. One in the game may keep
+  // it too, when the program could not make its arrival durable.
+  std::vector<const Package *> stayed;
+  std::vector<const Package *> mayStay;
+  for (const Package &package : kPackages) {
+    if (isTicked(package))
+      (fs::exists(layout.cached(package)) ? stayed : mayStay).push_back(&package);
+  }
+  const bool oldIndex = index == kOldIndex;
+  bool newIndex = false;
+  for (unsigned subset = 0; subset < (1u << mayStay.size()) && !newIndex; ++subset) {
+    std::vector<const Package *> lines;
+    for (const Package &package : kPackages) {
+      const auto optional = std::find(mayStay.begin(), mayStay.end(), &package) - mayStay.begin();
+      const bool kept = static_cast<std::size_t>(optional) < mayStay.size() && (subset >> optional & 1u);
+      if (kept || std::find(stayed.begin(), stayed.end(), &package) != stayed.end())
+        lines.push_back(&package);
+    }
+    newIndex = index == indexAfterMove(lines);
+  }
+  checker.expect(oldIndex || newIndex, "the index is the old one or the new one");
+  if (!killed) {
+    std::size_t alerted = 0;
+    for (std::size_t at = alerts.find("alert: "); at != std::string::npos; at = alerts.find("alert: ", at + 1))
+      ++alerted;
+    const bool copies = !fs::exists(root + "/Volumes/Games/Users");
+    if (copies) {
+      std::size_t notArrived = 0;
+      for (const Package *package : stayed)
+        notArrived += readBytes(layout.installed(*package)) != contentOf(*package) ? 1 : 0;
+      // When nothing could move at all, one alert may say so for all.
+      const bool noneMoved = notArrived == stayed.size() && mayStay.empty();
+      checker.expect(alerted >= notArrived || (noneMoved && alerted >= 1),
+                     "every package that did not arrive had an alert");
+    }
+    if (oldIndex)
+      checker.expect(alerts.find("Could not write cache file") != std::string::npos,
+                     "an index that was not written had an alert");
+  }
+  return checker.broken() == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 3 && args[0] == "setup")
+    return setup(args[1], args[2]);
+  if (args.size() == 2 && args[0] == "move")
+    return move(args[1]);
+  if (args.size() == 5 && args[0] == "check")
+    return check(args[1], args[2], args[3], args[4] == "1");
+  std::fprintf(stderr, "usage: move_driver setup DIR rename|copy | move DIR | check DIR WHEN ALERTS KILLED\n");
+  return 2;
+}
