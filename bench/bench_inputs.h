@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/cache_entry.h"
+#include "window/surface.h"
 
 #include <cstddef>
 #include <string>
@@ -33,3 +34,12 @@ private:
 };
 
 void writeWholeFile(const std::string &path, const std::string &bytes);
+
+// A platform that shows nothing, for commands run without a window.
+class SilentPlatform final : public Platform {
+public:
+  void runAlertPanel(const std::string &) override {}
+  void terminate(int) override {}
+  void showMoveProgress(std::size_t, std::size_t) override {}
+  void endMoveProgress() override {}
+};

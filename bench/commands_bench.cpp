@@ -8,14 +8,6 @@
 
 namespace {
 
-class SilentPlatform final : public Platform {
-public:
-  void runAlertPanel(const std::string &) override {}
-  void terminate(int) override {}
-  void showMoveProgress(std::size_t, std::size_t) override {}
-  void endMoveProgress() override {}
-};
-
 void BM_SelectAll(benchmark::State &state) {
   SilentPlatform platform;
   AppController controller(platform, Locations{"/nonexistent", "/nonexistent"});

@@ -44,7 +44,7 @@ void BM_CopyFile(benchmark::State &state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0) * kMiB);
 }
-BENCHMARK(BM_CopyFile)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(3);
+BENCHMARK(BM_CopyFile)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(5);
 
 // cp, then sync of the copied file, on the same file and folders.
 void BM_CopyFileBaseline(benchmark::State &state) {
@@ -57,7 +57,7 @@ void BM_CopyFileBaseline(benchmark::State &state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0) * kMiB);
 }
-BENCHMARK(BM_CopyFileBaseline)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(3);
+BENCHMARK(BM_CopyFileBaseline)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(5);
 
 // The peak resident memory, in KiB, of a fresh process of this program that
 // copies `fixture`'s file (see copyAndReportPeak); -1 when that fails.
