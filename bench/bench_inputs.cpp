@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
@@ -82,3 +83,5 @@ void writeWholeFile(const std::string &path, const std::string &bytes) {
   if (!out)
     throw std::runtime_error("cannot write " + path);
 }
+
+SyncWhenGone::~SyncWhenGone() { ::sync(); }

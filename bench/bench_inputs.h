@@ -43,3 +43,13 @@ public:
   void showMoveProgress(std::size_t, std::size_t) override {}
   void endMoveProgress() override {}
 };
+
+// Waits, when it goes, until everything written, and removed, is on disk.
+// Declared before a fixture's folder, it outlives the folder's removal, so
+// that no later benchmark's flush pays for this one's files.
+struct SyncWhenGone {
+  SyncWhenGone() = default;
+  SyncWhenGone(const SyncWhenGone &) = delete;
+  SyncWhenGone &operator=(const SyncWhenGone &) = delete;
+  ~SyncWhenGone();
+};

@@ -20,7 +20,7 @@ void BM_SelectAll(benchmark::State &state) {
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_SelectAll)->Arg(100000)->Arg(400000)->Iterations(20)->Repetitions(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SelectAll)->Arg(100000)->Arg(400000)->Iterations(20)->Repetitions(9)->Unit(benchmark::kMicrosecond);
 
 void BM_Collect(benchmark::State &state) {
   const std::vector<CacheEntry> entries = generateEntries(static_cast<std::size_t>(state.range(0)), true);
@@ -41,7 +41,7 @@ void BM_Collect(benchmark::State &state) {
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_Collect)->Arg(100000)->Arg(400000)->Iterations(20)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Collect)->Arg(100000)->Arg(400000)->Iterations(20)->Repetitions(9)->Unit(benchmark::kMillisecond);
 
 // Linear work of the same kind on the same machine: copying the list once,
 // which allocates and writes every name, from cold caches.
@@ -62,7 +62,7 @@ BENCHMARK(BM_CopyEntriesBaseline)
     ->Arg(100000)
     ->Arg(400000)
     ->Iterations(20)
-    ->Repetitions(5)
+    ->Repetitions(9)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -7,21 +7,39 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-int destinationProblem(const std::string &path) {
-  if (path.size() >= PATH_MAX)
-    return ENAMETOOLONG;
-  const std::string folder = folderOf(path);
+const DestinationCheck::Folder &DestinationCheck::folder(const std::string &path) {
+  const auto [found, isNew] = folders_.try_emplace(path);
+  Folder &folder = found->second;
+  if (!isNew)
+    return folder;
   struct stat info {};
-  if (::stat(folder.c_str(), &info) != 0)
-    return errno;
-  if (!S_ISDIR(info.st_mode))
-    return ENOTDIR;
-  const long longestName = ::pathconf(folder.c_str(), _PC_NAME_MAX);
-  const std::size_t nameLength = path.size() - path.rfind('/') - 1;
-  if (longestName > 0 && nameLength > static_cast<std::size_t>(longestName))
-    return ENAMETOOLONG;
+  if (::stat(path.c_str(), &info) != 0)
+    folder.error = errno;
+  else if (!S_ISDIR(info.st_mode))
+    folder.error = ENOTDIR;
+  else
+    folder.longestName = ::pathconf(path.c_str(), _PC_NAME_MAX);
+  return folder;
+}
+
+int DestinationCheck::problem(const std::string &path) {
+  if (const int error = folderOrNameProblem(path))
+    return error;
   // stat() follows a link, so that a link to a folder counts as a folder.
+  struct stat info {};
   if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
     return EISDIR;
+  return 0;
+}
+
+int DestinationCheck::folderOrNameProblem(const std::string &path) {
+  if (path.size() >= PATH_MAX)
+    return ENAMETOOLONG;
+  const Folder &facts = folder(folderOf(path));
+  if (facts.error != 0)
+    return facts.error;
+  const std::size_t nameLength = path.size() - path.rfind('/') - 1;
+  if (facts.longestName > 0 && nameLength > static_cast<std::size_t>(facts.longestName))
+    return ENAMETOOLONG;
   return 0;
 }

@@ -3,6 +3,7 @@
 #include "posix/io.h"
 #include "relocation/replacement_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
@@ -21,15 +22,16 @@ struct Copied {
   int error = 0;
 };
 
-// The kernel's own file copy, until it reports the end. Some file systems
+// The kernel's own file copy, up to `expectedSize` bytes. Some file systems
 // report the end early; the loop through a buffer then goes on from where
 // this stopped. Leaves `copied.error` 0 when it stopped without failing,
 // including when it cannot copy between these two files at all.
-void copyInKernel([[maybe_unused]] int from, [[maybe_unused]] int to, [[maybe_unused]] Copied &copied,
-                  [[maybe_unused]] const CopyProgress &onChunk) {
+void copyInKernel([[maybe_unused]] int from, [[maybe_unused]] int to, [[maybe_unused]] std::uint64_t expectedSize,
+                  [[maybe_unused]] Copied &copied, [[maybe_unused]] const CopyProgress &onChunk) {
 #ifdef __linux__
-  for (;;) {
-    const ssize_t got = ::copy_file_range(from, nullptr, to, nullptr, kChunkSize, 0);
+  while (copied.bytes < expectedSize) {
+    const std::uint64_t wanted = std::min<std::uint64_t>(kChunkSize, expectedSize - copied.bytes);
+    const ssize_t got = ::copy_file_range(from, nullptr, to, nullptr, static_cast<std::size_t>(wanted), 0);
     if (got == 0)
       return;
     if (got > 0) {
@@ -48,10 +50,13 @@ void copyInKernel([[maybe_unused]] int from, [[maybe_unused]] int to, [[maybe_un
 #endif
 }
 
-void copyThroughBuffer(int from, int to, Copied &copied, const CopyProgress &onChunk) {
-  std::vector<char> buffer(kBufferSize);
-  for (;;) {
-    const ssize_t got = readSome(from, buffer.data(), buffer.size());
+void copyThroughBuffer(int from, int to, std::uint64_t expectedSize, Copied &copied, const CopyProgress &onChunk) {
+  std::vector<char> buffer;
+  while (copied.bytes < expectedSize) {
+    if (buffer.empty())
+      buffer.resize(kBufferSize);
+    const std::uint64_t wanted = std::min<std::uint64_t>(buffer.size(), expectedSize - copied.bytes);
+    const ssize_t got = readSome(from, buffer.data(), static_cast<std::size_t>(wanted));
     if (got == 0)
       return;
     if (got < 0 || !writeAll(to, buffer.data(), static_cast<std::size_t>(got))) {
@@ -68,9 +73,9 @@ void copyThroughBuffer(int from, int to, Copied &copied, const CopyProgress &onC
 
 int copyContents(int from, int to, std::uint64_t expectedSize, const CopyProgress &onChunk) {
   Copied copied;
-  copyInKernel(from, to, copied, onChunk);
+  copyInKernel(from, to, expectedSize, copied, onChunk);
   if (copied.error == 0)
-    copyThroughBuffer(from, to, copied, onChunk);
+    copyThroughBuffer(from, to, expectedSize, copied, onChunk);
   if (copied.error != 0)
     return copied.error;
   return copied.bytes == expectedSize ? 0 : EIO;

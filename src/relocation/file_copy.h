@@ -11,10 +11,9 @@ class ReplacementFile;
 // Told how many bytes are copied so far, every few megabytes.
 using CopyProgress = std::function<void(std::uint64_t copied)>;
 
-// Copies everything from `from`, read from its current offset to its end, to
-// `to`, and checks that this was exactly `expectedSize` bytes. Returns 0, or
-// the errno of the failed read or write (EIO when the source held more or
-// fewer bytes than expected).
+// Copies `expectedSize` bytes from `from`, read from its current offset, to
+// `to`. Returns 0 when every one of them was copied, or the errno of the
+// failed read or write (EIO when the source ended before).
 int copyContents(int from, int to, std::uint64_t expectedSize, const CopyProgress &onChunk = {});
 
 // A cached file opened for a copy: a plain file, not followed through a link,

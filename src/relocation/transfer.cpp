@@ -30,6 +30,18 @@ bool isPlainFile(const std::string &path) {
   return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// Renames without replacing anything: 0, or the errno. EEXIST when something
+// stands at the destination; EINVAL or ENOSYS when the system cannot tell.
+int renameWithoutReplacing(const std::string &from, const std::string &to) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+  return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+#elif defined(__APPLE__) && defined(RENAME_EXCL)
+  return ::renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0 ? 0 : errno;
+#else
+  return ENOSYS;
+#endif
+}
+
 struct Move {
   std::size_t index;
   std::string source;
@@ -104,18 +116,26 @@ private:
       return move;
     showProgress(index);
     // A failed rename leaves the package silently in the cache.
-    if (!isPlainFile(move.source) || destinationProblem(move.destination) != 0) {
-      stay(index, nullptr, 0);
+    if (!isPlainFile(move.source)) {
+      stay(index, nullptr, ENOENT);
       return std::nullopt;
     }
-    if (std::rename(move.source.c_str(), move.destination.c_str()) == 0) {
+    int error = renameWithoutReplacing(move.source, move.destination);
+    if (error == EEXIST || error == EINVAL || error == ENOSYS) {
+      // Something stands at the destination: a file is replaced, a folder
+      // (or a link to one) is not.
+      error = destinations_.problem(move.destination);
+      if (error == 0 && std::rename(move.source.c_str(), move.destination.c_str()) != 0)
+        error = errno;
+    }
+    if (error == 0) {
       received(move, false);
       return std::nullopt;
     }
     // The text said one volume, the kernel says two: copy instead.
-    if (errno == EXDEV)
+    if (error == EXDEV)
       return move;
-    stay(index, nullptr, errno);
+    stay(index, nullptr, error);
     return std::nullopt;
   }
 
@@ -128,13 +148,14 @@ private:
         stay(move.index, kCannotRead, source.error);
         continue;
       }
-      if (const int problem = destinationProblem(move.destination)) {
+      if (const int problem = destinations_.folderOrNameProblem(move.destination)) {
         stay(move.index, kCannotWrite, problem);
         continue;
       }
+      // Looks at what stands at the destination before it creates anything.
       StagedCopy &copy = staged.emplace_back(move);
       if (!copy.file.valid()) {
-        stay(move.index, kCannotWrite, errno);
+        stay(move.index, kCannotWrite, copy.file.error());
         staged.pop_back();
         continue;
       }
@@ -154,20 +175,14 @@ private:
   // into place. A copy whose volume could not be flushed stays a temporary
   // file, removed with `staged`.
   void commitCopies(std::deque<StagedCopy> &staged) {
+    std::map<std::string, int> folderFlushed; // 0, or why its volume was not flushed
     std::map<dev_t, bool> volumeFlushed;
     for (StagedCopy &copy : staged) {
-      const std::string folder = folderOf(copy.move.destination);
-      const FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-      struct stat info {};
-      if (!handle.valid() || ::fstat(handle.get(), &info) != 0) {
-        stay(copy.move.index, kCopyFailed, errno);
-        continue;
-      }
-      const auto [volume, isNew] = volumeFlushed.try_emplace(info.st_dev, false);
-      if (isNew)
-        volume->second = flushVolume(handle.get());
-      if (!volume->second) {
-        stay(copy.move.index, kCopyFailed, EIO);
+      const auto [folder, isNewFolder] = folderFlushed.try_emplace(folderOf(copy.move.destination), 0);
+      if (isNewFolder)
+        folder->second = flushVolumeOf(folder->first, volumeFlushed);
+      if (folder->second != 0) {
+        stay(copy.move.index, kCopyFailed, folder->second);
         continue;
       }
       if (!copy.file.commit()) {
@@ -176,6 +191,18 @@ private:
       }
       received(copy.move, true);
     }
+  }
+
+  // Flushes the volume that holds `folder`, once per volume: 0, or the errno.
+  static int flushVolumeOf(const std::string &folder, std::map<dev_t, bool> &volumeFlushed) {
+    const FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat info {};
+    if (!handle.valid() || ::fstat(handle.get(), &info) != 0)
+      return errno;
+    const auto [volume, isNew] = volumeFlushed.try_emplace(info.st_dev, false);
+    if (isNew)
+      volume->second = flushVolume(handle.get());
+    return volume->second ? 0 : EIO;
   }
 
   // The folders whose flush failed. What arrived in them may not outlast a
@@ -219,6 +246,7 @@ private:
   std::vector<bool> stays_;
   std::vector<Arrival> arrived_;
   std::set<std::string> receivingFolders_;
+  DestinationCheck destinations_;
   bool anyLeftTheCache_ = false;
 };
 
