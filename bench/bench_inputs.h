@@ -39,9 +39,12 @@ void writeWholeFile(const std::string &path, const std::string &bytes);
 class SilentPlatform final : public Platform {
 public:
   void runAlertPanel(const std::string &) override {}
+  void runMoveAlert(const std::string &, const std::string &) override {}
   void terminate(int) override {}
-  void showMoveProgress(std::size_t, std::size_t) override {}
+  void showMoveProgress(const MoveProgress &) override {}
+  void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override {}
+  void reportMove(const MoveReport &) override {}
 };
 
 // Waits, when it goes, until everything written, and removed, is on disk.

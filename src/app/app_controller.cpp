@@ -88,14 +88,19 @@ const std::vector<CacheEntry> &AppController::listAt(std::size_t index) const { 
 
 TableView *AppController::tableAt(std::size_t index) const { return this->*kTables[index]; }
 
-const std::vector<CacheEntry> *AppController::listForTable(const TableView *table) const {
+std::size_t AppController::categoryOfTable(const TableView *table) const {
   if (!table)
-    return nullptr;
+    return kCategoryCount;
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     if (tableAt(index) == table)
-      return &listAt(index);
+      return index;
   }
-  return nullptr;
+  return kCategoryCount;
+}
+
+const std::vector<CacheEntry> *AppController::listForTable(const TableView *table) const {
+  const std::size_t index = categoryOfTable(table);
+  return index < kCategoryCount ? &listAt(index) : nullptr;
 }
 
 std::vector<CacheEntry> *AppController::listForTable(const TableView *table) {

@@ -16,6 +16,15 @@
 // What a table cell shows: the tick (0 or 1) or a name.
 using CellValue = std::variant<int, std::string>;
 
+// What a move of the ticked entries would do.
+struct MovePreview {
+  std::size_t packages = 0;
+  std::uint64_t totalBytes = 0;           // of the cached files that are there
+  std::size_t unknownSizes = 0;           // cached files that are missing
+  std::size_t replacements = 0;           // packages whose destination holds a file
+  std::vector<std::string> firstReplaced; // "<Category>/<utName>" of the first few
+};
+
 // Holds all of the program's state: the window's outlets, the two paths and
 // the eight category lists. The window layer connects the outlets, calls
 // awakeFromNib() once, and then forwards the tables' requests and the
@@ -51,6 +60,13 @@ public:
   // Moves the ticked entries' files into the installation, rewrites the index
   // without them, and reads and shows the eight lists again.
   void moveFiles();
+
+  // What moveFiles() would do with the entries ticked now: for the window to
+  // confirm it first.
+  MovePreview previewMove() const;
+  // The file that the entry at `row` of `table` would replace in the game,
+  // when one is there.
+  std::optional<std::string> existingDestination(const TableView *table, std::int32_t row) const;
 
   // Whether two paths lie on one volume, judged from their text alone.
   bool sameVolume(const std::string &first, const std::string &second) const;
@@ -91,6 +107,8 @@ private:
   // eight outlets.
   const std::vector<CacheEntry> *listForTable(const TableView *table) const;
   std::vector<CacheEntry> *listForTable(const TableView *table);
+  // The category index of `table`, or kCategoryCount for none of the eight.
+  std::size_t categoryOfTable(const TableView *table) const;
 
   // Reads all eight lists in category order; false when the application is
   // ending because the index could not be opened.

@@ -10,7 +10,7 @@
 #include "relocation/transfer.h"
 
 #include <array>
-#include <thread>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -29,6 +29,25 @@ std::vector<JournalRecord> journalRecords(const MovePlan &plan, const TransferSe
   return records;
 }
 
+// The packages that moved and those that stayed, with the reasons.
+MoveReport reportOf(const MovePlan &plan, const TransferResult &transfer) {
+  MoveReport report;
+  std::size_t nextStayed = 0;
+  for (std::size_t index = 0; index < plan.cacheNames.size(); ++index) {
+    const bool stayed = nextStayed < transfer.stayed.size() && transfer.stayed[nextStayed].index == index;
+    if (!stayed) {
+      report.moved.push_back({utNameOfDestination(plan.destinations[index]), plan.cacheNames[index], ""});
+      continue;
+    }
+    const TransferFailure &failure = transfer.stayed[nextStayed++];
+    std::string reason = failure.message.empty() ? std::string("Could not be moved") : failure.message;
+    if (failure.error != 0)
+      reason += std::string(" (") + std::strerror(failure.error) + ")";
+    report.stayed.push_back({failure.utName, failure.cacheName, std::move(reason)});
+  }
+  return report;
+}
+
 } // namespace
 
 void AppController::moveFiles() {
@@ -44,14 +63,12 @@ void AppController::moveFiles() {
     untickedCounts[index] = lists[index]->size();
   }
 
-  if (!unrealDir && !plan.cacheNames.empty())
-    platform_.runAlertPanel(kNoInstallationMessage);
   const TransferSettings settings{
       cacheDirectory(),
       unrealDir,
       [this](const std::string &destination, const std::string &source) { return sameVolume(destination, source); },
-      [this](const TransferFailure &failure) { platform_.runAlertPanel(failure.message); },
-      [this](std::size_t current, std::size_t total) { platform_.showMoveProgress(current, total); },
+      [this](const TransferFailure &failure) { platform_.runMoveAlert(failure.message, describeFailure(failure)); },
+      [this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },
   };
 
   // A journal is only left over when an earlier move's index could not be
@@ -61,14 +78,22 @@ void AppController::moveFiles() {
   if (std::optional<std::vector<JournalRecord>> earlier = readJournal(journal))
     earlierInGame = packagesInTheGame(std::move(*earlier), settings.cacheDirectory);
 
-  bool settled = true;
-  if (!unrealDir || plan.cacheNames.empty() || appendToJournal(journal, journalRecords(plan, settings))) {
-    settled = transferFiles(plan, settings);
-  } else {
-    // Without the journal an interruption could not be finished later.
-    platform_.runAlertPanel(kCannotWriteIndex);
-    keepAllInCache(plan);
-  }
+  const auto transferTicked = [&]() -> TransferResult {
+    if (plan.cacheNames.empty())
+      return {};
+    if (!unrealDir) {
+      platform_.runAlertPanel(kNoInstallationMessage);
+      return keepAllInCache(plan, kNoInstallationMessage);
+    }
+    if (!appendToJournal(journal, journalRecords(plan, settings))) {
+      // Without the journal an interruption could not be finished later.
+      platform_.runAlertPanel(kCannotWriteIndex);
+      return keepAllInCache(plan, kCannotWriteIndex);
+    }
+    return transferFiles(plan, settings);
+  };
+  const TransferResult transfer = transferTicked();
+  const MoveReport report = reportOf(plan, transfer);
 
   // The lists are read anew below; their entries can move into the index.
   std::vector<CacheEntry> keptEntries = takeKeptEntries(lists, std::move(plan.failedEntries));
@@ -82,15 +107,17 @@ void AppController::moveFiles() {
   dropRecordedEntries(keptEntries, earlierInGame);
   if (!lines || !replaceIndex(cacheFile, composeIndex(keptEntries, *lines)))
     platform_.runAlertPanel(kCannotWriteIndex);
-  else if (settled)
+  else if (transfer.settled)
     ::unlink(journal.c_str());
 
   // Gives the file system a moment before the index is read back.
-  std::this_thread::sleep_for(reloadDelay_);
+  platform_.waitBeforeReload(reloadDelay_);
   const bool read = readAllCategories();
   platform_.endMoveProgress();
-  if (read)
-    reloadAllTables();
+  if (!read)
+    return;
+  reloadAllTables();
+  platform_.reportMove(report);
 }
 
 bool AppController::sameVolume(const std::string &first, const std::string &second) const {

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <map>
@@ -59,9 +60,9 @@ struct StagedCopy {
 class Transfer {
 public:
   Transfer(MovePlan &plan, const TransferSettings &settings)
-      : plan_(plan), settings_(settings), count_(plan.cacheNames.size()), stays_(count_, false) {}
+      : plan_(plan), settings_(settings), count_(plan.cacheNames.size()), stays_(count_) {}
 
-  bool run() {
+  TransferResult run() {
     std::vector<Move> copies;
     for (std::size_t index = 0; index < count_; ++index) {
       if (std::optional<Move> move = renameOrPrepareCopy(index))
@@ -73,22 +74,25 @@ public:
     removeCopiedSources(unflushed);
     if (anyLeftTheCache_)
       flushFolder(settings_.cacheDirectory);
-    for (std::size_t index = 0; index < count_; ++index) {
-      if (stays_[index])
-        plan_.failedEntries.push_back(
-            CacheEntry{0, utNameOfDestination(plan_.destinations[index]), plan_.cacheNames[index]});
+    TransferResult result;
+    result.settled = unflushed.empty();
+    for (std::optional<TransferFailure> &failure : stays_) {
+      if (!failure)
+        continue;
+      plan_.failedEntries.push_back(CacheEntry{0, failure->utName, failure->cacheName});
+      result.stayed.push_back(std::move(*failure));
     }
-    return unflushed.empty();
+    return result;
   }
 
 private:
   // The package stays in the cache and keeps its line; an alert says why
   // when there is a message.
   void stay(std::size_t index, const char *message, int error) {
-    stays_[index] = true;
-    if (message)
-      settings_.alert(
-          TransferFailure{message, plan_.cacheNames[index], utNameOfDestination(plan_.destinations[index]), error});
+    stays_[index] = TransferFailure{index, message ? message : "", plan_.cacheNames[index],
+                                    utNameOfDestination(plan_.destinations[index]), error};
+    if (message && settings_.alert)
+      settings_.alert(*stays_[index]);
   }
 
   void received(const Move &move, bool copied) {
@@ -98,9 +102,10 @@ private:
       anyLeftTheCache_ = true;
   }
 
-  void showProgress(std::size_t index) const {
+  void showProgress(std::size_t index, std::uint64_t bytesCopied = 0, std::uint64_t bytesTotal = 0) const {
     if (settings_.progress)
-      settings_.progress(index + 1, count_);
+      settings_.progress(
+          MoveProgress{index + 1, count_, utNameOfDestination(plan_.destinations[index]), bytesCopied, bytesTotal});
   }
 
   // Renames the package when both paths lie on one volume; the move when it
@@ -161,7 +166,7 @@ private:
       }
       const CopyProgress onChunk = [&](std::uint64_t copied) {
         if (copied < source.size)
-          showProgress(move.index);
+          showProgress(move.index, copied, source.size);
       };
       if (const int error = copyInto(source, copy.file, onChunk)) {
         stay(move.index, kCopyFailed, error);
@@ -243,7 +248,7 @@ private:
   MovePlan &plan_;
   const TransferSettings &settings_;
   const std::size_t count_;
-  std::vector<bool> stays_;
+  std::vector<std::optional<TransferFailure>> stays_;
   std::vector<Arrival> arrived_;
   std::set<std::string> receivingFolders_;
   DestinationCheck destinations_;
@@ -256,17 +261,27 @@ std::string destinationPath(const TransferSettings &settings, const MovePlan &pl
   return *settings.unrealDir + "/" + plan.destinations[index];
 }
 
-void keepAllInCache(MovePlan &plan) {
-  for (std::size_t index = 0; index < plan.cacheNames.size(); ++index)
-    plan.failedEntries.push_back(CacheEntry{0, utNameOfDestination(plan.destinations[index]), plan.cacheNames[index]});
+std::string describeFailure(const TransferFailure &failure) {
+  std::string text = failure.utName + " (cached as " + failure.cacheName + ".uxx)";
+  if (failure.error != 0)
+    text += ": " + std::string(std::strerror(failure.error));
+  return text;
 }
 
-bool transferFiles(MovePlan &plan, const TransferSettings &settings) {
-  if (plan.cacheNames.empty())
-    return true;
-  if (!settings.unrealDir) {
-    keepAllInCache(plan);
-    return true;
+TransferResult keepAllInCache(MovePlan &plan, const std::string &reason) {
+  TransferResult result;
+  for (std::size_t index = 0; index < plan.cacheNames.size(); ++index) {
+    std::string utName = utNameOfDestination(plan.destinations[index]);
+    plan.failedEntries.push_back(CacheEntry{0, utName, plan.cacheNames[index]});
+    result.stayed.push_back(TransferFailure{index, reason, plan.cacheNames[index], std::move(utName), 0});
   }
+  return result;
+}
+
+TransferResult transferFiles(MovePlan &plan, const TransferSettings &settings) {
+  if (plan.cacheNames.empty())
+    return {};
+  if (!settings.unrealDir)
+    return keepAllInCache(plan, "");
   return Transfer(plan, settings).run();
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // What the controller needs of the window toolkit. The Qt layer implements
 // these; tests use recording versions.
@@ -29,6 +32,27 @@ public:
   virtual int indexOfSelectedTab() const = 0;
 };
 
+// Where a move stands: package `current` (1-based) of `total`, and during a
+// long copy how far that copy has come.
+struct MoveProgress {
+  std::size_t current = 0;
+  std::size_t total = 0;
+  std::string utName;
+  std::uint64_t bytesCopied = 0;
+  std::uint64_t bytesTotal = 0; // 0 when no copy is under way
+};
+
+// What a move did, package by package.
+struct MoveReport {
+  struct Package {
+    std::string utName;
+    std::string cacheName;
+    std::string reason; // why it stayed; empty for a package that moved
+  };
+  std::vector<Package> moved;
+  std::vector<Package> stayed;
+};
+
 // The application around the window.
 class Platform {
 public:
@@ -36,11 +60,19 @@ public:
   // A modal alert titled "Error" with the one button "OK"; returns when the
   // user has dismissed it.
   virtual void runAlertPanel(const std::string &message) = 0;
+  // The same alert about one package of a move, with `detail` naming the
+  // package and the system's reason. The platform may let the user silence
+  // the move's further alerts; the report at the end still lists them.
+  virtual void runMoveAlert(const std::string &message, const std::string &detail) = 0;
   // Asks the application to end with `exitStatus`. The controller does no
   // further work once it has asked.
   virtual void terminate(int exitStatus) = 0;
-  // Called before file `current` (1-based) of `total` is moved, and once when
-  // the move command has finished its work.
-  virtual void showMoveProgress(std::size_t current, std::size_t total) = 0;
+  // Called before each package is moved and during a long copy.
+  virtual void showMoveProgress(const MoveProgress &progress) = 0;
+  // The pause between writing the index and reading it back.
+  virtual void waitBeforeReload(std::chrono::milliseconds delay) = 0;
+  // Called once when the move command has finished its work.
   virtual void endMoveProgress() = 0;
+  // Called after the tables have shown the new state.
+  virtual void reportMove(const MoveReport &report) = 0;
 };

@@ -181,9 +181,11 @@ move_everything() {
   make_installation "$volume"
   cp -a "$cache" "$case_dir/cache-before"
   launch "$case_dir/Volumes" "$home"
-  local window
+  local window confirmation
   need_window window "Cache Sorter" || return
   press "$window" ctrl+shift+a ctrl+shift+m
+  need_window confirmation "Move Packages" || return
+  press "$confirmation" Return
   wait_for_index "$cache/cache.ini" "[Cache]"$'\n'"$foreign_line"$'\n'
   press "$window" ctrl+q
   expect_exit 0
@@ -219,9 +221,11 @@ case_tick_one_tab() {
   local cache="$home/$CACHE_SUBDIR"
   cp -a "$cache" "$case_dir/cache-before"
   launch "$case_dir/Volumes" "$home"
-  local window
+  local window confirmation
   need_window window "Cache Sorter" || return
   press "$window" ctrl+Next ctrl+Next ctrl+shift+t ctrl+shift+m
+  need_window confirmation "Move Packages" || return
+  press "$confirmation" Return
   local expected
   expected="[Cache]"$'\n'"$(tr -d '\r' <"$case_dir/cache-before/cache.ini" | grep '=' | grep -v -i '\.ut2$' |
     grep -v "$foreign_line")"$'\n'"$foreign_line"$'\n'
@@ -237,7 +241,31 @@ case_tick_one_tab() {
     Maps/DM-Rankin-Night.ut2
 }
 
-all_cases=(missing_volumes no_installation missing_index round_trip_on_one_volume copy_across_volumes tick_one_tab)
+case_cancel_move() {
+  local home="$case_dir/home" volume="$case_dir/Volumes/Macintosh HD"
+  make_sample_cache "$home"
+  make_installation "$volume"
+  local cache="$home/$CACHE_SUBDIR"
+  cp -a "$cache" "$case_dir/cache-before"
+  local inode
+  inode="$(stat -c %i "$cache/cache.ini")"
+  launch "$case_dir/Volumes" "$home"
+  local window confirmation
+  need_window window "Cache Sorter" || return
+  press "$window" ctrl+shift+a ctrl+shift+m
+  need_window confirmation "Move Packages" || return
+  press "$confirmation" Escape
+  sleep 1.5
+  find_window "Move Packages" 1 >/dev/null && fail "the confirmation stayed up"
+  press "$window" ctrl+q
+  expect_exit 0
+  [ "$(stat -c %i "$cache/cache.ini")" = "$inode" ] || fail "the index was written anew"
+  diff -r -q "$case_dir/cache-before" "$cache" >/dev/null || fail "the cache changed"
+  [ -z "$(find "$volume/$BUNDLE_SUBDIR" -type f)" ] || fail "something reached the game"
+}
+
+all_cases=(missing_volumes no_installation missing_index round_trip_on_one_volume copy_across_volumes tick_one_tab
+  cancel_move)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 

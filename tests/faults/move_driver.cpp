@@ -96,12 +96,17 @@ int setup(const std::string &root, const std::string &path) {
 class PrintingPlatform final : public Platform {
 public:
   void runAlertPanel(const std::string &message) override { std::printf("alert: %s\n", message.c_str()); }
+  void runMoveAlert(const std::string &message, const std::string &detail) override {
+    std::printf("alert: %s (%s)\n", message.c_str(), detail.c_str());
+  }
   void terminate(int exitStatus) override {
     std::fflush(stdout);
     std::_Exit(exitStatus);
   }
-  void showMoveProgress(std::size_t, std::size_t) override {}
+  void showMoveProgress(const MoveProgress &) override {}
+  void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override {}
+  void reportMove(const MoveReport &) override {}
 };
 
 int move(const std::string &root) {

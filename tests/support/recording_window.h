@@ -11,7 +11,8 @@
 
 // Everything the controller asked of the window, in order: "alert: <message>",
 // "terminate <status>", "reload <Category>", "progress <i>/<n>",
-// "progress end".
+// "progress end". The details of move alerts, and the move reports, are kept
+// apart.
 using EventLog = std::vector<std::string>;
 
 class RecordingTable final : public TableView {
@@ -34,11 +35,20 @@ class RecordingPlatform final : public Platform {
 public:
   explicit RecordingPlatform(EventLog &log) : log_(log) {}
   void runAlertPanel(const std::string &message) override { log_.push_back("alert: " + message); }
-  void terminate(int exitStatus) override { log_.push_back("terminate " + std::to_string(exitStatus)); }
-  void showMoveProgress(std::size_t current, std::size_t total) override {
-    log_.push_back("progress " + std::to_string(current) + "/" + std::to_string(total));
+  void runMoveAlert(const std::string &message, const std::string &detail) override {
+    log_.push_back("alert: " + message);
+    alertDetails.push_back(detail);
   }
+  void terminate(int exitStatus) override { log_.push_back("terminate " + std::to_string(exitStatus)); }
+  void showMoveProgress(const MoveProgress &progress) override {
+    log_.push_back("progress " + std::to_string(progress.current) + "/" + std::to_string(progress.total));
+  }
+  void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override { log_.push_back("progress end"); }
+  void reportMove(const MoveReport &report) override { reports.push_back(report); }
+
+  std::vector<std::string> alertDetails;
+  std::vector<MoveReport> reports;
 
 private:
   EventLog &log_;

@@ -9,11 +9,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <deque>
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,7 +46,7 @@ protected:
     sandbox.writeIndex("[Cache]\nM0=DM-0.ut2\nM1=DM-1.ut2\nM2=DM-2.ut2\nM3=DM-3.ut2\nM4=DM-4.ut2\n"
                        "X0=Sky.utx\nX1=Sand.utx\nU0=Caf\xC3\xA9.u\nU1=Caf\xE9.u\n");
     window.connectOutlets();
-    platform.setWindow(&window);
+    window.connectPlatform(platform);
     controller.awakeFromNib();
     window.reloadAllTables();
     window.show();
@@ -59,6 +69,36 @@ protected:
   void press(QWidget *target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
   }
+
+  using Answer = std::function<void(QMessageBox &)>;
+  // Answers the message boxes that come up while a command runs, in order,
+  // as a person would; each answer must close its box.
+  void answerMessageBoxes(std::vector<Answer> answers) {
+    auto remaining = std::make_shared<std::deque<Answer>>(answers.begin(), answers.end());
+    auto answered = std::make_shared<QPointer<QMessageBox>>();
+    auto *timer = new QTimer(&window);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, remaining, answered] {
+      auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+      if (!box || box == *answered || remaining->empty())
+        return;
+      *answered = box;
+      const Answer answer = remaining->front();
+      remaining->pop_front();
+      answer(*box);
+      if (remaining->empty())
+        timer->deleteLater();
+    });
+    timer->start();
+    unanswered_ = remaining;
+  }
+  bool allAnswered() const { return !unanswered_ || unanswered_->empty(); }
+
+  static Answer pressing(int key) {
+    return [key](QMessageBox &box) { QTest::keyClick(&box, static_cast<Qt::Key>(key)); };
+  }
+
+  std::shared_ptr<std::deque<Answer>> unanswered_;
 
   Sandbox sandbox;
   QtPlatform platform;
@@ -125,13 +165,18 @@ TEST_F(MainWindowTest, TicksWithMouseSpaceAndShortcuts) {
   EXPECT_TRUE(tabs->isVisible());
 }
 
-TEST_F(MainWindowTest, MovesTheTickedFilesAndShowsTheNewState) {
+TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   sandbox.writeCachedFile("M1", "map one");
   sandbox.writeCachedFile("X1", "sand");
   const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
+  writeFile(bundle + "/Maps/DM-1.ut2", "the older map");
 
   window.tabs()->setCurrentIndex(kMaps);
   clickTick(kMaps, 1);
+  EXPECT_EQ(table(kMaps)->model()->index(1, 1).data(Qt::ToolTipRole).toString(),
+            QString::fromStdString("Replaces " + bundle + "/Maps/DM-1.ut2"));
+  EXPECT_FALSE(table(kMaps)->model()->index(1, 1).data(Qt::DecorationRole).isNull()) << "marked as replacing";
+  EXPECT_TRUE(table(kMaps)->model()->index(0, 1).data(Qt::DecorationRole).isNull());
   table(kMaps)->setFocus();
   press(table(kMaps), Qt::Key_PageUp, Qt::ControlModifier);
   press(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
@@ -140,10 +185,22 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAndShowsTheNewState) {
   table(kTextures)->setCurrentIndex(table(kTextures)->model()->index(1, CategoryTableModel::UtNameColumn));
   press(table(kTextures), Qt::Key_Space);
 
+  QString title, question, explanation;
+  answerMessageBoxes({[&](QMessageBox &box) {
+    title = box.windowTitle();
+    question = box.text();
+    explanation = box.informativeText();
+    QTest::keyClick(&box, Qt::Key_Return);
+  }});
   QElapsedTimer timer;
   timer.start();
   press(table(kTextures), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_GE(timer.elapsed(), 1000) << "the index is read again a second after it is written";
+  EXPECT_TRUE(allAnswered());
+  EXPECT_EQ(title, "Move Packages");
+  EXPECT_EQ(question, "Move 2 packages (11 bytes) into the game?");
+  EXPECT_EQ(explanation, QString::fromStdString("They go to " + bundle +
+                                                ".\n\n1 of them replaces a file already in the game:\nMaps/DM-1.ut2"));
 
   EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), "map one");
   EXPECT_EQ(readFile(bundle + "/Textures/Sand.utx"), "sand");
@@ -159,6 +216,79 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAndShowsTheNewState) {
   EXPECT_EQ(maps->index(1, CategoryTableModel::UtNameColumn).data().toString(), "DM-2.ut2");
   EXPECT_EQ(maps->index(1, CategoryTableModel::TickColumn).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
   EXPECT_EQ(table(kTextures)->model()->index(0, CategoryTableModel::UtNameColumn).data().toString(), "Sky.utx");
+  EXPECT_EQ(window.reportLabel()->text(), "Moved 2 packages into the game");
+}
+
+TEST_F(MainWindowTest, CancellingTheConfirmationLeavesEverythingAsItWas) {
+  sandbox.writeCachedFile("M1", "map one");
+  struct stat before {};
+  ASSERT_EQ(::stat(sandbox.cacheFile().c_str(), &before), 0);
+  clickTick(kMaps, 1);
+  answerMessageBoxes({pressing(Qt::Key_Escape)});
+  press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(allAnswered());
+  struct stat after {};
+  ASSERT_EQ(::stat(sandbox.cacheFile().c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "the index was not written anew";
+  EXPECT_EQ(readFile(sandbox.cachedFile("M1")), "map one");
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 1, 0, 0, 0})) << "the ticks stay";
+  EXPECT_TRUE(window.reportLabel()->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, NamesEachFailureKeepsTheTablesAndReportsTheMove) {
+  // The home folder lies outside the volumes, so moves are copies; two of the
+  // three cached files are missing.
+  sandbox.writeCachedFile("M3", "map three");
+  window.tabs()->setCurrentIndex(kMaps);
+  for (const int row : {0, 1, 3})
+    clickTick(kMaps, row);
+  QAbstractItemModel *maps = table(kMaps)->model();
+  std::vector<QString> rowsDuringAlert;
+  QString labelDuringAlert, alertTitle, alertText, alertDetail;
+  bool alertHasOnlyOk = false;
+  answerMessageBoxes(
+      {pressing(Qt::Key_Return), [&](QMessageBox &box) {
+         for (int row = 0; row < maps->rowCount(); ++row)
+           rowsDuringAlert.push_back(maps->index(row, CategoryTableModel::UtNameColumn).data().toString());
+         labelDuringAlert = window.tabs()->tabText(kMaps);
+         alertTitle = box.windowTitle();
+         alertText = box.text();
+         alertDetail = box.informativeText();
+         alertHasOnlyOk = box.buttons().size() == 1 && box.defaultButton() == box.button(QMessageBox::Ok);
+         ASSERT_NE(box.checkBox(), nullptr);
+         EXPECT_EQ(box.checkBox()->text(), "Don't show this again during this move");
+         box.checkBox()->setChecked(true);
+         QTest::keyClick(&box, Qt::Key_Return);
+       }});
+  press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+
+  EXPECT_TRUE(allAnswered()) << "the second failure was not shown";
+  EXPECT_EQ(rowsDuringAlert, (std::vector<QString>{"DM-0.ut2", "DM-1.ut2", "DM-2.ut2", "DM-3.ut2", "DM-4.ut2"}));
+  EXPECT_EQ(labelDuringAlert, "Maps (5)");
+  EXPECT_EQ(alertTitle, "Error");
+  EXPECT_EQ(alertText, "Could not open file for reading!");
+  EXPECT_EQ(alertDetail, "DM-0.ut2 (cached as M0.uxx): No such file or directory");
+  EXPECT_TRUE(alertHasOnlyOk);
+
+  EXPECT_EQ(window.reportLabel()->text(), "Moved 1 package into the game; 2 stayed in the cache");
+  ASSERT_TRUE(window.detailsButton()->isVisible());
+  QTest::mouseClick(window.detailsButton(), Qt::LeftButton);
+  MoveReportWindow *report = window.reportWindow();
+  ASSERT_NE(report, nullptr);
+  EXPECT_TRUE(report->isVisible());
+  EXPECT_FALSE(report->isModal());
+  EXPECT_EQ(report->windowTitle(), "Move Report");
+  const auto *tree = report->findChild<QTreeWidget *>();
+  ASSERT_NE(tree, nullptr);
+  ASSERT_EQ(tree->topLevelItemCount(), 2);
+  const QTreeWidgetItem *stayed = tree->topLevelItem(0);
+  EXPECT_EQ(stayed->text(0), "Stayed in the cache (2)");
+  ASSERT_EQ(stayed->childCount(), 2);
+  EXPECT_EQ(stayed->child(1)->text(0), "DM-1.ut2");
+  EXPECT_EQ(stayed->child(1)->text(1), "M1.uxx");
+  EXPECT_EQ(stayed->child(1)->text(2), "Could not open file for reading! (No such file or directory)");
+  EXPECT_EQ(tree->topLevelItem(1)->text(0), "Moved into the game (1)");
+  EXPECT_EQ(tree->topLevelItem(1)->child(0)->text(0), "DM-3.ut2");
 }
 
 } // namespace

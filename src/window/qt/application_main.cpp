@@ -16,7 +16,7 @@ int runCacheSorter(const Locations &locations) {
   QtPlatform platform;
   AppController controller(platform, locations);
   MainWindow window(controller);
-  platform.setWindow(&window);
+  window.connectPlatform(platform);
   window.connectOutlets();
 
   controller.awakeFromNib();

@@ -3,10 +3,31 @@
 #include "app/app_controller.h"
 #include "window/qt/display_text.h"
 
-CategoryTableModel::CategoryTableModel(AppController &controller, QObject *parent)
-    : QAbstractTableModel(parent), controller_(controller) {}
+#include <QApplication>
+#include <QStyle>
+
+CategoryTableModel::CategoryTableModel(AppController &controller, std::size_t category, QObject *parent)
+    : QAbstractTableModel(parent), controller_(controller), category_(category) {}
+
+void CategoryTableModel::freeze() {
+  const std::vector<CacheEntry> &list = controller_.listAt(category_);
+  frozenRows_.emplace(list.begin(), list.begin() + std::min<std::ptrdiff_t>(shownRows_, std::ssize(list)));
+}
+
+std::optional<QString> CategoryTableModel::replacedFile(int row) const {
+  const auto known = replacedFiles_.constFind(row);
+  if (known != replacedFiles_.constEnd())
+    return *known;
+  std::optional<QString> replaced;
+  if (const std::optional<std::string> path = controller_.existingDestination(this, row))
+    replaced = displayText(*path);
+  replacedFiles_.insert(row, replaced);
+  return replaced;
+}
 
 void CategoryTableModel::reloadData() {
+  frozenRows_.reset();
+  replacedFiles_.clear();
   const int rows = controller_.numberOfRowsInTableView(this);
   if (rows == shownRows_) {
     // Same rows: repaint in place, keeping the current row and the scroll
@@ -29,10 +50,27 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
   if (!index.isValid())
     return {};
   const bool tickColumn = index.column() == TickColumn;
+  if (!tickColumn && index.column() == UtNameColumn && !frozenRows_ &&
+      (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
+    if (const std::optional<QString> replaced = replacedFile(index.row())) {
+      if (role == Qt::DecorationRole)
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+      return QStringLiteral("Replaces %1").arg(*replaced);
+    }
+  }
   if (tickColumn ? role != Qt::CheckStateRole : (role != Qt::DisplayRole && role != Qt::ToolTipRole))
     return {};
-  const std::optional<CellValue> value =
-      controller_.objectValueForTableColumn(this, columns_[index.column()], index.row());
+  std::optional<CellValue> value;
+  if (frozenRows_) {
+    if (index.row() < std::ssize(*frozenRows_)) {
+      const CacheEntry &entry = (*frozenRows_)[static_cast<std::size_t>(index.row())];
+      value = index.column() == TickColumn     ? CellValue(entry.selected)
+              : index.column() == UtNameColumn ? CellValue(entry.utName)
+                                               : CellValue(entry.cacheName);
+    }
+  } else {
+    value = controller_.objectValueForTableColumn(this, columns_[index.column()], index.row());
+  }
   if (!value)
     return {};
   if (const int *selected = std::get_if<int>(&*value))
@@ -41,7 +79,7 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
 }
 
 bool CategoryTableModel::setData(const QModelIndex &index, const QVariant &value, int role) {
-  if (!index.isValid() || index.column() != TickColumn || role != Qt::CheckStateRole)
+  if (frozenRows_ || !index.isValid() || index.column() != TickColumn || role != Qt::CheckStateRole)
     return false;
   const bool checked = value.toInt() == Qt::Checked;
   controller_.setObjectValue(this, checked ? 1 : 0, columns_[TickColumn], index.row());

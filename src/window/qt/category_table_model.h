@@ -3,10 +3,15 @@
 #include "window/header_column.h"
 #include "window/surface.h"
 
+#include "catalogue/cache_entry.h"
+
 #include <QAbstractTableModel>
+#include <QHash>
 
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 class AppController;
 
@@ -19,9 +24,14 @@ class CategoryTableModel final : public QAbstractTableModel, public TableView {
 public:
   enum Column { TickColumn, UtNameColumn, CacheNameColumn, ColumnCount };
 
-  CategoryTableModel(AppController &controller, QObject *parent);
+  CategoryTableModel(AppController &controller, std::size_t category, QObject *parent);
 
+  // Also ends a freeze.
   void reloadData() override;
+
+  // Until the next reloadData(), answers with the rows as they stand now,
+  // while a move changes the lists underneath.
+  void freeze();
 
   int rowCount(const QModelIndex &parent = QModelIndex()) const override;
   int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -37,7 +47,14 @@ signals:
   void reloaded();
 
 private:
+  // The file the row's package would replace in the game, looked up once per
+  // row until the next reload.
+  std::optional<QString> replacedFile(int row) const;
+
   AppController &controller_;
+  const std::size_t category_;
+  std::optional<std::vector<CacheEntry>> frozenRows_;
+  mutable QHash<int, std::optional<QString>> replacedFiles_;
   const std::array<HeaderColumn, ColumnCount> columns_{HeaderColumn(""), HeaderColumn("UT Name"),
                                                        HeaderColumn("Cache Name")};
   int shownRows_ = 0;

@@ -2,14 +2,21 @@
 
 #include "app/app_controller.h"
 #include "catalogue/category.h"
+#include "window/move_texts.h"
 #include "window/qt/category_table_model.h"
 #include "window/qt/category_table_view.h"
+#include "window/qt/display_text.h"
+#include "window/qt/move_report_window.h"
+#include "window/qt/qt_platform.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -39,7 +46,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   tabs_ = new QTabWidget(central);
   tabs_->setDocumentMode(true);
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
-    models_[index] = new CategoryTableModel(controller_, this);
+    models_[index] = new CategoryTableModel(controller_, index, this);
     views_[index] = new CategoryTableView(models_[index], tabs_);
     tabs_->addTab(views_[index], categoryName(index));
     connect(models_[index], &CategoryTableModel::reloaded, this,
@@ -52,7 +59,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   tickTabAction_ = addCommand(QStringLiteral("Tick All in Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
                               [this] { controller_.selectAllCurrent(); });
   moveAction_ = addCommand(QStringLiteral("Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
-                           [this] { controller_.moveFiles(); });
+                           [this] { requestMove(); });
 
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(buttonFor(tickAllAction_, central));
@@ -63,6 +70,15 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
 
   setCentralWidget(central);
   buildMenus();
+
+  reportLabel_ = new QLabel(this);
+  detailsButton_ = new QPushButton(QStringLiteral("Details…"), this);
+  detailsButton_->setAccessibleName(QStringLiteral("Details of the last move"));
+  detailsButton_->setFlat(true);
+  detailsButton_->hide();
+  connect(detailsButton_, &QPushButton::clicked, this, &MainWindow::showMoveReportDetails);
+  statusBar()->addWidget(reportLabel_, 1);
+  statusBar()->addPermanentWidget(detailsButton_);
   resize(820, 560);
 }
 
@@ -110,12 +126,62 @@ void MainWindow::connectOutlets() {
   controller_.texturesTable = models_[7];
 }
 
+void MainWindow::connectPlatform(QtPlatform &platform) {
+  platform.setWindow(this);
+  platform.setReportHandler([this](const MoveReport &report) { showMoveReport(report); });
+}
+
 void MainWindow::reloadAllTables() {
   for (CategoryTableModel *model : models_)
     model->reloadData();
 }
 
 int MainWindow::indexOfSelectedTab() const { return tabs_->currentIndex(); }
+
+void MainWindow::requestMove() {
+  const MovePreview preview = controller_.previewMove();
+  if (preview.packages > 0 && controller_.unrealDir && !confirmMove(preview))
+    return;
+  // The tables show the rows as they stood until the move reloads them.
+  for (CategoryTableModel *model : models_)
+    model->freeze();
+  QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  controller_.moveFiles();
+  QGuiApplication::restoreOverrideCursor();
+}
+
+bool MainWindow::confirmMove(const MovePreview &preview) {
+  const ConfirmationText text = confirmationText(preview, *controller_.unrealDir);
+  QMessageBox confirmation(QMessageBox::Question, QStringLiteral("Move Packages"), displayText(text.question),
+                           QMessageBox::NoButton, this);
+  confirmation.setInformativeText(displayText(text.explanation));
+  QPushButton *move = confirmation.addButton(QStringLiteral("Move"), QMessageBox::AcceptRole);
+  QPushButton *cancel = confirmation.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+  confirmation.setDefaultButton(move);
+  confirmation.setEscapeButton(cancel);
+  confirmation.exec();
+  return confirmation.clickedButton() == move;
+}
+
+void MainWindow::showMoveReport(const MoveReport &report) {
+  if (report.moved.empty() && report.stayed.empty())
+    return;
+  lastReport_ = report;
+  reportLabel_->setText(displayText(reportSummary(report)));
+  detailsButton_->show();
+  if (reportWindow_)
+    showMoveReportDetails();
+}
+
+void MainWindow::showMoveReportDetails() {
+  if (!lastReport_)
+    return;
+  if (reportWindow_)
+    reportWindow_->deleteLater();
+  reportWindow_ = new MoveReportWindow(*lastReport_, this);
+  reportWindow_->setAttribute(Qt::WA_DeleteOnClose);
+  reportWindow_->show();
+}
 
 void MainWindow::updateTabLabel(int category) {
   const int rows = models_[static_cast<std::size_t>(category)]->rowCount();

@@ -1,17 +1,24 @@
 #pragma once
 
+#include "window/qt/move_report_window.h"
 #include "window/surface.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class AppController;
 class CategoryTableModel;
 class CategoryTableView;
 class QAction;
+class QtPlatform;
+class QLabel;
+class QPushButton;
 class QTabWidget;
+struct MovePreview;
 
 // The one window: a tab per category, each with its table, and the command
 // buttons with their menu actions and shortcuts.
@@ -23,12 +30,25 @@ public:
 
   // Sets the controller's outlets to this window's tables and tab view.
   void connectOutlets();
+  // Makes `platform` put its alerts and progress over this window and hand it
+  // the reports of moves.
+  void connectPlatform(QtPlatform &platform);
   // Makes every table fetch its rows, as when the window is first shown.
   void reloadAllTables();
 
   int indexOfSelectedTab() const override;
 
+  // Asks the user to confirm a move of what is ticked, then moves. With
+  // nothing ticked, or no installation, it moves at once.
+  void requestMove();
+  // Shows in the status bar what a move did, with the details a click away.
+  void showMoveReport(const MoveReport &report);
+  void showMoveReportDetails();
+
   QTabWidget *tabs() const { return tabs_; }
+  QLabel *reportLabel() const { return reportLabel_; }
+  QPushButton *detailsButton() const { return detailsButton_; }
+  MoveReportWindow *reportWindow() const { return reportWindow_; }
   CategoryTableView *tableView(int category) const { return views_[static_cast<std::size_t>(category)]; }
 
 private:
@@ -36,6 +56,7 @@ private:
   void buildMenus();
   void updateTabLabel(int category);
   void switchTab(int step);
+  bool confirmMove(const MovePreview &preview);
 
   AppController &controller_;
   QTabWidget *tabs_ = nullptr;
@@ -44,4 +65,8 @@ private:
   QAction *tickAllAction_ = nullptr;
   QAction *tickTabAction_ = nullptr;
   QAction *moveAction_ = nullptr;
+  QLabel *reportLabel_ = nullptr;
+  QPushButton *detailsButton_ = nullptr;
+  std::optional<MoveReport> lastReport_;
+  QPointer<MoveReportWindow> reportWindow_;
 };

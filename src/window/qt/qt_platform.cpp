@@ -1,8 +1,10 @@
 #include "window/qt/qt_platform.h"
 
+#include "window/move_texts.h"
 #include "window/qt/display_text.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QThread>
@@ -11,8 +13,30 @@ namespace {
 
 // A move shorter than this shows no progress dialog.
 constexpr qint64 kProgressDelayMs = 500;
+// The progress dialog repaints at most about 30 times a second.
+constexpr qint64 kPaintIntervalMs = 33;
+// The progress bar's steps per package, so that a long copy moves it.
+constexpr int kStepsPerPackage = 100;
 
 QWidget *visibleOrNull(QWidget *window) { return window && window->isVisible() ? window : nullptr; }
+
+// An alert on top of the busy cursor shows the ordinary one.
+class NormalCursor {
+public:
+  NormalCursor() : busy_(QGuiApplication::overrideCursor() != nullptr) {
+    if (busy_)
+      QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+  }
+  NormalCursor(const NormalCursor &) = delete;
+  NormalCursor &operator=(const NormalCursor &) = delete;
+  ~NormalCursor() {
+    if (busy_)
+      QGuiApplication::restoreOverrideCursor();
+  }
+
+private:
+  bool busy_;
+};
 
 } // namespace
 
@@ -21,11 +45,27 @@ QtPlatform::QtPlatform() = default;
 QtPlatform::~QtPlatform() = default;
 
 void QtPlatform::runAlertPanel(const std::string &message) {
+  const NormalCursor cursor;
   QMessageBox alert(QMessageBox::Warning, QStringLiteral("Error"), displayText(message), QMessageBox::Ok,
                     visibleOrNull(window_));
   alert.setDefaultButton(QMessageBox::Ok);
   alert.setWindowModality(Qt::ApplicationModal);
   alert.exec();
+}
+
+void QtPlatform::runMoveAlert(const std::string &message, const std::string &detail) {
+  if (alertsSilenced_)
+    return;
+  const NormalCursor cursor;
+  QMessageBox alert(QMessageBox::Warning, QStringLiteral("Error"), displayText(message), QMessageBox::Ok,
+                    visibleOrNull(window_));
+  alert.setInformativeText(displayText(detail));
+  alert.setDefaultButton(QMessageBox::Ok);
+  alert.setWindowModality(Qt::ApplicationModal);
+  auto *silence = new QCheckBox(QStringLiteral("Don't show this again during this move"), &alert);
+  alert.setCheckBox(silence);
+  alert.exec();
+  alertsSilenced_ = silence->isChecked();
 }
 
 void QtPlatform::terminate(int exitStatus) {
@@ -37,33 +77,68 @@ void QtPlatform::terminate(int exitStatus) {
     QCoreApplication::exit(exitStatus);
 }
 
-void QtPlatform::showMoveProgress(std::size_t current, std::size_t total) {
-  if (!moveTimer_.isValid())
-    moveTimer_.start();
-  if (!progress_ && moveTimer_.elapsed() >= kProgressDelayMs) {
-    progress_ = new QProgressDialog(window_);
-    progress_->setWindowTitle(QStringLiteral("Moving Files"));
-    progress_->setCancelButton(nullptr);
-    progress_->setMinimumWidth(320);
-    progress_->setWindowModality(Qt::ApplicationModal);
-    progress_->setMinimumDuration(0);
-    progress_->setAutoClose(false);
-    progress_->setAutoReset(false);
-  }
-  if (!progress_)
-    return;
-  progress_->setMaximum(static_cast<int>(total));
-  progress_->setLabelText(QStringLiteral("Moving file %1 of %2…").arg(current).arg(total));
-  progress_->setValue(static_cast<int>(current - 1));
+void QtPlatform::createProgressDialog() {
+  progress_ = new QProgressDialog(window_, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  progress_->setWindowTitle(QStringLiteral("Moving Packages"));
+  progress_->setCancelButton(nullptr);
+  progress_->setMinimumWidth(380);
+  progress_->setWindowModality(Qt::ApplicationModal);
+  progress_->setMinimumDuration(0);
+  progress_->setAutoClose(false);
+  progress_->setAutoReset(false);
+}
+
+void QtPlatform::paintProgress() {
   progress_->show();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  sincePaint_.start();
+}
+
+void QtPlatform::showMoveProgress(const MoveProgress &progress) {
+  if (!moveTimer_.isValid())
+    moveTimer_.start();
+  if (!progress_ && moveTimer_.elapsed() >= kProgressDelayMs)
+    createProgressDialog();
+  if (!progress_ || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintIntervalMs))
+    return;
+  const auto total = static_cast<int>(std::min<std::size_t>(progress.total, INT_MAX / kStepsPerPackage));
+  const int done = static_cast<int>(std::min<std::size_t>(progress.current - 1, static_cast<std::size_t>(total)));
+  const int partial =
+      progress.bytesTotal > 0 ? static_cast<int>(kStepsPerPackage * progress.bytesCopied / progress.bytesTotal) : 0;
+  progress_->setMaximum(total * kStepsPerPackage);
+  progress_->setValue(done * kStepsPerPackage + partial);
+  progress_->setLabelText(displayText(progressLabel(progress)));
+  paintProgress();
+}
+
+void QtPlatform::waitBeforeReload(std::chrono::milliseconds delay) {
+  if (progress_) {
+    progress_->setValue(progress_->maximum());
+    progress_->setLabelText(QStringLiteral("Reading the cache index again…"));
+    paintProgress();
+  }
+  // The event loop waits without taking input, so that the window and the
+  // progress stay painted.
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < delay.count()) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    QThread::msleep(static_cast<unsigned long>(std::min<qint64>(20, delay.count() - waited.elapsed() + 1)));
+  }
 }
 
 void QtPlatform::endMoveProgress() {
   moveTimer_.invalidate();
+  sincePaint_.invalidate();
+  alertsSilenced_ = false;
   if (!progress_)
     return;
   progress_->hide();
   progress_->deleteLater();
   progress_ = nullptr;
+}
+
+void QtPlatform::reportMove(const MoveReport &report) {
+  if (reportHandler_)
+    reportHandler_(report);
 }

@@ -5,10 +5,12 @@
 #include <QElapsedTimer>
 #include <QPointer>
 
+#include <functional>
+
 class QProgressDialog;
 class QWidget;
 
-// Alerts, the terminate request and the move progress, on Qt.
+// Alerts, the terminate request, the move's progress and its report, on Qt.
 class QtPlatform final : public Platform {
 public:
   QtPlatform();
@@ -16,16 +18,27 @@ public:
 
   // The window that alerts and the progress dialog belong to.
   void setWindow(QWidget *window) { window_ = window; }
+  // Who shows a move's report once the tables show the new state.
+  void setReportHandler(std::function<void(const MoveReport &)> handler) { reportHandler_ = std::move(handler); }
   int exitStatus() const { return exitStatus_; }
 
   void runAlertPanel(const std::string &message) override;
+  void runMoveAlert(const std::string &message, const std::string &detail) override;
   void terminate(int exitStatus) override;
-  void showMoveProgress(std::size_t current, std::size_t total) override;
+  void showMoveProgress(const MoveProgress &progress) override;
+  void waitBeforeReload(std::chrono::milliseconds delay) override;
   void endMoveProgress() override;
+  void reportMove(const MoveReport &report) override;
 
 private:
+  void createProgressDialog();
+  void paintProgress();
+
   QPointer<QWidget> window_;
   QPointer<QProgressDialog> progress_; // owned by the window
+  std::function<void(const MoveReport &)> reportHandler_;
   QElapsedTimer moveTimer_;
+  QElapsedTimer sincePaint_;
+  bool alertsSilenced_ = false;
   int exitStatus_ = 0;
 };

@@ -1,0 +1,54 @@
+// What a move would do, looked up on demand: for the confirmation, and for
+// the rows a table shows.
+#include "app/app_controller.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr std::size_t kShownReplacements = 5;
+
+bool isFile(const std::string &path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::string destinationOf(const Category &category, const CacheEntry &entry) {
+  return std::string(category.name) + "/" + entry.utName;
+}
+
+} // namespace
+
+MovePreview AppController::previewMove() const {
+  MovePreview preview;
+  const std::string cache = cacheDirectory();
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    for (const CacheEntry &entry : listAt(index)) {
+      if (entry.selected != 1)
+        continue;
+      ++preview.packages;
+      struct stat info {};
+      const std::string cached = cache + "/" + entry.cacheName + ".uxx";
+      if (::lstat(cached.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        preview.totalBytes += static_cast<std::uint64_t>(info.st_size);
+      else
+        ++preview.unknownSizes;
+      const std::string destination = destinationOf(kCategories[index], entry);
+      if (!unrealDir || !isFile(*unrealDir + "/" + destination))
+        continue;
+      if (++preview.replacements <= kShownReplacements)
+        preview.firstReplaced.push_back(destination);
+    }
+  }
+  return preview;
+}
+
+std::optional<std::string> AppController::existingDestination(const TableView *table, std::int32_t row) const {
+  const std::size_t index = categoryOfTable(table);
+  if (!unrealDir || index >= kCategoryCount || row < 0 || static_cast<std::size_t>(row) >= listAt(index).size())
+    return std::nullopt;
+  std::string path = *unrealDir + "/" + destinationOf(kCategories[index], listAt(index)[static_cast<std::size_t>(row)]);
+  if (!isFile(path))
+    return std::nullopt;
+  return path;
+}

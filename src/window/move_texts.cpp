@@ -1,0 +1,80 @@
+#include "window/move_texts.h"
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr std::size_t kShownReplacements = 3;
+
+} // namespace
+
+std::string formatByteSize(std::uint64_t bytes) {
+  if (bytes < 1024)
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+  constexpr std::array<const char *, 5> kUnits = {"KiB", "MiB", "GiB", "TiB", "PiB"};
+  double value = static_cast<double>(bytes) / 1024;
+  std::size_t unit = 0;
+  while (value >= 1024 && unit + 1 < kUnits.size()) {
+    value /= 1024;
+    ++unit;
+  }
+  char text[32];
+  if (value < 10)
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+  else
+    std::snprintf(text, sizeof text, "%.0f %s", value, kUnits[unit]);
+  return text;
+}
+
+std::string formatCount(std::size_t count) {
+  std::string digits = std::to_string(count);
+  for (std::size_t position = digits.size(); position > 3; position -= 3)
+    digits.insert(position - 3, ",");
+  return digits;
+}
+
+std::string countPackages(std::size_t count) { return formatCount(count) + (count == 1 ? " package" : " packages"); }
+
+ConfirmationText confirmationText(const MovePreview &preview, const std::string &installation,
+                                  std::size_t hiddenByFilter) {
+  ConfirmationText text;
+  std::string size = formatByteSize(preview.totalBytes);
+  if (preview.unknownSizes > 0)
+    size += ", " + formatCount(preview.unknownSizes) + " of unknown size";
+  text.question = "Move " + countPackages(preview.packages) + " (" + size + ") into the game?";
+  text.explanation = "They go to " + installation + ".";
+  if (preview.replacements > 0) {
+    text.explanation += "\n\n" + formatCount(preview.replacements) +
+                        (preview.replacements == 1 ? " of them replaces a file" : " of them replace files") +
+                        " already in the game:";
+    for (std::size_t index = 0; index < preview.firstReplaced.size() && index < kShownReplacements; ++index)
+      text.explanation += "\n" + preview.firstReplaced[index];
+    if (preview.replacements > kShownReplacements)
+      text.explanation += "\nand " + formatCount(preview.replacements - kShownReplacements) + " more";
+  }
+  if (hiddenByFilter > 0)
+    text.explanation += "\n\n" + formatCount(hiddenByFilter) +
+                        (hiddenByFilter == 1 ? " ticked package is" : " ticked packages are") +
+                        " hidden by the filter.";
+  return text;
+}
+
+std::string progressLabel(const MoveProgress &progress) {
+  if (progress.bytesTotal > 0) {
+    constexpr double kMiB = 1024.0 * 1024.0;
+    char amounts[64];
+    std::snprintf(amounts, sizeof amounts, "%.0f of %.0f MiB", static_cast<double>(progress.bytesCopied) / kMiB,
+                  static_cast<double>(progress.bytesTotal) / kMiB);
+    return "Copying " + progress.utName + ": " + amounts;
+  }
+  return "Moving " + progress.utName + " (" + formatCount(progress.current) + " of " + formatCount(progress.total) +
+         ")";
+}
+
+std::string reportSummary(const MoveReport &report) {
+  std::string text = "Moved " + countPackages(report.moved.size()) + " into the game";
+  if (!report.stayed.empty())
+    text += "; " + formatCount(report.stayed.size()) + " stayed in the cache";
+  return text;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/app_controller.h"
+#include "window/surface.h"
+
+#include <cstdint>
+#include <string>
+
+// The texts the window shows around a move, built without the toolkit.
+
+// "0 bytes", "512 bytes", "1.2 KiB", "340 MiB", "1.2 GiB": three figures at
+// most, binary units.
+std::string formatByteSize(std::uint64_t bytes);
+
+// "1 package", "1,234 packages".
+std::string countPackages(std::size_t count);
+
+// "1,234": thousands separated by commas.
+std::string formatCount(std::size_t count);
+
+struct ConfirmationText {
+  std::string question;    // "Move 12 packages (340 MiB) into the game?"
+  std::string explanation; // where they go, what they replace, what is hidden
+};
+// `hiddenByFilter` counts the ticked entries that the window does not show.
+ConfirmationText confirmationText(const MovePreview &preview, const std::string &installation,
+                                  std::size_t hiddenByFilter = 0);
+
+// "Moving DM-Example.ut2 (3 of 10)" or, during a long copy,
+// "Copying DM-Example.ut2: 120 of 500 MiB".
+std::string progressLabel(const MoveProgress &progress);
+
+// "Moved 54 packages into the game; 3 stayed in the cache".
+std::string reportSummary(const MoveReport &report);

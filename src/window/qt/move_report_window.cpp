@@ -1,0 +1,53 @@
+#include "window/qt/move_report_window.h"
+
+#include "window/move_texts.h"
+#include "window/qt/display_text.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QTreeWidgetItem *addGroup(QTreeWidget *tree, const QString &title, const std::vector<MoveReport::Package> &packages) {
+  auto *group = new QTreeWidgetItem(tree, {title});
+  group->setFirstColumnSpanned(true);
+  for (const MoveReport::Package &package : packages) {
+    new QTreeWidgetItem(
+        group, {displayText(package.utName), displayText(package.cacheName + ".uxx"), displayText(package.reason)});
+  }
+  return group;
+}
+
+} // namespace
+
+MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Move Report"));
+  setModal(false);
+  auto *layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(displayText(reportSummary(report) + "."), this));
+
+  auto *tree = new QTreeWidget(this);
+  tree->setAccessibleName(QStringLiteral("Packages of the last move"));
+  tree->setHeaderLabels({QStringLiteral("Package"), QStringLiteral("Cached file"), QStringLiteral("Why it stayed")});
+  tree->setRootIsDecorated(true);
+  tree->setUniformRowHeights(true);
+  QTreeWidgetItem *stayed = addGroup(
+      tree, QStringLiteral("Stayed in the cache (%1)").arg(QString::fromStdString(formatCount(report.stayed.size()))),
+      report.stayed);
+  addGroup(tree,
+           QStringLiteral("Moved into the game (%1)").arg(QString::fromStdString(formatCount(report.moved.size()))),
+           report.moved);
+  stayed->setExpanded(true);
+  tree->header()->setSectionResizeMode(QHeaderView::Interactive);
+  tree->setColumnWidth(0, 240);
+  tree->setColumnWidth(1, 200);
+  layout->addWidget(tree);
+
+  auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+  layout->addWidget(buttons);
+  resize(760, 420);
+}

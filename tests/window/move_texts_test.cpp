@@ -1,0 +1,52 @@
+#include "window/move_texts.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(MoveTexts, SizesAndCounts) {
+  const std::vector<std::pair<std::uint64_t, std::string>> sizes = {
+      {0, "0 bytes"},          {1, "1 byte"},         {1023, "1023 bytes"},      {1024, "1.0 KiB"},
+      {1536, "1.5 KiB"},       {10 * 1024, "10 KiB"}, {340ull << 20, "340 MiB"}, {(12ull << 30) / 10, "1.2 GiB"},
+      {5ull << 50, "5.0 PiB"},
+  };
+  for (const auto &[bytes, text] : sizes)
+    EXPECT_EQ(formatByteSize(bytes), text) << bytes;
+  EXPECT_EQ(formatCount(0), "0");
+  EXPECT_EQ(formatCount(999), "999");
+  EXPECT_EQ(formatCount(1000), "1,000");
+  EXPECT_EQ(formatCount(1234567), "1,234,567");
+  EXPECT_EQ(countPackages(1), "1 package");
+  EXPECT_EQ(countPackages(4000), "4,000 packages");
+}
+
+TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
+  MovePreview preview;
+  preview.packages = 1234;
+  preview.totalBytes = 340ull << 20;
+  preview.unknownSizes = 2;
+  preview.replacements = 5;
+  preview.firstReplaced = {"Maps/A.ut2", "Maps/B.ut2", "Maps/C.ut2", "Maps/D.ut2", "Maps/E.ut2"};
+  const ConfirmationText text = confirmationText(preview, "/Volumes/Games/Applications/Unreal Tournament 2004.app", 7);
+  EXPECT_EQ(text.question, "Move 1,234 packages (340 MiB, 2 of unknown size) into the game?");
+  EXPECT_EQ(text.explanation, "They go to /Volumes/Games/Applications/Unreal Tournament 2004.app.\n\n"
+                              "5 of them replace files already in the game:\nMaps/A.ut2\nMaps/B.ut2\nMaps/C.ut2\n"
+                              "and 2 more\n\n7 ticked packages are hidden by the filter.");
+
+  const ConfirmationText one = confirmationText(MovePreview{1, 100, 0, 0, {}}, "/G");
+  EXPECT_EQ(one.question, "Move 1 package (100 bytes) into the game?");
+  EXPECT_EQ(one.explanation, "They go to /G.");
+}
+
+TEST(MoveTexts, ProgressAndReport) {
+  EXPECT_EQ(progressLabel({3, 10, "DM-Example.ut2", 0, 0}), "Moving DM-Example.ut2 (3 of 10)");
+  EXPECT_EQ(progressLabel({1, 1, "DM-Example.ut2", 120ull << 20, 500ull << 20}),
+            "Copying DM-Example.ut2: 120 of 500 MiB");
+  MoveReport report;
+  report.moved.resize(54);
+  EXPECT_EQ(reportSummary(report), "Moved 54 packages into the game");
+  report.stayed.resize(3);
+  EXPECT_EQ(reportSummary(report), "Moved 54 packages into the game; 3 stayed in the cache");
+}
+
+} // namespace
