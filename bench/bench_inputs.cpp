@@ -1,5 +1,7 @@
 #include "bench_inputs.h"
 
+#include "catalogue/category.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -65,8 +67,10 @@ void evictCaches() {
   (void)sink;
 }
 
-BenchFolder::BenchFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "cache-sorter-bench-XXXXXX").string();
+BenchFolder::BenchFolder(const std::string &parent) {
+  const std::filesystem::path where =
+      parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);
+  std::string pattern = (where / "cache-sorter-bench-XXXXXX").string();
   if (!::mkdtemp(pattern.data()))
     throw std::runtime_error("cannot create a benchmark folder");
   root_ = pattern;
@@ -85,3 +89,23 @@ void writeWholeFile(const std::string &path, const std::string &bytes) {
 }
 
 SyncWhenGone::~SyncWhenGone() { ::sync(); }
+
+ManyPackages::ManyPackages(std::size_t count, bool sameVolume, const std::string &parent)
+    : folder_(parent), home_(sameVolume ? folder_.path("Volumes/Games/Users/player") : folder_.path("home")) {
+  constexpr std::size_t kPackageSize = 4096;
+  const std::string cache = cacheDirectory();
+  std::filesystem::create_directories(cache);
+  for (const Category &category : kCategories)
+    std::filesystem::create_directories(game() + "/" + std::string(category.name));
+  const std::string bytes(kPackageSize, 'p');
+  std::string index = "[Cache]\n";
+  for (std::size_t package = 0; package < count; ++package) {
+    const Category &category = kCategories[package % kCategories.size()];
+    const std::string cacheName = "P" + std::to_string(package);
+    names_.push_back(std::string(category.name) + "/Package-" + std::to_string(package) + std::string(category.ending));
+    index += cacheName + "=" + names_.back().substr(category.name.size() + 1) + "\n";
+    writeWholeFile(cache + "/" + cacheName + ".uxx", bytes);
+  }
+  writeWholeFile(cache + "/cache.ini", index);
+  ::sync();
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/locations.h"
 #include "catalogue/cache_entry.h"
 #include "window/surface.h"
 
@@ -23,7 +24,8 @@ void evictCaches();
 // A folder for one benchmark run, removed with its contents at the end.
 class BenchFolder {
 public:
-  BenchFolder();
+  // In `parent`, or in the system's temporary folder.
+  explicit BenchFolder(const std::string &parent = "");
   BenchFolder(const BenchFolder &) = delete;
   BenchFolder &operator=(const BenchFolder &) = delete;
   ~BenchFolder();
@@ -55,4 +57,27 @@ struct SyncWhenGone {
   SyncWhenGone(const SyncWhenGone &) = delete;
   SyncWhenGone &operator=(const SyncWhenGone &) = delete;
   ~SyncWhenGone();
+};
+
+// A home folder with a cache of `count` small packages over the eight
+// categories, and the game on the volume "Games". With `sameVolume` the home
+// folder lies on that volume too, and the move renames. What it writes is on
+// disk before it is done, so that no flush measured pays for it. In `parent`,
+// or in the system's temporary folder.
+class ManyPackages {
+public:
+  ManyPackages(std::size_t count, bool sameVolume, const std::string &parent = "");
+
+  Locations locations() const { return {home_, folder_.path("Volumes")}; }
+  std::string cacheDirectory() const { return home_ + "/Library/Application Support/Unreal Tournament 2004/Cache"; }
+  std::string game() const { return folder_.path("Volumes/Games/Applications/Unreal Tournament 2004.app"); }
+  // "<Category>/<utName>" of package `index`.
+  const std::string &destination(std::size_t index) const { return names_[index]; }
+  std::size_t count() const { return names_.size(); }
+
+private:
+  SyncWhenGone syncWhenGone_;
+  BenchFolder folder_;
+  std::string home_;
+  std::vector<std::string> names_;
 };

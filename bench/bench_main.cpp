@@ -86,6 +86,8 @@ int main(int argc, char **argv) {
        "BM_MovePackagesCopyBaseline/10000", 1.3},
       {"Move of 10,000 small packages on one volume, against renames and folder flushes", "BM_MovePackages/1/10000",
        "BM_MovePackagesRenameBaseline/10000", 1.5},
+      {"Move of 10,000 small packages with the window, against the same move without it", "BM_MoveWindowCost/1/10000",
+       "BM_MoveWindowCost/0/10000", 1.1},
       {"Start-up to a shown window, 100,000 entries vs empty", "BM_StartupToShownWindow/100000",
        "BM_StartupToShownWindow/0", 0.5, true},
   };

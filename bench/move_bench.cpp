@@ -16,49 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kPackageSize = 4096;
-
-// A home folder with a cache of `count` small packages over the eight
-// categories, and the game on the volume "Games". With `sameVolume` the home
-// folder lies on that volume too, and the move renames.
-class ManyPackages {
-public:
-  ManyPackages(std::size_t count, bool sameVolume)
-      : home_(sameVolume ? folder_.path("Volumes/Games/Users/player") : folder_.path("home")) {
-    const std::string cache = cacheDirectory();
-    fs::create_directories(cache);
-    for (const Category &category : kCategories)
-      fs::create_directories(game() + "/" + std::string(category.name));
-    const std::string bytes(kPackageSize, 'p');
-    std::string index = "[Cache]\n";
-    for (std::size_t package = 0; package < count; ++package) {
-      const Category &category = kCategories[package % kCategories.size()];
-      const std::string cacheName = "P" + std::to_string(package);
-      names_.push_back(std::string(category.name) + "/Package-" + std::to_string(package) +
-                       std::string(category.ending));
-      index += cacheName + "=" + names_.back().substr(category.name.size() + 1) + "\n";
-      writeWholeFile(cache + "/" + cacheName + ".uxx", bytes);
-    }
-    writeWholeFile(cache + "/cache.ini", index);
-    // What the set-up wrote is on disk before the clock starts, so that no
-    // flush measured pays for it.
-    ::sync();
-  }
-
-  Locations locations() const { return {home_, folder_.path("Volumes")}; }
-  std::string cacheDirectory() const { return home_ + "/Library/Application Support/Unreal Tournament 2004/Cache"; }
-  std::string game() const { return folder_.path("Volumes/Games/Applications/Unreal Tournament 2004.app"); }
-  // "<Category>/<utName>" of package `index`.
-  const std::string &destination(std::size_t index) const { return names_[index]; }
-  std::size_t count() const { return names_.size(); }
-
-private:
-  SyncWhenGone syncWhenGone_;
-  BenchFolder folder_;
-  std::string home_;
-  std::vector<std::string> names_;
-};
-
 // range(0): 1 for one volume (renames), 0 for two (copies); range(1): the
 // number of packages. Counts the flushes the move asks for.
 void BM_MovePackages(benchmark::State &state) {

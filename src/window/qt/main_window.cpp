@@ -72,7 +72,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   buildMenus();
 
   reportLabel_ = new QLabel(this);
-  detailsButton_ = new QPushButton(QStringLiteral("Details…"), this);
+  detailsButton_ = new QPushButton(QStringLiteral("&Details…"), this);
   detailsButton_->setAccessibleName(QStringLiteral("Details of the last move"));
   detailsButton_->setFlat(true);
   detailsButton_->hide();
@@ -142,6 +142,10 @@ void MainWindow::requestMove() {
   const MovePreview preview = controller_.previewMove();
   if (preview.packages > 0 && controller_.unrealDir && !confirmMove(preview))
     return;
+  moveConfirmed();
+}
+
+void MainWindow::moveConfirmed() {
   // The tables show the rows as they stood until the move reloads them.
   for (CategoryTableModel *model : models_)
     model->freeze();

@@ -41,6 +41,9 @@ public:
   // Asks the user to confirm a move of what is ticked, then moves. With
   // nothing ticked, or no installation, it moves at once.
   void requestMove();
+  // The move itself, confirmed: the tables hold still and the cursor is busy
+  // until it ends.
+  void moveConfirmed();
   // Shows in the status bar what a move did, with the details a click away.
   void showMoveReport(const MoveReport &report);
   void showMoveReportDetails();

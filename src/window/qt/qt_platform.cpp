@@ -11,8 +11,6 @@
 
 namespace {
 
-// A move shorter than this shows no progress dialog.
-constexpr qint64 kProgressDelayMs = 500;
 // The progress dialog repaints at most about 30 times a second.
 constexpr qint64 kPaintIntervalMs = 33;
 // The progress bar's steps per package, so that a long copy moves it.
@@ -40,7 +38,7 @@ private:
 
 } // namespace
 
-QtPlatform::QtPlatform() = default;
+QtPlatform::QtPlatform(std::chrono::milliseconds progressDelay) : progressDelay_(progressDelay) {}
 
 QtPlatform::~QtPlatform() = default;
 
@@ -97,7 +95,7 @@ void QtPlatform::paintProgress() {
 void QtPlatform::showMoveProgress(const MoveProgress &progress) {
   if (!moveTimer_.isValid())
     moveTimer_.start();
-  if (!progress_ && moveTimer_.elapsed() >= kProgressDelayMs)
+  if (!progress_ && moveTimer_.elapsed() >= progressDelay_.count())
     createProgressDialog();
   if (!progress_ || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintIntervalMs))
     return;

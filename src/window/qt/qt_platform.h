@@ -13,7 +13,8 @@ class QWidget;
 // Alerts, the terminate request, the move's progress and its report, on Qt.
 class QtPlatform final : public Platform {
 public:
-  QtPlatform();
+  // A move that ends within `progressDelay` shows no progress.
+  explicit QtPlatform(std::chrono::milliseconds progressDelay = std::chrono::milliseconds(500));
   ~QtPlatform() override;
 
   // The window that alerts and the progress dialog belong to.
@@ -34,6 +35,7 @@ private:
   void createProgressDialog();
   void paintProgress();
 
+  const std::chrono::milliseconds progressDelay_;
   QPointer<QWidget> window_;
   QPointer<QProgressDialog> progress_; // owned by the window
   std::function<void(const MoveReport &)> reportHandler_;
