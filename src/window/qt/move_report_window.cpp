@@ -41,13 +41,14 @@ MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : 
            QStringLiteral("Moved into the game (%1)").arg(QString::fromStdString(formatCount(report.moved.size()))),
            report.moved);
   stayed->setExpanded(true);
+  moved->setExpanded(report.stayed.empty());
   tree->header()->setSectionResizeMode(QHeaderView::Interactive);
-  tree->setColumnWidth(0, 240);
-  tree->setColumnWidth(1, 200);
+  tree->setColumnWidth(0, 200);
+  tree->setColumnWidth(1, 310);
   layout->addWidget(tree);
 
   auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
   layout->addWidget(buttons);
-  resize(760, 420);
+  resize(980, 400);
 }
