@@ -37,9 +37,9 @@ MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : 
   QTreeWidgetItem *stayed = addGroup(
       tree, QStringLiteral("Stayed in the cache (%1)").arg(QString::fromStdString(formatCount(report.stayed.size()))),
       report.stayed);
-  addGroup(tree,
-           QStringLiteral("Moved into the game (%1)").arg(QString::fromStdString(formatCount(report.moved.size()))),
-           report.moved);
+  QTreeWidgetItem *moved = addGroup(
+      tree, QStringLiteral("Moved into the game (%1)").arg(QString::fromStdString(formatCount(report.moved.size()))),
+      report.moved);
   stayed->setExpanded(true);
   moved->setExpanded(report.stayed.empty());
   tree->header()->setSectionResizeMode(QHeaderView::Interactive);
