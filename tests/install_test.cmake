@@ -7,7 +7,8 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${status}")
 endif()
 foreach(file bin/cache-sorter share/applications/cache-sorter.desktop
-             share/icons/hicolor/scalable/apps/cache-sorter.svg)
+             share/icons/hicolor/scalable/apps/cache-sorter.svg share/icons/hicolor/256x256/apps/cache-sorter.png
+             share/metainfo/org.cachesorter.CacheSorter.metainfo.xml)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()

@@ -12,6 +12,8 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -108,6 +110,8 @@ protected:
 
 TEST_F(MainWindowTest, ShowsEveryCategoryWithItsCount) {
   EXPECT_EQ(window.windowTitle(), "Cache Sorter");
+  EXPECT_FALSE(window.windowIcon().isNull()) << "the icon comes from the program's own resources";
+  EXPECT_EQ(window.windowIcon().availableSizes().value(0), QSize(256, 256));
   const QStringList expected = {"Animations (0)", "KarmaData (0)",    "Maps (5)",   "Music (0)",
                                 "Sounds (0)",     "StaticMeshes (0)", "System (2)", "Textures (2)"};
   for (int tab = 0; tab < 8; ++tab)
@@ -289,6 +293,28 @@ TEST_F(MainWindowTest, NamesEachFailureKeepsTheTablesAndReportsTheMove) {
   EXPECT_EQ(stayed->child(1)->text(2), "Could not open file for reading! (No such file or directory)");
   EXPECT_EQ(tree->topLevelItem(1)->text(0), "Moved into the game (1)");
   EXPECT_EQ(tree->topLevelItem(1)->child(0)->text(0), "DM-3.ut2");
+}
+
+TEST_F(MainWindowTest, TheHelpMenuSaysWhatThisIs) {
+  QMenu *help = nullptr;
+  for (QAction *menu : window.menuBar()->actions()) {
+    if (menu->text() == "&Help")
+      help = menu->menu();
+  }
+  ASSERT_NE(help, nullptr);
+  ASSERT_EQ(help->actions().size(), 2);
+  EXPECT_EQ(help->actions()[1]->text(), "About &Qt");
+  QString title, text;
+  answerMessageBoxes({[&](QMessageBox &box) {
+    title = box.windowTitle();
+    text = box.text();
+    QTest::keyClick(&box, Qt::Key_Return);
+  }});
+  help->actions()[0]->trigger();
+  EXPECT_TRUE(allAnswered());
+  EXPECT_EQ(title, "About Cache Sorter");
+  EXPECT_TRUE(text.contains(QStringLiteral("Cache Sorter " CACHE_SORTER_VERSION))) << text.toStdString();
+  EXPECT_TRUE(text.contains("MIT License"));
 }
 
 } // namespace

@@ -5,10 +5,14 @@
 #include "window/qt/qt_platform.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int applicationMain(int argc, char **argv, const Locations &locations) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Cache Sorter"));
+  QApplication::setApplicationVersion(QStringLiteral(CACHE_SORTER_VERSION));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/cache-sorter-256.png")));
+  QGuiApplication::setDesktopFileName(QStringLiteral("cache-sorter"));
   return runCacheSorter(locations);
 }
 

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -40,6 +41,7 @@ QPushButton *buttonFor(QAction *action, QWidget *parent) {
 
 MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow(parent), controller_(controller) {
   setWindowTitle(QStringLiteral("Cache Sorter"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/cache-sorter-256.png")));
 
   auto *central = new QWidget(this);
   auto *layout = new QVBoxLayout(central);
@@ -112,6 +114,23 @@ void MainWindow::buildMenus() {
   QAction *previous = view->addAction(QStringLiteral("&Previous Tab"));
   previous->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
   connect(previous, &QAction::triggered, this, [this] { switchTab(-1); });
+
+  QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+  QAction *about = help->addAction(QStringLiteral("&About Cache Sorter"));
+  about->setMenuRole(QAction::AboutRole);
+  connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+  QAction *aboutQt = help->addAction(QStringLiteral("About &Qt"));
+  aboutQt->setMenuRole(QAction::AboutQtRole);
+  connect(aboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
+}
+
+void MainWindow::showAbout() {
+  QMessageBox::about(this, QStringLiteral("About Cache Sorter"),
+                     QStringLiteral("<h3>Cache Sorter %1</h3>"
+                                    "<p>Moves the packages Unreal Tournament 2004 downloaded into the game's "
+                                    "folders under their real names.</p>"
+                                    "<p>Released under the MIT License.</p>")
+                         .arg(QStringLiteral(CACHE_SORTER_VERSION)));
 }
 
 void MainWindow::connectOutlets() {

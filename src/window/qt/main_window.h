@@ -47,6 +47,7 @@ public:
   // Shows in the status bar what a move did, with the details a click away.
   void showMoveReport(const MoveReport &report);
   void showMoveReportDetails();
+  void showAbout();
 
   QTabWidget *tabs() const { return tabs_; }
   QLabel *reportLabel() const { return reportLabel_; }
