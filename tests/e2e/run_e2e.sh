@@ -181,11 +181,9 @@ move_everything() {
   make_installation "$volume"
   cp -a "$cache" "$case_dir/cache-before"
   launch "$case_dir/Volumes" "$home"
-  local window confirmation
+  local window
   need_window window "Cache Sorter" || return
-  press "$window" ctrl+shift+a ctrl+shift+m
-  need_window confirmation "Move Packages" || return
-  press "$confirmation" Return
+  answer_move "$window" Return ctrl+shift+a || return
   wait_for_index "$cache/cache.ini" "[Cache]"$'\n'"$foreign_line"$'\n'
   press "$window" ctrl+q
   expect_exit 0
@@ -214,18 +212,35 @@ case_copy_across_volumes() {
   move_everything "$home"
 }
 
-case_tick_one_tab() {
-  local home="$case_dir/home" volume="$case_dir/Volumes/Macintosh HD"
+# sample_with_installation: a sample cache in a home folder outside the
+# volumes, the game on "Macintosh HD", and the cache as it was in
+# cache-before. Sets the caller's home, volume and cache.
+sample_with_installation() {
+  home="$case_dir/home"
+  volume="$case_dir/Volumes/Macintosh HD"
+  cache="$home/$CACHE_SUBDIR"
   make_sample_cache "$home"
   make_installation "$volume"
-  local cache="$home/$CACHE_SUBDIR"
   cp -a "$cache" "$case_dir/cache-before"
-  launch "$case_dir/Volumes" "$home"
-  local window confirmation
-  need_window window "Cache Sorter" || return
-  press "$window" ctrl+Next ctrl+Next ctrl+shift+t ctrl+shift+m
+}
+
+# answer_move WINDOW ANSWER KEYS...: types KEYS, then the move's shortcut, and
+# answers the confirmation with ANSWER.
+answer_move() {
+  local window="$1" answer="$2" confirmation
+  shift 2
+  press "$window" "$@" ctrl+shift+m
   need_window confirmation "Move Packages" || return
-  press "$confirmation" Return
+  press "$confirmation" "$answer"
+}
+
+case_tick_one_tab() {
+  local home volume cache
+  sample_with_installation
+  launch "$case_dir/Volumes" "$home"
+  local window
+  need_window window "Cache Sorter" || return
+  answer_move "$window" Return ctrl+Next ctrl+Next ctrl+shift+t || return
   local expected
   expected="[Cache]"$'\n'"$(tr -d '\r' <"$case_dir/cache-before/cache.ini" | grep '=' | grep -v -i '\.ut2$' |
     grep -v "$foreign_line")"$'\n'"$foreign_line"$'\n'
@@ -242,19 +257,14 @@ case_tick_one_tab() {
 }
 
 case_cancel_move() {
-  local home="$case_dir/home" volume="$case_dir/Volumes/Macintosh HD"
-  make_sample_cache "$home"
-  make_installation "$volume"
-  local cache="$home/$CACHE_SUBDIR"
-  cp -a "$cache" "$case_dir/cache-before"
+  local home volume cache
+  sample_with_installation
   local inode
   inode="$(stat -c %i "$cache/cache.ini")"
   launch "$case_dir/Volumes" "$home"
-  local window confirmation
+  local window
   need_window window "Cache Sorter" || return
-  press "$window" ctrl+shift+a ctrl+shift+m
-  need_window confirmation "Move Packages" || return
-  press "$confirmation" Escape
+  answer_move "$window" Escape ctrl+shift+a || return
   sleep 1.5
   find_window "Move Packages" 1 >/dev/null && fail "the confirmation stayed up"
   press "$window" ctrl+q

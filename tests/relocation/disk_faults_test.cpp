@@ -56,29 +56,6 @@ TEST(DiskFaults, CopyReportsWritesThatFailOnAFullDevice) {
   EXPECT_EQ(copyContents(source.get(), full.get(), 200000), ENOSPC);
 }
 
-TEST(DiskFaults, AShortCopyLeavesEveryFileAsItWas) {
-  const Sandbox sandbox;
-  const std::string bundle = sandbox.addInstallation("Games");
-  const std::string package(1 << 20, 'p');
-  sandbox.writeCachedFile("M0", package);
-  writeFile(bundle + "/Maps/DM-A.ut2", "the older map");
-  sandbox.writeIndex("[Cache]\nM0=DM-A.ut2\n");
-  StartedController started(sandbox.locations());
-  started.window.log.clear();
-  started.controller.selectAll();
-  started.window.log.clear();
-  {
-    const FileSizeLimit limit(64 * 1024);
-    started.controller.moveFiles();
-  }
-  EXPECT_EQ(started.window.eventsStartingWith("alert"), (EventLog{"alert: Could not copy file!"}));
-  EXPECT_EQ(readFile(sandbox.cachedFile("M0")), package);
-  EXPECT_EQ(readFile(bundle + "/Maps/DM-A.ut2"), "the older map");
-  EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM0=DM-A.ut2\n");
-  EXPECT_TRUE(temporaryFilesBelow(sandbox.root()).empty());
-  EXPECT_EQ(started.controller.maps, (std::vector<CacheEntry>{{0, "DM-A.ut2", "M0"}}));
-}
-
 TEST(DiskFaults, ADestinationLinkToAFullDeviceIsReplacedByTheWholeFile) {
   const Sandbox sandbox;
   const std::string bundle = sandbox.addInstallation("Games");
@@ -93,25 +70,6 @@ TEST(DiskFaults, ADestinationLinkToAFullDeviceIsReplacedByTheWholeFile) {
   EXPECT_FALSE(std::filesystem::is_symlink(bundle + "/Maps/DM-A.ut2"));
   EXPECT_EQ(readFile(bundle + "/Maps/DM-A.ut2"), "complete map");
   EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\n");
-}
-
-TEST(DiskFaults, AFailedIndexWriteKeepsTheOldIndex) {
-  const Sandbox sandbox;
-  sandbox.addInstallation("Games");
-  std::string index = "[Cache]\r\n";
-  for (int line = 0; line < 3000; ++line)
-    index += "0123456789ABCDEF0123456789ABCDEF=DM-Map-" + std::to_string(line) + ".ut2\r\n";
-  sandbox.writeIndex(index);
-  StartedController started(sandbox.locations());
-  started.window.log.clear();
-  {
-    const FileSizeLimit limit(32 * 1024);
-    started.controller.moveFiles();
-  }
-  EXPECT_EQ(started.window.eventsStartingWith("alert"), (EventLog{"alert: Could not write cache file"}));
-  EXPECT_EQ(readFile(sandbox.cacheFile()), index);
-  EXPECT_TRUE(temporaryFilesBelow(sandbox.root()).empty());
-  EXPECT_EQ(started.controller.maps.size(), 3000u);
 }
 
 TEST(DiskFaults, AFolderInPlaceOfTheIndexIsNeitherReadNorReplaced) {
