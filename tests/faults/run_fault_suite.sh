@@ -27,6 +27,7 @@ traced="$(IFS=,; echo "${calls[*]}")"
 
 runs=0
 failures=0
+declare -A by_fault=()
 
 # Checks the sandbox after a faulted run, restarts, and checks again.
 check_and_restart() {
@@ -98,6 +99,7 @@ for path in "${paths[@]}"; do
           failures=$((failures + 1))
         fi
         runs=$((runs + 1))
+        by_fault[$fault]=$((${by_fault[$fault]:-0} + 1))
         if [ "$fault" = retval=0 ]; then
           # The copy goes on through a buffer and the move completes.
           expect_complete "$sandbox" "$path $name #$n $fault"
@@ -116,10 +118,17 @@ for path in "${paths[@]}"; do
     strace -o /dev/null -e trace=renameat2 -e inject=renameat2:error=EXDEV "$driver" move "$sandbox" >"$work/alerts"
     expect_complete "$sandbox" "rename refused with EXDEV"
     runs=$((runs + 1))
+    by_fault[exdev]=1
   fi
   echo "fault suite: $path: $(echo "$points" | awk '{ n += $3 - $2 + 1 } END { print n }') calls of the move"
 done
 
-echo "fault suite: $runs faulted runs, each checked and restarted"
+errors=0
+for fault in "${!by_fault[@]}"; do
+  case "$fault" in error=*) errors=$((errors + by_fault[$fault])) ;; esac
+done
+echo "fault suite: $runs faulted runs, each checked and restarted: ${by_fault[signal=KILL]:-0} kills," \
+  "$errors I/O errors, ${by_fault[retval=0]:-0} kernel copies ended early," \
+  "${by_fault[exdev]:-0} run with every rename refused with EXDEV"
 echo "$((runs - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
