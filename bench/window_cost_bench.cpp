@@ -99,6 +99,6 @@ BENCHMARK(BM_MoveWindowCost)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
-    ->Repetitions(7);
+    ->Repetitions(11);
 
 } // namespace
