@@ -57,6 +57,9 @@ public:
   // Commands.
   void selectAll();
   void selectAllCurrent();
+  // Unticks every entry of every category, then reloads the eight tables in
+  // category order.
+  void deselectAll();
   // Moves the ticked entries' files into the installation, rewrites the index
   // without them, and reads and shows the eight lists again.
   void moveFiles();

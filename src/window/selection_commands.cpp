@@ -1,18 +1,24 @@
-// The two commands that tick whole lists.
+// The commands that tick or untick whole lists.
 #include "app/app_controller.h"
 
 namespace {
 
-void tickEveryEntry(std::vector<CacheEntry> &list) {
+void setEveryTick(std::vector<CacheEntry> &list, int selected) {
   for (std::size_t position = 0; position < list.size(); ++position)
-    replaceTick(list, position, 1);
+    replaceTick(list, position, selected);
 }
 
 } // namespace
 
 void AppController::selectAll() {
   for (std::size_t index = 0; index < kCategoryCount; ++index)
-    tickEveryEntry(listAt(index));
+    setEveryTick(listAt(index), 1);
+  reloadAllTables();
+}
+
+void AppController::deselectAll() {
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    setEveryTick(listAt(index), 0);
   reloadAllTables();
 }
 
@@ -23,7 +29,7 @@ void AppController::selectAllCurrent() {
   if (shown < 0 || static_cast<std::size_t>(shown) >= kCategoryCount)
     return;
   const auto index = static_cast<std::size_t>(shown);
-  tickEveryEntry(listAt(index));
+  setEveryTick(listAt(index), 1);
   if (TableView *table = tableAt(index))
     table->reloadData();
 }

@@ -295,6 +295,28 @@ TEST_F(MainWindowTest, NamesEachFailureKeepsTheTablesAndReportsTheMove) {
   EXPECT_EQ(tree->topLevelItem(1)->child(0)->text(0), "DM-3.ut2");
 }
 
+TEST_F(MainWindowTest, StartsWithTheFocusOnTheTableAndUnticksAll) {
+  QApplication::setActiveWindow(&window);
+  EXPECT_EQ(QApplication::focusWidget(), table(0)) << "the first tab's table, not the tab bar";
+  press(table(0), Qt::Key_PageDown, Qt::ControlModifier);
+  press(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+  ASSERT_EQ(QApplication::focusWidget(), table(kMaps));
+  EXPECT_EQ(table(kMaps)->currentIndex().row(), 0) << "a visible current row, so Space works at once";
+  press(table(kMaps), Qt::Key_Space);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{1, 0, 0, 0, 0}));
+
+  press(table(kMaps), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(ticks(controller.textures), (std::vector<int>{1, 1}));
+  press(table(kMaps), Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+  for (std::size_t category = 0; category < kCategoryCount; ++category) {
+    for (const CacheEntry &entry : controller.listAt(category))
+      EXPECT_EQ(entry.selected, 0) << entry.utName;
+  }
+  EXPECT_EQ(table(kTextures)->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+  EXPECT_EQ(table(kMaps)->model()->headerData(0, Qt::Horizontal, Qt::AccessibleTextRole).toString(), "Ticked");
+  EXPECT_EQ(table(kMaps)->accessibleName(), "Maps packages");
+}
+
 TEST_F(MainWindowTest, TheHelpMenuSaysWhatThisIs) {
   QMenu *help = nullptr;
   for (QAction *menu : window.menuBar()->actions()) {

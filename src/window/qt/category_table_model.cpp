@@ -96,7 +96,12 @@ Qt::ItemFlags CategoryTableModel::flags(const QModelIndex &index) const {
 }
 
 QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+  if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+    return {};
+  // The tick column's header is empty; a screen reader says what it is.
+  if (role == Qt::AccessibleTextRole && section == TickColumn)
+    return QStringLiteral("Ticked");
+  if (role != Qt::DisplayRole)
     return {};
   return QString::fromStdString(columns_[section].headerText());
 }

@@ -30,9 +30,10 @@ QString categoryName(std::size_t index) {
 
 QPushButton *buttonFor(QAction *action, QWidget *parent) {
   auto *button = new QPushButton(action->text(), parent);
-  button->setToolTip(
-      QStringLiteral("%1 (%2)").arg(action->text(), action->shortcut().toString(QKeySequence::NativeText)));
-  button->setFocusPolicy(Qt::NoFocus);
+  const QString name = QString(action->text()).remove(QLatin1Char('&'));
+  button->setToolTip(QStringLiteral("%1 (%2)").arg(name, action->shortcut().toString(QKeySequence::NativeText)));
+  button->setAccessibleName(name);
+  button->setFocusPolicy(Qt::TabFocus);
   QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
   return button;
 }
@@ -50,22 +51,27 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     models_[index] = new CategoryTableModel(controller_, index, this);
     views_[index] = new CategoryTableView(models_[index], tabs_);
+    views_[index]->setAccessibleName(QStringLiteral("%1 packages").arg(categoryName(index)));
     tabs_->addTab(views_[index], categoryName(index));
     connect(models_[index], &CategoryTableModel::reloaded, this,
             [this, index] { updateTabLabel(static_cast<int>(index)); });
   }
   layout->addWidget(tabs_);
+  connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::focusShownTable);
 
-  tickAllAction_ = addCommand(QStringLiteral("Tick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
+  tickAllAction_ = addCommand(QStringLiteral("Tick &All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
                               [this] { controller_.selectAll(); });
-  tickTabAction_ = addCommand(QStringLiteral("Tick All in Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
+  tickTabAction_ = addCommand(QStringLiteral("Tick All in &Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
                               [this] { controller_.selectAllCurrent(); });
-  moveAction_ = addCommand(QStringLiteral("Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
+  untickAllAction_ = addCommand(QStringLiteral("&Untick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U),
+                                [this] { controller_.deselectAll(); });
+  moveAction_ = addCommand(QStringLiteral("&Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
                            [this] { requestMove(); });
 
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(buttonFor(tickAllAction_, central));
   buttons->addWidget(buttonFor(tickTabAction_, central));
+  buttons->addWidget(buttonFor(untickAllAction_, central));
   buttons->addStretch();
   buttons->addWidget(buttonFor(moveAction_, central));
   layout->addLayout(buttons);
@@ -106,6 +112,7 @@ void MainWindow::buildMenus() {
   QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
   edit->addAction(tickAllAction_);
   edit->addAction(tickTabAction_);
+  edit->addAction(untickAllAction_);
 
   QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
   QAction *next = view->addAction(QStringLiteral("&Next Tab"));
@@ -153,6 +160,7 @@ void MainWindow::connectPlatform(QtPlatform &platform) {
 void MainWindow::reloadAllTables() {
   for (CategoryTableModel *model : models_)
     model->reloadData();
+  focusShownTable();
 }
 
 int MainWindow::indexOfSelectedTab() const { return tabs_->currentIndex(); }
@@ -171,6 +179,7 @@ void MainWindow::moveConfirmed() {
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
   controller_.moveFiles();
   QGuiApplication::restoreOverrideCursor();
+  focusShownTable();
 }
 
 bool MainWindow::confirmMove(const MovePreview &preview) {
@@ -215,6 +224,15 @@ void MainWindow::updateTabLabel(int category) {
 void MainWindow::switchTab(int step) {
   const int count = tabs_->count();
   tabs_->setCurrentIndex((tabs_->currentIndex() + step + count) % count);
-  if (QWidget *table = tabs_->currentWidget())
-    table->setFocus();
+  focusShownTable();
+}
+
+void MainWindow::focusShownTable() {
+  CategoryTableView *table = tableView(tabs_->currentIndex());
+  if (!table)
+    return;
+  table->setFocus();
+  QAbstractItemModel *model = table->model();
+  if (!table->currentIndex().isValid() && model->rowCount() > 0)
+    table->setCurrentIndex(model->index(0, CategoryTableModel::UtNameColumn));
 }

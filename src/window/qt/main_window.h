@@ -60,6 +60,9 @@ private:
   void buildMenus();
   void updateTabLabel(int category);
   void switchTab(int step);
+  // Gives the shown tab's table the focus, with a current row when it has
+  // rows.
+  void focusShownTable();
   bool confirmMove(const MovePreview &preview);
 
   AppController &controller_;
@@ -68,6 +71,7 @@ private:
   std::array<CategoryTableView *, 8> views_{};
   QAction *tickAllAction_ = nullptr;
   QAction *tickTabAction_ = nullptr;
+  QAction *untickAllAction_ = nullptr;
   QAction *moveAction_ = nullptr;
   QLabel *reportLabel_ = nullptr;
   QPushButton *detailsButton_ = nullptr;
