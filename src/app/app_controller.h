@@ -53,6 +53,9 @@ public:
   std::optional<CellValue> objectValueForTableColumn(const TableView *table, const TableColumn &column,
                                                      std::int32_t row) const;
   void setObjectValue(TableView *table, int value, const TableColumn &column, std::int32_t row);
+  // The same tick handed in for many rows of one table at once: each entry
+  // is replaced by one with the tick `value`, and the table reloads once.
+  void setTicks(TableView *table, const std::vector<std::int32_t> &rows, int value);
 
   // Commands.
   void selectAll();

@@ -50,3 +50,14 @@ void AppController::setObjectValue(TableView *table, int value, const TableColum
   replaceTick(*list, static_cast<std::size_t>(row), value);
   table->reloadData();
 }
+
+void AppController::setTicks(TableView *table, const std::vector<std::int32_t> &rows, int value) {
+  std::vector<CacheEntry> *list = listForTable(table);
+  if (!list)
+    return;
+  for (const std::int32_t row : rows) {
+    if (holdsRow(*list, row))
+      replaceTick(*list, static_cast<std::size_t>(row), value);
+  }
+  table->reloadData();
+}

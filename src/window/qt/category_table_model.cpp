@@ -106,10 +106,15 @@ QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation
   return QString::fromStdString(columns_[section].headerText());
 }
 
-void CategoryTableModel::toggleTick(int row) {
-  const QModelIndex tick = index(row, TickColumn);
-  if (!tick.isValid())
+const CacheEntry *CategoryTableModel::entryAt(int row) const {
+  const std::vector<CacheEntry> &list = frozenRows_ ? *frozenRows_ : controller_.listAt(category_);
+  if (row < 0 || row >= shownRows_ || row >= std::ssize(list))
+    return nullptr;
+  return &list[static_cast<std::size_t>(row)];
+}
+
+void CategoryTableModel::setTicks(const std::vector<int> &rows, bool ticked) {
+  if (frozenRows_)
     return;
-  const bool checked = data(tick, Qt::CheckStateRole).toInt() == Qt::Checked;
-  setData(tick, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+  controller_.setTicks(this, std::vector<std::int32_t>(rows.begin(), rows.end()), ticked ? 1 : 0);
 }

@@ -40,8 +40,10 @@ public:
   Qt::ItemFlags flags(const QModelIndex &index) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  // Flips the tick of `row`, as a click on its check box does.
-  void toggleTick(int row);
+  // The entry shown at `row`, or nullptr.
+  const CacheEntry *entryAt(int row) const;
+  // Ticks the entries at `rows`, or unticks them, reloading once.
+  void setTicks(const std::vector<int> &rows, bool ticked);
 
 signals:
   void reloaded();

@@ -1,14 +1,18 @@
 #include "window/qt/category_table_view.h"
 
+#include "window/qt/category_filter_model.h"
 #include "window/qt/category_table_model.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
 
-CategoryTableView::CategoryTableView(CategoryTableModel *model, QWidget *parent) : QTableView(parent), model_(model) {
+#include <set>
+
+CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent) : QTableView(parent), model_(model) {
   setModel(model);
   setSelectionBehavior(QAbstractItemView::SelectRows);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSortingEnabled(false);
   setWordWrap(false);
@@ -28,11 +32,52 @@ CategoryTableView::CategoryTableView(CategoryTableModel *model, QWidget *parent)
   columns->setSectionResizeMode(CategoryTableModel::UtNameColumn, QHeaderView::Interactive);
   columns->resizeSection(CategoryTableModel::UtNameColumn, 340);
   columns->setSectionResizeMode(CategoryTableModel::CacheNameColumn, QHeaderView::Stretch);
+  columns->setSectionsClickable(true);
+  connect(columns, &QHeaderView::sectionClicked, this, &CategoryTableView::cycleSort);
+}
+
+void CategoryTableView::setPlaceholderText(const QString &text) {
+  if (text == placeholder_)
+    return;
+  placeholder_ = text;
+  viewport()->update();
+}
+
+void CategoryTableView::cycleSort(int column) {
+  if (column != sortColumn_) {
+    sortColumn_ = column;
+    sortOrder_ = Qt::AscendingOrder;
+  } else if (sortOrder_ == Qt::AscendingOrder) {
+    sortOrder_ = Qt::DescendingOrder;
+  } else {
+    sortColumn_ = -1;
+  }
+  horizontalHeader()->setSortIndicatorShown(sortColumn_ >= 0);
+  horizontalHeader()->setSortIndicator(sortColumn_, sortOrder_);
+  // Column -1 puts the rows back in index order.
+  model_->sort(sortColumn_, sortOrder_);
+}
+
+void CategoryTableView::toggleSelectedTicks() {
+  std::set<int> rows;
+  for (const QModelIndex &index : selectionModel()->selectedRows())
+    rows.insert(model_->mapToSource(index).row());
+  if (rows.empty() && currentIndex().isValid())
+    rows.insert(model_->mapToSource(currentIndex()).row());
+  if (rows.empty())
+    return;
+  CategoryTableModel *source = model_->categoryModel();
+  bool anyUnticked = false;
+  for (const int row : rows) {
+    const CacheEntry *entry = source->entryAt(row);
+    anyUnticked = anyUnticked || (entry && entry->selected != 1);
+  }
+  source->setTicks(std::vector<int>(rows.begin(), rows.end()), anyUnticked);
 }
 
 void CategoryTableView::keyPressEvent(QKeyEvent *event) {
-  if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
-    model_->toggleTick(currentIndex().row());
+  if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+    toggleSelectedTicks();
     event->accept();
     return;
   }
@@ -44,4 +89,21 @@ void CategoryTableView::keyPressEvent(QKeyEvent *event) {
     return;
   }
   QTableView::keyPressEvent(event);
+}
+
+void CategoryTableView::mousePressEvent(QMouseEvent *event) {
+  QTableView::mousePressEvent(event);
+  // A click on a tick box makes its row current too.
+  const QModelIndex clicked = indexAt(event->position().toPoint());
+  if (clicked.isValid() && currentIndex().row() != clicked.row())
+    selectionModel()->setCurrentIndex(clicked, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void CategoryTableView::paintEvent(QPaintEvent *event) {
+  QTableView::paintEvent(event);
+  if (model_->rowCount() > 0 || placeholder_.isEmpty())
+    return;
+  QPainter painter(viewport());
+  painter.setPen(palette().color(QPalette::PlaceholderText));
+  painter.drawText(viewport()->rect(), Qt::AlignCenter, placeholder_);
 }

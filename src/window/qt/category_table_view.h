@@ -2,20 +2,33 @@
 
 #include <QTableView>
 
-class CategoryTableModel;
+class CategoryFilterModel;
 
-// A category's table: one row per entry in list order, fixed row heights so
-// that a list of any length stays quick, and Space toggling the tick of the
-// current row whichever cell of it is current.
+// A category's table: fixed row heights so that a list of any length stays
+// quick; many rows selected with Shift and Ctrl, and Space ticking or
+// unticking them together; a click on a column's header sorting by it, a
+// second reversing, a third going back to index order; and a short text in
+// place of a bare grid when it shows no rows.
 class CategoryTableView final : public QTableView {
   Q_OBJECT
 
 public:
-  CategoryTableView(CategoryTableModel *model, QWidget *parent);
+  CategoryTableView(CategoryFilterModel *model, QWidget *parent);
+
+  void setPlaceholderText(const QString &text);
+  CategoryFilterModel *filterModel() const { return model_; }
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+  void paintEvent(QPaintEvent *event) override;
 
 private:
-  CategoryTableModel *model_;
+  void toggleSelectedTicks();
+  void cycleSort(int column);
+
+  CategoryFilterModel *model_;
+  QString placeholder_;
+  int sortColumn_ = -1;
+  Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

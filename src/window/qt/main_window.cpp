@@ -2,7 +2,10 @@
 
 #include "app/app_controller.h"
 #include "catalogue/category.h"
+#include "posix/paths.h"
+#include "window/browse_texts.h"
 #include "window/move_texts.h"
+#include "window/qt/category_filter_model.h"
 #include "window/qt/category_table_model.h"
 #include "window/qt/category_table_view.h"
 #include "window/qt/display_text.h"
@@ -13,11 +16,14 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -40,24 +46,43 @@ QPushButton *buttonFor(QAction *action, QWidget *parent) {
 
 } // namespace
 
-MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow(parent), controller_(controller) {
+MainWindow::MainWindow(AppController &controller, QWidget *parent)
+    : QMainWindow(parent), controller_(controller), sizes_(folderOf(controller.cacheFile)) {
   setWindowTitle(QStringLiteral("Cache Sorter"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/cache-sorter-256.png")));
 
   auto *central = new QWidget(this);
   auto *layout = new QVBoxLayout(central);
+  filter_ = new QLineEdit(central);
+  filter_->setPlaceholderText(QStringLiteral("Filter by name (Ctrl+F)"));
+  filter_->setAccessibleName(QStringLiteral("Filter"));
+  filter_->setClearButtonEnabled(true);
+  filter_->installEventFilter(this);
+  connect(filter_, &QLineEdit::textChanged, this, &MainWindow::applyFilter);
+  layout->addWidget(filter_);
+
   tabs_ = new QTabWidget(central);
   tabs_->setDocumentMode(true);
+  // Eight tabs with six-digit counts fit the window: none scrolls away.
+  tabs_->tabBar()->setExpanding(false);
+  tabs_->tabBar()->setUsesScrollButtons(false);
+  tabs_->tabBar()->setElideMode(Qt::ElideMiddle);
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     models_[index] = new CategoryTableModel(controller_, index, this);
-    views_[index] = new CategoryTableView(models_[index], tabs_);
+    filters_[index] = new CategoryFilterModel(models_[index], this);
+    views_[index] = new CategoryTableView(filters_[index], tabs_);
     views_[index]->setAccessibleName(QStringLiteral("%1 packages").arg(categoryName(index)));
     tabs_->addTab(views_[index], categoryName(index));
-    connect(models_[index], &CategoryTableModel::reloaded, this,
-            [this, index] { updateTabLabel(static_cast<int>(index)); });
+    connect(models_[index], &CategoryTableModel::reloaded, this, [this, index] {
+      updateTabLabel(static_cast<int>(index));
+      scheduleStatus();
+    });
   }
   layout->addWidget(tabs_);
-  connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::focusShownTable);
+  connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+    focusShownTable();
+    scheduleStatus();
+  });
 
   tickAllAction_ = addCommand(QStringLiteral("Tick &All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
                               [this] { controller_.selectAll(); });
@@ -85,9 +110,75 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   detailsButton_->setFlat(true);
   detailsButton_->hide();
   connect(detailsButton_, &QPushButton::clicked, this, &MainWindow::showMoveReportDetails);
+  tabCounts_ = new QLabel(this);
+  tickedTotals_ = new QLabel(this);
+  installation_ = new QLabel(this);
   statusBar()->addWidget(reportLabel_, 1);
   statusBar()->addPermanentWidget(detailsButton_);
-  resize(820, 560);
+  statusBar()->addPermanentWidget(tabCounts_);
+  statusBar()->addPermanentWidget(tickedTotals_);
+  statusBar()->addPermanentWidget(installation_);
+  statusTimer_.setSingleShot(true);
+  statusTimer_.setInterval(0);
+  connect(&statusTimer_, &QTimer::timeout, this, &MainWindow::updateStatus);
+
+  addCommand(QStringLiteral("&Find"), QKeySequence::Find, [this] {
+    filter_->setFocus(Qt::ShortcutFocusReason);
+    filter_->selectAll();
+  });
+  setTabOrder(filter_, tabs_);
+  resize(1100, 640);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+  if (watched != filter_ || event->type() != QEvent::KeyPress)
+    return QMainWindow::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent *>(event)->key();
+  if (key == Qt::Key_Escape) {
+    filter_->clear();
+    return true;
+  }
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down) {
+    CategoryTableView *table = tableView(tabs_->currentIndex());
+    table->setFocus(Qt::OtherFocusReason);
+    if (table->model()->rowCount() > 0)
+      table->setCurrentIndex(table->model()->index(0, CategoryTableModel::UtNameColumn));
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::applyFilter(const QString &text) {
+  const QByteArray bytes = text.toUtf8();
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    filters_[index]->setFilterText(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    updateTabLabel(static_cast<int>(index));
+  }
+  scheduleStatus();
+}
+
+void MainWindow::scheduleStatus() {
+  if (!statusTimer_.isActive())
+    statusTimer_.start();
+}
+
+void MainWindow::updateStatus() {
+  const auto shown = static_cast<std::size_t>(std::max(0, tabs_->currentIndex()));
+  std::size_t ticked = 0;
+  for (const CacheEntry &entry : controller_.listAt(shown))
+    ticked += entry.selected == 1 ? 1 : 0;
+  tabCounts_->setText(QString::fromStdString(tabCountsText(controller_.listAt(shown).size(), ticked)));
+
+  // Sizes are looked up a few thousand at a time, between repaints.
+  constexpr std::size_t kLookupsPerStep = 4000;
+  TickedTotals totals;
+  std::size_t lookups = kLookupsPerStep;
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    sizes_.addTicked(controller_.listAt(index), totals, lookups);
+  tickedTotals_->setText(QString::fromStdString(tickedTotalsText(totals)));
+  installation_->setText(displayText(installationText(controller_.unrealDir)));
+  if (totals.pendingSizes > 0)
+    statusTimer_.start();
 }
 
 QAction *MainWindow::addCommand(const QString &text, const QKeySequence &shortcut,
@@ -179,6 +270,9 @@ void MainWindow::moveConfirmed() {
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
   controller_.moveFiles();
   QGuiApplication::restoreOverrideCursor();
+  // The cache changed: sizes are looked up afresh.
+  sizes_.clear();
+  scheduleStatus();
   focusShownTable();
 }
 
@@ -216,9 +310,14 @@ void MainWindow::showMoveReportDetails() {
 }
 
 void MainWindow::updateTabLabel(int category) {
-  const int rows = models_[static_cast<std::size_t>(category)]->rowCount();
-  tabs_->setTabText(category,
-                    QStringLiteral("%1 (%2)").arg(categoryName(static_cast<std::size_t>(category))).arg(rows));
+  const auto index = static_cast<std::size_t>(category);
+  const bool filtered = filters_[index]->filtered();
+  const auto total = static_cast<std::size_t>(models_[index]->rowCount());
+  const auto shown = static_cast<std::size_t>(filters_[index]->rowCount());
+  const std::string label = tabLabel(kCategories[index].name, shown, total, filtered);
+  tabs_->setTabText(category, QString::fromStdString(label));
+  tabs_->setTabToolTip(category, QString::fromStdString(label));
+  views_[index]->setPlaceholderText(QString::fromStdString(emptyTabText(index, filtered)));
 }
 
 void MainWindow::switchTab(int step) {

@@ -1,17 +1,21 @@
 #pragma once
 
+#include "window/browse_texts.h"
 #include "window/qt/move_report_window.h"
 #include "window/surface.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <array>
 #include <functional>
 #include <optional>
 
 class AppController;
+class CategoryFilterModel;
 class CategoryTableModel;
+class QLineEdit;
 class CategoryTableView;
 class QAction;
 class QtPlatform;
@@ -50,12 +54,25 @@ public:
   void showAbout();
 
   QTabWidget *tabs() const { return tabs_; }
+  QLineEdit *filter() const { return filter_; }
+  QLabel *tabCounts() const { return tabCounts_; }
+  QLabel *tickedTotals() const { return tickedTotals_; }
+  QLabel *installation() const { return installation_; }
   QLabel *reportLabel() const { return reportLabel_; }
   QPushButton *detailsButton() const { return detailsButton_; }
   MoveReportWindow *reportWindow() const { return reportWindow_; }
   CategoryTableView *tableView(int category) const { return views_[static_cast<std::size_t>(category)]; }
 
+protected:
+  // Escape in the filter clears it; Return or Down goes on to the table.
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+  void applyFilter(const QString &text);
+  // The status bar is brought up to date once the event loop is idle, so
+  // that a command that changes many ticks repaints first.
+  void scheduleStatus();
+  void updateStatus();
   QAction *addCommand(const QString &text, const QKeySequence &shortcut, const std::function<void()> &command);
   void buildMenus();
   void updateTabLabel(int category);
@@ -68,6 +85,13 @@ private:
   AppController &controller_;
   QTabWidget *tabs_ = nullptr;
   std::array<CategoryTableModel *, 8> models_{};
+  std::array<CategoryFilterModel *, 8> filters_{};
+  QLineEdit *filter_ = nullptr;
+  QLabel *tabCounts_ = nullptr;
+  QLabel *tickedTotals_ = nullptr;
+  QLabel *installation_ = nullptr;
+  QTimer statusTimer_;
+  PackageSizes sizes_;
   std::array<CategoryTableView *, 8> views_{};
   QAction *tickAllAction_ = nullptr;
   QAction *tickTabAction_ = nullptr;

@@ -1,0 +1,94 @@
+#include "window/browse_texts.h"
+
+#include "catalogue/category.h"
+#include "window/move_texts.h"
+
+#include <algorithm>
+#include <array>
+#include <sys/stat.h>
+
+namespace {
+
+char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool holds(std::string_view text, std::string_view part) {
+  return std::search(text.begin(), text.end(), part.begin(), part.end(),
+                     [](char a, char b) { return foldAscii(a) == foldAscii(b); }) != text.end();
+}
+
+// What each category's packages are called in a sentence.
+constexpr std::array<const char *, kCategoryCount> kPackageKinds = {
+    "animations", "karma data", "maps", "music", "sounds", "static meshes", "system files", "textures",
+};
+
+} // namespace
+
+bool matchesFilter(const CacheEntry &entry, std::string_view filter) {
+  return filter.empty() || holds(entry.utName, filter) || holds(entry.cacheName, filter);
+}
+
+bool namesInOrder(std::string_view left, std::string_view right) {
+  const auto folded = std::mismatch(left.begin(), left.end(), right.begin(), right.end(),
+                                    [](char a, char b) { return foldAscii(a) == foldAscii(b); });
+  if (folded.first != left.end() && folded.second != right.end())
+    return static_cast<unsigned char>(foldAscii(*folded.first)) < static_cast<unsigned char>(foldAscii(*folded.second));
+  if (left.size() != right.size())
+    return left.size() < right.size();
+  return left < right;
+}
+
+std::string tabLabel(std::string_view category, std::size_t shown, std::size_t total, bool filtered) {
+  std::string label(category);
+  label += " (";
+  if (filtered)
+    label += formatCount(shown) + " of ";
+  return label + formatCount(total) + ")";
+}
+
+std::string tabCountsText(std::size_t packages, std::size_t ticked) {
+  return countPackages(packages) + ", " + formatCount(ticked) + " ticked";
+}
+
+std::string tickedTotalsText(const TickedTotals &totals) {
+  std::string text = formatCount(totals.ticked) + " ticked in all, " + formatByteSize(totals.bytes);
+  if (totals.unknownSizes > 0)
+    text += ", " + formatCount(totals.unknownSizes) + (totals.unknownSizes == 1 ? " size unknown" : " sizes unknown");
+  if (totals.pendingSizes > 0)
+    text += ", sizing…";
+  return text;
+}
+
+std::string installationText(const std::optional<std::string> &installation) {
+  return installation ? *installation : std::string("No installation found");
+}
+
+std::string emptyTabText(std::size_t category, bool filtered) {
+  const std::string kind = category < kPackageKinds.size() ? kPackageKinds[category] : "packages";
+  return filtered ? "No " + kind + " match the filter" : "No cached " + kind;
+}
+
+void PackageSizes::addTicked(const std::vector<CacheEntry> &list, TickedTotals &totals, std::size_t &lookups) {
+  for (const CacheEntry &entry : list) {
+    if (entry.selected != 1)
+      continue;
+    ++totals.ticked;
+    auto known = sizes_.find(entry.cacheName);
+    if (known == sizes_.end()) {
+      if (lookups == 0) {
+        ++totals.pendingSizes;
+        continue;
+      }
+      --lookups;
+      struct stat info {};
+      const std::string path = cacheDirectory_ + "/" + entry.cacheName + ".uxx";
+      std::optional<std::uint64_t> size;
+      if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        size = static_cast<std::uint64_t>(info.st_size);
+      known = sizes_.emplace(entry.cacheName, size).first;
+    }
+    if (known->second)
+      totals.bytes += *known->second;
+    else
+      ++totals.unknownSizes;
+  }
+}

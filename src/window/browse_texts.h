@@ -1,0 +1,59 @@
+#pragma once
+
+#include "catalogue/cache_entry.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Finding, counting and sizing what the window shows, without the toolkit.
+
+// Whether either name of `entry` holds `filter`, ASCII letters compared
+// without regard to case. The empty filter matches every entry.
+bool matchesFilter(const CacheEntry &entry, std::string_view filter);
+
+// Whether `left` sorts before `right`, ASCII letters compared without regard
+// to case, then byte by byte.
+bool namesInOrder(std::string_view left, std::string_view right);
+
+// "Maps (4,000)", or while a filter is on, "Maps (3 of 4,000)".
+std::string tabLabel(std::string_view category, std::size_t shown, std::size_t total, bool filtered);
+
+// "4,000 packages, 12 ticked".
+std::string tabCountsText(std::size_t packages, std::size_t ticked);
+
+struct TickedTotals {
+  std::size_t ticked = 0;
+  std::uint64_t bytes = 0;      // of the cached files whose size is known
+  std::size_t unknownSizes = 0; // cached files that are missing
+  std::size_t pendingSizes = 0; // not looked up yet
+};
+// "57 ticked in all, 1.2 GiB", with ", 3 sizes unknown" or ", sizing…".
+std::string tickedTotalsText(const TickedTotals &totals);
+
+// The installation's path, or "No installation found".
+std::string installationText(const std::optional<std::string> &installation);
+
+// What an empty tab says: "No cached maps", or "No maps match the filter".
+std::string emptyTabText(std::size_t category, bool filtered);
+
+// The sizes of cached files, looked up when first asked for and kept until
+// clear(): the window never looks at every file of the cache at once.
+class PackageSizes {
+public:
+  explicit PackageSizes(std::string cacheDirectory) : cacheDirectory_(std::move(cacheDirectory)) {}
+
+  // Adds the ticked entries of `list` to `totals`, looking up at most
+  // `lookups` sizes not known yet (fewer are left pending), and lowers
+  // `lookups` by those it looked up.
+  void addTicked(const std::vector<CacheEntry> &list, TickedTotals &totals, std::size_t &lookups);
+  void clear() { sizes_.clear(); }
+
+private:
+  std::string cacheDirectory_;
+  std::unordered_map<std::string, std::optional<std::uint64_t>> sizes_;
+};

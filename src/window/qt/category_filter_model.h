@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QSortFilterProxyModel>
+
+#include <string>
+
+class CategoryTableModel;
+
+// What a category's table shows of its list: the entries whose names hold
+// the filter text, in index order or sorted by a column. It changes the view
+// only; every request still reaches the data source by list position.
+class CategoryFilterModel final : public QSortFilterProxyModel {
+  Q_OBJECT
+
+public:
+  CategoryFilterModel(CategoryTableModel *source, QObject *parent);
+
+  void setFilterText(const std::string &text);
+  bool filtered() const { return !filter_.empty(); }
+  CategoryTableModel *categoryModel() const { return source_; }
+
+protected:
+  bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+  bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
+
+private:
+  CategoryTableModel *source_;
+  std::string filter_;
+};
