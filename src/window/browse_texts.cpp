@@ -67,7 +67,8 @@ std::string emptyTabText(std::size_t category, bool filtered) {
   return filtered ? "No " + kind + " match the filter" : "No cached " + kind;
 }
 
-void PackageSizes::addTicked(const std::vector<CacheEntry> &list, TickedTotals &totals, std::size_t &lookups) {
+void PackageSizes::addTicked(const std::string &cacheDirectory, const std::vector<CacheEntry> &list,
+                             TickedTotals &totals, std::size_t &lookups) {
   for (const CacheEntry &entry : list) {
     if (entry.selected != 1)
       continue;
@@ -80,7 +81,7 @@ void PackageSizes::addTicked(const std::vector<CacheEntry> &list, TickedTotals &
       }
       --lookups;
       struct stat info {};
-      const std::string path = cacheDirectory_ + "/" + entry.cacheName + ".uxx";
+      const std::string path = cacheDirectory + "/" + entry.cacheName + ".uxx";
       std::optional<std::uint64_t> size;
       if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
         size = static_cast<std::uint64_t>(info.st_size);

@@ -45,15 +45,13 @@ std::string emptyTabText(std::size_t category, bool filtered);
 // clear(): the window never looks at every file of the cache at once.
 class PackageSizes {
 public:
-  explicit PackageSizes(std::string cacheDirectory) : cacheDirectory_(std::move(cacheDirectory)) {}
-
-  // Adds the ticked entries of `list` to `totals`, looking up at most
-  // `lookups` sizes not known yet (fewer are left pending), and lowers
-  // `lookups` by those it looked up.
-  void addTicked(const std::vector<CacheEntry> &list, TickedTotals &totals, std::size_t &lookups);
+  // Adds the ticked entries of `list` to `totals`, looking up in
+  // `cacheDirectory` at most `lookups` sizes not known yet (the others are
+  // left pending), and lowers `lookups` by those it looked up.
+  void addTicked(const std::string &cacheDirectory, const std::vector<CacheEntry> &list, TickedTotals &totals,
+                 std::size_t &lookups);
   void clear() { sizes_.clear(); }
 
 private:
-  std::string cacheDirectory_;
   std::unordered_map<std::string, std::optional<std::uint64_t>> sizes_;
 };

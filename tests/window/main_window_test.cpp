@@ -11,13 +11,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -315,6 +318,100 @@ TEST_F(MainWindowTest, StartsWithTheFocusOnTheTableAndUnticksAll) {
   EXPECT_EQ(table(kTextures)->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
   EXPECT_EQ(table(kMaps)->model()->headerData(0, Qt::Horizontal, Qt::AccessibleTextRole).toString(), "Ticked");
   EXPECT_EQ(table(kMaps)->accessibleName(), "Maps packages");
+}
+
+TEST_F(MainWindowTest, FiltersEveryTabAsOneTypes) {
+  press(table(0), Qt::Key_F, Qt::ControlModifier);
+  ASSERT_EQ(QApplication::focusWidget(), window.filter());
+  QTest::keyClicks(window.filter(), "caf");
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (0 of 5)");
+  EXPECT_EQ(window.tabs()->tabText(6), "System (2 of 2)");
+  QTest::keyClick(window.filter(), Qt::Key_Escape);
+  EXPECT_TRUE(window.filter()->text().isEmpty());
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (5)");
+
+  window.tabs()->setCurrentIndex(kMaps);
+  window.filter()->setFocus();
+  QTest::keyClicks(window.filter(), "DM-3");
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (1 of 5)");
+  EXPECT_EQ(window.tabs()->tabText(kTextures), "Textures (0 of 2)");
+  QTest::keyClick(window.filter(), Qt::Key_Down);
+  ASSERT_EQ(QApplication::focusWidget(), table(kMaps));
+  press(table(kMaps), Qt::Key_Space);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 1, 0})) << "the shown row's entry, by list position";
+  QTest::qWait(30);
+  EXPECT_EQ(window.tabCounts()->text(), "5 packages, 1 ticked");
+
+  window.filter()->setFocus();
+  QTest::keyClicks(window.filter(), "x");
+  EXPECT_EQ(table(kMaps)->model()->rowCount(), 0);
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (0 of 5)");
+}
+
+TEST_F(MainWindowTest, SortsByAClickedColumnAndBack) {
+  window.tabs()->setCurrentIndex(kMaps);
+  clickTick(kMaps, 3);
+  QHeaderView *header = table(kMaps)->horizontalHeader();
+  const auto names = [this] {
+    std::vector<QString> shown;
+    QAbstractItemModel *model = table(kMaps)->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+      shown.push_back(model->index(row, CategoryTableModel::UtNameColumn).data().toString());
+    return shown;
+  };
+  const auto clickHeader = [header](int column) {
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+  };
+  clickHeader(CategoryTableModel::UtNameColumn);
+  clickHeader(CategoryTableModel::UtNameColumn);
+  EXPECT_EQ(names(), (std::vector<QString>{"DM-4.ut2", "DM-3.ut2", "DM-2.ut2", "DM-1.ut2", "DM-0.ut2"}));
+  clickHeader(CategoryTableModel::UtNameColumn);
+  EXPECT_EQ(names(), (std::vector<QString>{"DM-0.ut2", "DM-1.ut2", "DM-2.ut2", "DM-3.ut2", "DM-4.ut2"}));
+  clickHeader(CategoryTableModel::TickColumn);
+  EXPECT_EQ(names().front(), "DM-3.ut2") << "the ticked first";
+  // The view is sorted; a tick still reaches the entry by its list position.
+  clickTick(kMaps, 1);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{1, 0, 0, 1, 0}));
+}
+
+TEST_F(MainWindowTest, SpaceTicksTheSelectedRowsTogether) {
+  window.tabs()->setCurrentIndex(kMaps);
+  CategoryTableView *maps = table(kMaps);
+  clickTick(kMaps, 1);
+  EXPECT_EQ(maps->currentIndex().row(), 1) << "a click on a tick box makes its row current";
+  press(maps, Qt::Key_Down, Qt::ShiftModifier);
+  press(maps, Qt::Key_Down, Qt::ShiftModifier);
+  press(maps, Qt::Key_Space);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 1, 1, 1, 0})) << "one unticked: all ticked";
+  press(maps, Qt::Key_Space);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 0, 0})) << "all ticked: all unticked";
+  press(maps, Qt::Key_A, Qt::ControlModifier);
+  press(maps, Qt::Key_Space);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{1, 1, 1, 1, 1}));
+  EXPECT_EQ(ticks(controller.textures), (std::vector<int>{0, 0}));
+}
+
+TEST_F(MainWindowTest, TheStatusBarCountsAndSizesTheTicks) {
+  sandbox.writeCachedFile("M0", std::string(1536, 'm'));
+  sandbox.writeCachedFile("X0", "sky");
+  window.tabs()->setCurrentIndex(kMaps);
+  press(table(kMaps), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::qWait(50);
+  EXPECT_EQ(window.tabCounts()->text(), "5 packages, 5 ticked");
+  EXPECT_EQ(window.tickedTotals()->text(), "9 ticked in all, 1.5 KiB, 7 sizes unknown");
+  EXPECT_EQ(window.installation()->text(),
+            QString::fromStdString(sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app"));
+  press(table(kMaps), Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::qWait(50);
+  EXPECT_EQ(window.tickedTotals()->text(), "0 ticked in all, 0 bytes");
+
+  // All eight tabs fit the window at its size, six-digit counts and all.
+  for (int tab = 0; tab < 8; ++tab)
+    window.tabs()->setTabText(tab, window.tabs()->tabText(tab) + " (888,888 of 888,888)");
+  QTabBar *bar = window.tabs()->tabBar();
+  EXPECT_LE(bar->tabRect(7).right(), bar->width());
+  EXPECT_EQ(window.tabs()->tabText(0), "Animations (0) (888,888 of 888,888)");
 }
 
 TEST_F(MainWindowTest, TheHelpMenuSaysWhatThisIs) {

@@ -46,8 +46,7 @@ QPushButton *buttonFor(QAction *action, QWidget *parent) {
 
 } // namespace
 
-MainWindow::MainWindow(AppController &controller, QWidget *parent)
-    : QMainWindow(parent), controller_(controller), sizes_(folderOf(controller.cacheFile)) {
+MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow(parent), controller_(controller) {
   setWindowTitle(QStringLiteral("Cache Sorter"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/cache-sorter-256.png")));
 
@@ -173,8 +172,9 @@ void MainWindow::updateStatus() {
   constexpr std::size_t kLookupsPerStep = 4000;
   TickedTotals totals;
   std::size_t lookups = kLookupsPerStep;
+  const std::string cacheDirectory = folderOf(controller_.cacheFile);
   for (std::size_t index = 0; index < kCategoryCount; ++index)
-    sizes_.addTicked(controller_.listAt(index), totals, lookups);
+    sizes_.addTicked(cacheDirectory, controller_.listAt(index), totals, lookups);
   tickedTotals_->setText(QString::fromStdString(tickedTotalsText(totals)));
   installation_->setText(displayText(installationText(controller_.unrealDir)));
   if (totals.pendingSizes > 0)
