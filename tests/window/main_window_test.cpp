@@ -342,6 +342,12 @@ TEST_F(MainWindowTest, FiltersEveryTabAsOneTypes) {
   QTest::qWait(30);
   EXPECT_EQ(window.tabCounts()->text(), "5 packages, 1 ticked");
 
+  press(table(kMaps), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget()->accessibleName(), "Tick All") << "Tab goes on to the buttons";
+  window.filter()->setFocus();
+  press(window.filter(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), table(kMaps)) << "Tab goes from the filter to the table";
+
   window.filter()->setFocus();
   QTest::keyClicks(window.filter(), "x");
   EXPECT_EQ(table(kMaps)->model()->rowCount(), 0);

@@ -18,6 +18,8 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   setWordWrap(false);
   setAlternatingRowColors(true);
   setShowGrid(false);
+  // Tab leaves the table for the next control rather than moving by cell.
+  setTabKeyNavigation(false);
 
   QHeaderView *rows = verticalHeader();
   rows->setVisible(false);

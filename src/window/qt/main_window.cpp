@@ -66,6 +66,9 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   tabs_->tabBar()->setExpanding(false);
   tabs_->tabBar()->setUsesScrollButtons(false);
   tabs_->tabBar()->setElideMode(Qt::ElideMiddle);
+  // Tab goes from the filter to the table to the buttons; the tabs switch
+  // with Ctrl+Page Down and Ctrl+Page Up.
+  tabs_->tabBar()->setFocusPolicy(Qt::NoFocus);
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     models_[index] = new CategoryTableModel(controller_, index, this);
     filters_[index] = new CategoryFilterModel(models_[index], this);
