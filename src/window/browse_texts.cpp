@@ -27,6 +27,14 @@ bool matchesFilter(const CacheEntry &entry, std::string_view filter) {
   return filter.empty() || holds(entry.utName, filter) || holds(entry.cacheName, filter);
 }
 
+std::size_t tickedHiddenByFilter(const std::vector<CacheEntry> &list, std::string_view filter) {
+  if (filter.empty())
+    return 0;
+  return static_cast<std::size_t>(std::count_if(list.begin(), list.end(), [filter](const CacheEntry &entry) {
+    return entry.selected == 1 && !matchesFilter(entry, filter);
+  }));
+}
+
 bool namesInOrder(std::string_view left, std::string_view right) {
   const auto folded = std::mismatch(left.begin(), left.end(), right.begin(), right.end(),
                                     [](char a, char b) { return foldAscii(a) == foldAscii(b); });

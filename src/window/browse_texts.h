@@ -16,6 +16,9 @@
 // without regard to case. The empty filter matches every entry.
 bool matchesFilter(const CacheEntry &entry, std::string_view filter);
 
+// How many ticked entries of `list` the filter hides.
+std::size_t tickedHiddenByFilter(const std::vector<CacheEntry> &list, std::string_view filter);
+
 // Whether `left` sorts before `right`, ASCII letters compared without regard
 // to case, then byte by byte.
 bool namesInOrder(std::string_view left, std::string_view right);

@@ -115,6 +115,8 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   tabCounts_ = new QLabel(this);
   tickedTotals_ = new QLabel(this);
   installation_ = new QLabel(this);
+  for (QLabel *label : {tabCounts_, tickedTotals_, installation_})
+    label->setContentsMargins(12, 0, 12, 0);
   statusBar()->addWidget(reportLabel_, 1);
   statusBar()->addPermanentWidget(detailsButton_);
   statusBar()->addPermanentWidget(tabCounts_);
@@ -280,7 +282,11 @@ void MainWindow::moveConfirmed() {
 }
 
 bool MainWindow::confirmMove(const MovePreview &preview) {
-  const ConfirmationText text = confirmationText(preview, *controller_.unrealDir);
+  const QByteArray filter = filter_->text().toUtf8();
+  std::size_t hidden = 0;
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    hidden += tickedHiddenByFilter(controller_.listAt(index), std::string_view(filter.constData(), filter.size()));
+  const ConfirmationText text = confirmationText(preview, *controller_.unrealDir, hidden);
   QMessageBox confirmation(QMessageBox::Question, QStringLiteral("Move Packages"), displayText(text.question),
                            QMessageBox::NoButton, this);
   confirmation.setInformativeText(displayText(text.explanation));
