@@ -92,6 +92,21 @@ TEST_F(DataSource, SelectAllTicksEveryListAndReloadsEveryTableInOrder) {
   EventLog twice = once;
   twice.insert(twice.end(), once.begin(), once.end());
   EXPECT_EQ(window.log, twice);
+
+  // Untick All is the same in reverse, and many ticks at once reload their
+  // table once.
+  window.log.clear();
+  controller.deselectAll();
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    for (const CacheEntry &entry : controller.listAt(index))
+      EXPECT_EQ(entry.selected, 0);
+  }
+  EXPECT_EQ(window.log, once);
+  window.log.clear();
+  controller.setTicks(maps(), {0, 3, 9, -1}, 1);
+  EXPECT_EQ(controller.maps[3], (CacheEntry{1, "DM-3.ut2", "M3"}));
+  EXPECT_EQ(controller.maps[1].selected, 0);
+  EXPECT_EQ(window.log, (EventLog{"reload Maps"})) << "rows beyond the list are passed over";
 }
 
 TEST_F(DataSource, SelectAllCurrentTicksOnlyTheShownTab) {

@@ -321,6 +321,7 @@ TEST_F(MainWindowTest, StartsWithTheFocusOnTheTableAndUnticksAll) {
 }
 
 TEST_F(MainWindowTest, FiltersEveryTabAsOneTypes) {
+  EXPECT_EQ(table(0)->placeholderText(), "No cached animations");
   press(table(0), Qt::Key_F, Qt::ControlModifier);
   ASSERT_EQ(QApplication::focusWidget(), window.filter());
   QTest::keyClicks(window.filter(), "caf");
@@ -351,6 +352,7 @@ TEST_F(MainWindowTest, FiltersEveryTabAsOneTypes) {
   window.filter()->setFocus();
   QTest::keyClicks(window.filter(), "x");
   EXPECT_EQ(table(kMaps)->model()->rowCount(), 0);
+  EXPECT_EQ(table(kMaps)->placeholderText(), "No maps match the filter");
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (0 of 5)");
 }
 

@@ -16,6 +16,7 @@ public:
   CategoryTableView(CategoryFilterModel *model, QWidget *parent);
 
   void setPlaceholderText(const QString &text);
+  const QString &placeholderText() const { return placeholder_; }
   CategoryFilterModel *filterModel() const { return model_; }
 
 protected:
