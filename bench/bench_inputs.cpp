@@ -9,6 +9,7 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -108,4 +109,31 @@ ManyPackages::ManyPackages(std::size_t count, bool sameVolume, const std::string
   }
   writeWholeFile(cache + "/cache.ini", index);
   ::sync();
+}
+
+double measureInFreshProcess(const std::function<double()> &measure) {
+  int channel[2];
+  if (::pipe(channel) != 0)
+    return -1;
+  const pid_t child = ::fork();
+  if (child < 0) {
+    ::close(channel[0]);
+    ::close(channel[1]);
+    return -1;
+  }
+  if (child == 0) {
+    ::close(channel[0]);
+    const double seconds = measure();
+    [[maybe_unused]] const ssize_t written = ::write(channel[1], &seconds, sizeof seconds);
+    ::_exit(0);
+  }
+  ::close(channel[1]);
+  double seconds = -1;
+  const bool read = ::read(channel[0], &seconds, sizeof seconds) == sizeof seconds;
+  ::close(channel[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (!read || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    return -1;
+  return seconds;
 }

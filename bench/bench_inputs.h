@@ -5,6 +5,7 @@
 #include "window/surface.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,3 +82,8 @@ private:
   std::string home_;
   std::vector<std::string> names_;
 };
+
+// Runs `measure` in a forked process of its own and returns the seconds it
+// returns; -1 when it returns a negative figure or the process fails. For
+// what must start afresh each time, such as the application object.
+double measureInFreshProcess(const std::function<double()> &measure);

@@ -18,7 +18,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -68,25 +67,8 @@ void BM_MoveWindowCost(benchmark::State &state) {
   const bool withWindow = state.range(0) == 1;
   for (auto _ : state) {
     const ManyPackages packages(static_cast<std::size_t>(state.range(1)), false, inMemory());
-    int channel[2];
-    if (::pipe(channel) != 0) {
-      state.SkipWithError("no pipe");
-      break;
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-      ::close(channel[0]);
-      const double seconds = timeMove(packages, withWindow);
-      [[maybe_unused]] const ssize_t written = ::write(channel[1], &seconds, sizeof seconds);
-      ::_exit(0);
-    }
-    ::close(channel[1]);
-    double seconds = -1;
-    const bool read = ::read(channel[0], &seconds, sizeof seconds) == sizeof seconds;
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!read || seconds < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    const double seconds = measureInFreshProcess([&] { return timeMove(packages, withWindow); });
+    if (seconds < 0) {
       state.SkipWithError("the move did not run");
       break;
     }

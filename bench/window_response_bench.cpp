@@ -15,7 +15,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -74,25 +73,8 @@ void BM_WindowResponse(benchmark::State &state) {
   const auto response = static_cast<Response>(state.range(0));
 
   for (auto _ : state) {
-    int channel[2];
-    if (::pipe(channel) != 0) {
-      state.SkipWithError("no pipe");
-      break;
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-      ::close(channel[0]);
-      const double seconds = timeResponse(locations, response);
-      [[maybe_unused]] const ssize_t written = ::write(channel[1], &seconds, sizeof seconds);
-      ::_exit(0);
-    }
-    ::close(channel[1]);
-    double seconds = -1;
-    const bool read = ::read(channel[0], &seconds, sizeof seconds) == sizeof seconds;
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!read || seconds < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    const double seconds = measureInFreshProcess([&] { return timeResponse(locations, response); });
+    if (seconds < 0) {
       state.SkipWithError("the window did not answer");
       break;
     }
