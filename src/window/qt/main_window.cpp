@@ -92,6 +92,10 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
                               [this] { controller_.selectAllCurrent(); });
   untickAllAction_ = addCommand(QStringLiteral("&Untick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U),
                                 [this] { controller_.deselectAll(); });
+  findAction_ = addCommand(QStringLiteral("&Filter by Name"), QKeySequence::Find, [this] {
+    filter_->setFocus(Qt::ShortcutFocusReason);
+    filter_->selectAll();
+  });
   moveAction_ = addCommand(QStringLiteral("&Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
                            [this] { requestMove(); });
 
@@ -126,10 +130,6 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   statusTimer_.setInterval(0);
   connect(&statusTimer_, &QTimer::timeout, this, &MainWindow::updateStatus);
 
-  addCommand(QStringLiteral("&Find"), QKeySequence::Find, [this] {
-    filter_->setFocus(Qt::ShortcutFocusReason);
-    filter_->selectAll();
-  });
   setTabOrder(filter_, tabs_);
   resize(1100, 640);
 }
@@ -209,6 +209,8 @@ void MainWindow::buildMenus() {
   edit->addAction(tickAllAction_);
   edit->addAction(tickTabAction_);
   edit->addAction(untickAllAction_);
+  edit->addSeparator();
+  edit->addAction(findAction_);
 
   QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
   QAction *next = view->addAction(QStringLiteral("&Next Tab"));

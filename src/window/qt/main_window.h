@@ -96,6 +96,7 @@ private:
   QAction *tickAllAction_ = nullptr;
   QAction *tickTabAction_ = nullptr;
   QAction *untickAllAction_ = nullptr;
+  QAction *findAction_ = nullptr;
   QAction *moveAction_ = nullptr;
   QLabel *reportLabel_ = nullptr;
   QPushButton *detailsButton_ = nullptr;
