@@ -110,6 +110,8 @@ void QtPlatform::showMoveProgress(const MoveProgress &progress) {
 }
 
 void QtPlatform::waitBeforeReload(std::chrono::milliseconds delay) {
+  if (delay.count() <= 0)
+    return;
   if (progress_) {
     progress_->setValue(progress_->maximum());
     progress_->setLabelText(QStringLiteral("Reading the cache index again…"));
