@@ -7,14 +7,13 @@
 // second.
 #include "bench_inputs.h"
 
+#include "offscreen_window.h"
+
 #include "app/app_controller.h"
-#include "window/qt/main_window.h"
-#include "window/qt/qt_platform.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QTest>
+#include <QCoreApplication>
 
 #include <chrono>
 #include <filesystem>
@@ -29,28 +28,18 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 // Moves `packages` in a window shown offscreen, or without one; the seconds
 // the move took.
 double timeMove(const ManyPackages &packages, bool withWindow) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int argc = 1;
-  char name[] = "cache-sorter";
-  char *argv[] = {name, nullptr};
-  QApplication application(argc, argv);
   if (withWindow) {
-    QtPlatform platform(std::chrono::milliseconds(0));
-    AppController controller(platform, packages.locations(), std::chrono::milliseconds(0));
-    MainWindow window(controller);
-    window.connectOutlets();
-    window.connectPlatform(platform);
-    controller.awakeFromNib();
-    window.reloadAllTables();
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
+    OffscreenWindow shown(packages.locations(), std::chrono::milliseconds(0));
+    if (!shown.shown())
       return -1;
-    controller.selectAll();
+    shown.controller().selectAll();
     const auto start = std::chrono::steady_clock::now();
-    window.moveConfirmed();
+    shown.window().moveConfirmed();
     QCoreApplication::processEvents();
     return secondsSince(start);
   }
+  // The same process, with its application, but no window.
+  const OffscreenApplication application;
   SilentPlatform platform;
   AppController controller(platform, packages.locations(), std::chrono::milliseconds(0));
   controller.awakeFromNib();

@@ -3,13 +3,10 @@
 // repetition is a fresh process with the window shown offscreen.
 #include "bench_inputs.h"
 
-#include "app/app_controller.h"
-#include "window/qt/main_window.h"
-#include "window/qt/qt_platform.h"
+#include "offscreen_window.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -27,24 +24,13 @@ const char *const kBundle = "Volumes/Games/Applications/Unreal Tournament 2004.a
 // The seconds from the input to the repainted window; -1 when the window
 // did not show.
 double timeResponse(const Locations &locations, Response response) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int argc = 1;
-  char name[] = "cache-sorter";
-  char *argv[] = {name, nullptr};
-  QApplication application(argc, argv);
-  QtPlatform platform;
-  AppController controller(platform, locations, std::chrono::milliseconds(0));
-  MainWindow window(controller);
-  window.connectOutlets();
-  window.connectPlatform(platform);
-  controller.awakeFromNib();
-  window.reloadAllTables();
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window))
+  OffscreenWindow shown(locations, std::chrono::milliseconds(500));
+  if (!shown.shown())
     return -1;
+  MainWindow &window = shown.window();
   window.tabs()->setCurrentIndex(2);
   if (response == UntickAll)
-    controller.selectAll();
+    shown.controller().selectAll();
   QTest::qWait(50);
 
   const auto start = std::chrono::steady_clock::now();
