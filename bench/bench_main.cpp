@@ -151,6 +151,15 @@ int main(int argc, char **argv) {
     std::printf("| %s | grows %.2fx | grows %.2fx | %.2f | at most %.1f | %s |\n", target.what, growth, baselineGrowth,
                 measure, kGrowthLimit, met ? "yes" : "NO");
   }
+  // How much painting the progress adds, for comparison: the same move with
+  // the progress shown from its first package on.
+  if (reporter.seconds.count("BM_MoveWindowCost/2/10000") && reporter.seconds.count("BM_MoveWindowCost/0/10000")) {
+    const double painted = reporter.seconds["BM_MoveWindowCost/2/10000"];
+    const double bare = reporter.seconds["BM_MoveWindowCost/0/10000"];
+    std::printf(
+        "| (the same with the progress shown from the first package on) | %s | %s | %.2f | for comparison | |\n",
+        formatSeconds(painted).c_str(), formatSeconds(bare).c_str(), painted / bare);
+  }
   for (const TimeLimit &limit : timeLimits) {
     if (!reporter.seconds.count(limit.figure)) {
       std::printf("| %s | not run | | | | |\n", limit.what);
