@@ -70,8 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   }
 
   const Lists before = readLists(path);
-  const std::optional<ForeignLines> foreignBefore = readForeignLines(path);
-  check(foreignBefore.has_value(), "the foreign lines can be read");
+  const std::optional<LinesToKeep> linesBefore = readLinesToKeep(path, HeldEntries{});
+  check(linesBefore.has_value(), "the foreign lines can be read");
+  const ForeignLines &foreignBefore = linesBefore->foreign;
 
   std::vector<CacheEntry> kept;
   HeldEntries held;
@@ -82,9 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   check(rewriteIndex(path, kept, held), "the index can be rewritten");
 
   check(readLists(path) == before, "the rewritten index gives the same lists");
-  const std::optional<ForeignLines> foreignAfter = readForeignLines(path);
-  check(foreignAfter && foreignAfter->lines == foreignBefore->lines &&
-            foreignAfter->unterminatedTail == foreignBefore->unterminatedTail,
+  const std::optional<LinesToKeep> linesAfter = readLinesToKeep(path, HeldEntries{});
+  check(linesAfter && linesAfter->foreign.lines == foreignBefore.lines &&
+            linesAfter->foreign.unterminatedTail == foreignBefore.unterminatedTail,
         "the rewritten index keeps the foreign lines");
   return 0;
 }

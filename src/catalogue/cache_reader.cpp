@@ -49,21 +49,3 @@ std::optional<std::vector<CacheEntry>> readCategory(const std::string &indexPath
     return std::nullopt;
   return entries;
 }
-
-std::optional<ForeignLines> readForeignLines(const std::string &indexPath) {
-  ForeignLines foreign;
-  std::string tail;
-  const ScanOutcome outcome = scanIndexLines(
-      indexPath,
-      [&](const IndexLine &line) {
-        const std::optional<EntryLine> entry = splitEntryLine(line);
-        if (entry && !categoryOfLine(entry->value))
-          foreign.lines.emplace_back(line.bytes);
-      },
-      &tail);
-  if (outcome != ScanOutcome::Whole)
-    return std::nullopt;
-  if (tail.find('=') != std::string::npos)
-    foreign.unterminatedTail = std::move(tail);
-  return foreign;
-}

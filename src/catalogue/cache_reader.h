@@ -22,9 +22,6 @@ struct ForeignLines {
   std::string unterminatedTail; // empty when the file ends with a line feed
 };
 
-// std::nullopt when the index cannot be opened or read to its end.
-std::optional<ForeignLines> readForeignLines(const std::string &indexPath);
-
 // An entry line's two names as the program keeps them: the key before its
 // first "=" and the value after it, each up to its first NUL byte.
 struct EntryLine {

@@ -3,12 +3,12 @@
 #include "posix/flush.h"
 #include "posix/io.h"
 #include "posix/paths.h"
+#include "relocation/entry_counts.h"
 #include "relocation/replacement_file.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
-#include <unordered_map>
 
 namespace {
 
@@ -68,24 +68,16 @@ private:
   std::array<std::size_t, kCategoryCount> tickedEnd_{};
 };
 
-std::string multisetKey(std::string_view cacheName, std::string_view utName) {
-  std::string key;
-  key.reserve(cacheName.size() + utName.size() + 1);
-  key.append(cacheName).append(1, '\0').append(utName);
-  return key;
-}
-
 // How many of each entry the lists held.
-std::unordered_map<std::string, std::size_t> countHeld(const HeldEntries &held) {
-  std::unordered_map<std::string, std::size_t> counts;
+EntryCounts countHeld(const HeldEntries &held) {
+  EntryCounts counts;
   for (const std::span<const CacheEntry> &list : held.unticked) {
     for (const CacheEntry &entry : list)
-      ++counts[multisetKey(entry.cacheName, entry.utName)];
+      counts.add(entry.cacheName, entry.utName);
   }
   for (std::size_t index = 0; index < held.tickedCacheNames.size(); ++index) {
     const std::string &destination = held.tickedDestinations[index];
-    ++counts[multisetKey(held.tickedCacheNames[index],
-                         std::string_view(destination).substr(destination.find('/') + 1))];
+    counts.add(held.tickedCacheNames[index], std::string_view(destination).substr(destination.find('/') + 1));
   }
   return counts;
 }
@@ -93,16 +85,13 @@ std::unordered_map<std::string, std::size_t> countHeld(const HeldEntries &held) 
 // The entry lines of the index that the held entries do not account for, as
 // a multiset; std::nullopt when the index cannot be read whole.
 std::optional<std::vector<std::string>> unheldByCount(const std::string &indexPath, const HeldEntries &held) {
-  std::unordered_map<std::string, std::size_t> counts = countHeld(held);
+  EntryCounts counts = countHeld(held);
   std::vector<std::string> unheld;
   const ScanOutcome outcome = scanIndexLines(indexPath, [&](const IndexLine &line) {
     const std::optional<EntryLine> entry = splitEntryLine(line);
     if (!entry || !categoryOfLine(entry->value))
       return;
-    const auto found = counts.find(multisetKey(entry->key, entry->value));
-    if (found != counts.end() && found->second > 0)
-      --found->second;
-    else
+    if (!counts.take(entry->key, entry->value))
       unheld.emplace_back(line.bytes);
   });
   if (outcome != ScanOutcome::Whole)

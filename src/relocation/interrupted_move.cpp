@@ -4,6 +4,7 @@
 #include "catalogue/category.h"
 #include "posix/directory_handle.h"
 #include "posix/paths.h"
+#include "relocation/entry_counts.h"
 #include "relocation/index_writer.h"
 #include "relocation/replacement_file.h"
 
@@ -11,7 +12,6 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace {
 
@@ -33,28 +33,13 @@ void removeTemporaryFiles(const std::string &folder) {
   }
 }
 
-// How many entries of each pair of names are still to be taken out.
-class RecordCounts {
-public:
-  explicit RecordCounts(const std::vector<JournalRecord> &records) {
-    for (const JournalRecord &record : records)
-      ++counts_[key(record.cacheName, record.utName)];
-  }
-
-  bool take(std::string_view cacheName, std::string_view utName) {
-    const auto found = counts_.find(key(cacheName, utName));
-    if (found == counts_.end() || found->second == 0)
-      return false;
-    --found->second;
-    return true;
-  }
-
-private:
-  static std::string key(std::string_view cacheName, std::string_view utName) {
-    return std::string(cacheName).append(1, '\0').append(utName);
-  }
-  std::unordered_map<std::string, std::size_t> counts_;
-};
+// One of each record's pair of names, to be taken out.
+EntryCounts countRecords(const std::vector<JournalRecord> &records) {
+  EntryCounts counts;
+  for (const JournalRecord &record : records)
+    counts.add(record.cacheName, record.utName);
+  return counts;
+}
 
 struct IndexWithout {
   std::string text;
@@ -64,7 +49,7 @@ struct IndexWithout {
 // The index's text without one entry line for each record; std::nullopt when
 // it cannot be read whole.
 std::optional<IndexWithout> indexWithout(const std::string &indexPath, const std::vector<JournalRecord> &records) {
-  RecordCounts counts(records);
+  EntryCounts counts = countRecords(records);
   IndexWithout result;
   std::string tail;
   const ScanOutcome outcome = scanIndexLines(
@@ -121,6 +106,6 @@ void finishInterruptedMove(const std::string &indexPath, const std::optional<std
 void dropRecordedEntries(std::vector<CacheEntry> &entries, const std::vector<JournalRecord> &records) {
   if (records.empty())
     return;
-  RecordCounts counts(records);
+  EntryCounts counts = countRecords(records);
   std::erase_if(entries, [&](const CacheEntry &entry) { return counts.take(entry.cacheName, entry.utName); });
 }

@@ -19,11 +19,6 @@ void appendField(std::string &text, const std::string &field) {
   text += '\0';
 }
 
-bool isPlainFile(const std::string &path) {
-  struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 bool isGone(const std::string &path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) != 0 && errno == ENOENT;

@@ -25,12 +25,6 @@ constexpr const char *kCannotWrite = "Could not open file for writing!";
 constexpr const char *kCopyFailed = "Could not copy file!";
 constexpr const char *kNameLeavesFolder = "Refused to move a file whose name leads outside its folder!";
 
-// Only the cache's own files move: not a folder, nor a link out of the cache.
-bool isPlainFile(const std::string &path) {
-  struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 // Renames without replacing anything: 0, or the errno. EEXIST when something
 // stands at the destination; EINVAL or ENOSYS when the system cannot tell.
 int renameWithoutReplacing(const std::string &from, const std::string &to) {
@@ -120,7 +114,8 @@ private:
     if (!settings_.sameVolume(move.destination, move.source))
       return move;
     showProgress(index);
-    // A failed rename leaves the package silently in the cache.
+    // A failed rename leaves the package silently in the cache. Only the
+    // cache's own files move: not a folder, nor a link out of the cache.
     if (!isPlainFile(move.source)) {
       stay(index, nullptr, ENOENT);
       return std::nullopt;
