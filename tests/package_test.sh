@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder, validates its AppStream
 # metadata and its desktop file, unpacks it into a scratch root and checks
-# that everything lands where the desktop looks for it.
+# that everything lands where the desktop looks for it. The metadata is also
+# written and validated with a screenshot address, as a release gives one.
 #
-#   package_test.sh BUILD_DIR VERSION
+#   package_test.sh BUILD_DIR VERSION RELEASE_DATE METAINFO_SCRIPT
 set -euo pipefail
 
 build="$1"
 version="$2"
+release_date="$3"
+metainfo_script="$4"
 for tool in cpack dpkg-deb dpkg-shlibdeps appstreamcli desktop-file-validate; do
   if ! command -v "$tool" >/dev/null; then
     echo "package: skipped, $tool is not installed (scripts/bootstrap installs it)"
@@ -47,6 +50,14 @@ metainfo="$root/usr/share/metainfo/org.cachesorter.CacheSorter.metainfo.xml"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metadata does not name release $version"
 echo "package: appstreamcli validate --no-net"
 appstreamcli validate --no-net "$metainfo" || fail "the AppStream metadata is not valid"
+# A reserved domain: the address only has to have the form of a web address.
+with_screenshot="$work/with-screenshot.metainfo.xml"
+cmake -DOUTPUT="$with_screenshot" -DVERSION="$version" -DRELEASE_DATE="$release_date" \
+  -DSCREENSHOT_URL=https://screenshots.invalid/cache-sorter.png -P "$metainfo_script"
+grep -q "<image>https://screenshots.invalid/cache-sorter.png</image>" "$with_screenshot" ||
+  fail "the metadata does not list the screenshot"
+echo "package: appstreamcli validate --no-net, with a screenshot address"
+appstreamcli validate --no-net "$with_screenshot" || fail "the AppStream metadata with a screenshot is not valid"
 echo "package: desktop-file-validate"
 desktop-file-validate "$root/usr/share/applications/cache-sorter.desktop" || fail "the desktop file is not valid"
 
