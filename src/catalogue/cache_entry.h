@@ -14,6 +14,12 @@ struct CacheEntry {
   friend bool operator==(const CacheEntry &, const CacheEntry &) = default;
 };
 
+// The cached file of the entry named `cacheName`: "<cacheName>.uxx" in the
+// cache folder.
+inline std::string cachedFilePath(const std::string &cacheDirectory, const std::string &cacheName) {
+  return cacheDirectory + "/" + cacheName + ".uxx";
+}
+
 // Puts an entry with the tick `selected` and the same names in the place of
 // list[position], in constant time. The new value differs from the old one
 // only in its tick, so writing the tick is all the replacement takes.

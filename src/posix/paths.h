@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 
@@ -11,9 +13,13 @@ inline std::string folderOf(const std::string &path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Whether a plain file stands at `path` itself: not a folder, and not a link,
-// which could lead anywhere.
-inline bool isPlainFile(const std::string &path) {
+// The size of the plain file that stands at `path` itself; nothing for a
+// folder, or for a link, which could lead anywhere.
+inline std::optional<std::uint64_t> plainFileSize(const std::string &path) {
   struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
 }
+
+inline bool isPlainFile(const std::string &path) { return plainFileSize(path).has_value(); }

@@ -27,8 +27,7 @@ void removeTemporaryFiles(const std::string &folder) {
     }
   }
   for (const std::string &path : found) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    if (isPlainFile(path))
       ::unlink(path.c_str());
   }
 }

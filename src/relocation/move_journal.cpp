@@ -1,5 +1,6 @@
 #include "relocation/move_journal.h"
 
+#include "catalogue/cache_entry.h"
 #include "posix/file_descriptor.h"
 #include "posix/flush.h"
 #include "posix/io.h"
@@ -68,7 +69,7 @@ std::optional<std::vector<JournalRecord>> readJournal(const std::string &path) {
 
 std::vector<JournalRecord> packagesInTheGame(std::vector<JournalRecord> records, const std::string &cacheDirectory) {
   std::erase_if(records, [&](const JournalRecord &record) {
-    return !isGone(cacheDirectory + "/" + record.cacheName + ".uxx") || !isPlainFile(record.destination);
+    return !isGone(cachedFilePath(cacheDirectory, record.cacheName)) || !isPlainFile(record.destination);
   });
   return records;
 }

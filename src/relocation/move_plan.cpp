@@ -2,6 +2,13 @@
 
 #include <iterator>
 
+std::string destinationOf(const Category &category, const std::string &utName) {
+  std::string destination;
+  destination.reserve(category.name.size() + 1 + utName.size());
+  destination.append(category.name).append("/").append(utName);
+  return destination;
+}
+
 void collectTicked(const Category &category, std::vector<CacheEntry> &list, MovePlan &plan) {
   // One pass: unticked entries close up towards the front in their order, the
   // ticked ones leave, and the tail left over is cut off at the end.
@@ -14,10 +21,7 @@ void collectTicked(const Category &category, std::vector<CacheEntry> &list, Move
       ++unticked;
       continue;
     }
-    std::string destination;
-    destination.reserve(category.name.size() + 1 + entry.utName.size());
-    destination.append(category.name).append("/").append(entry.utName);
-    plan.destinations.push_back(std::move(destination));
+    plan.destinations.push_back(destinationOf(category, entry.utName));
     plan.cacheNames.push_back(std::move(entry.cacheName));
   }
   list.erase(list.begin() + static_cast<std::ptrdiff_t>(unticked), list.end());

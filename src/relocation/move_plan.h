@@ -22,6 +22,9 @@ struct MovePlan {
   std::vector<CacheEntry> failedEntries;
 };
 
+// A plan destination: "<Category>/<utName>".
+std::string destinationOf(const Category &category, const std::string &utName);
+
 // The utName of a plan destination: the text after the category folder.
 inline std::string utNameOfDestination(const std::string &destination) {
   return destination.substr(destination.find('/') + 1);

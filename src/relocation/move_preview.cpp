@@ -1,6 +1,8 @@
 // What a move would do, looked up on demand: for the confirmation, and for
 // the rows a table shows.
 #include "app/app_controller.h"
+#include "posix/paths.h"
+#include "relocation/move_plan.h"
 
 #include <sys/stat.h>
 
@@ -13,10 +15,6 @@ bool isFile(const std::string &path) {
   return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-std::string destinationOf(const Category &category, const CacheEntry &entry) {
-  return std::string(category.name) + "/" + entry.utName;
-}
-
 } // namespace
 
 MovePreview AppController::previewMove() const {
@@ -27,13 +25,11 @@ MovePreview AppController::previewMove() const {
       if (entry.selected != 1)
         continue;
       ++preview.packages;
-      struct stat info {};
-      const std::string cached = cache + "/" + entry.cacheName + ".uxx";
-      if (::lstat(cached.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        preview.totalBytes += static_cast<std::uint64_t>(info.st_size);
+      if (const std::optional<std::uint64_t> size = plainFileSize(cachedFilePath(cache, entry.cacheName)))
+        preview.totalBytes += *size;
       else
         ++preview.unknownSizes;
-      const std::string destination = destinationOf(kCategories[index], entry);
+      const std::string destination = destinationOf(kCategories[index], entry.utName);
       if (!unrealDir || !isFile(*unrealDir + "/" + destination))
         continue;
       if (++preview.replacements <= kShownReplacements)
@@ -47,7 +43,8 @@ std::optional<std::string> AppController::existingDestination(const TableView *t
   const std::size_t index = categoryOfTable(table);
   if (!unrealDir || index >= kCategoryCount || row < 0 || static_cast<std::size_t>(row) >= listAt(index).size())
     return std::nullopt;
-  std::string path = *unrealDir + "/" + destinationOf(kCategories[index], listAt(index)[static_cast<std::size_t>(row)]);
+  std::string path =
+      *unrealDir + "/" + destinationOf(kCategories[index], listAt(index)[static_cast<std::size_t>(row)].utName);
   if (!isFile(path))
     return std::nullopt;
   return path;

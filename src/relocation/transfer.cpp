@@ -110,7 +110,7 @@ private:
       stay(index, kNameLeavesFolder, 0);
       return std::nullopt;
     }
-    Move move{index, settings_.cacheDirectory + "/" + cacheName + ".uxx", destinationPath(settings_, plan_, index)};
+    Move move{index, cachedFilePath(settings_.cacheDirectory, cacheName), destinationPath(settings_, plan_, index)};
     if (!settings_.sameVolume(move.destination, move.source))
       return move;
     showProgress(index);

@@ -1,11 +1,11 @@
 #include "window/browse_texts.h"
 
 #include "catalogue/category.h"
+#include "posix/paths.h"
 #include "window/move_texts.h"
 
 #include <algorithm>
 #include <array>
-#include <sys/stat.h>
 
 namespace {
 
@@ -88,12 +88,7 @@ void PackageSizes::addTicked(const std::string &cacheDirectory, const std::vecto
         continue;
       }
       --lookups;
-      struct stat info {};
-      const std::string path = cacheDirectory + "/" + entry.cacheName + ".uxx";
-      std::optional<std::uint64_t> size;
-      if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        size = static_cast<std::uint64_t>(info.st_size);
-      known = sizes_.emplace(entry.cacheName, size).first;
+      known = sizes_.emplace(entry.cacheName, plainFileSize(cachedFilePath(cacheDirectory, entry.cacheName))).first;
     }
     if (known->second)
       totals.bytes += *known->second;
