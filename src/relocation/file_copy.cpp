@@ -104,16 +104,3 @@ int copyInto(const OpenedSource &source, ReplacementFile &output, const CopyProg
     return error;
   return output.finish(ReplacementFile::Flush::WithItsVolume) ? 0 : (errno != 0 ? errno : EIO);
 }
-
-CopyOutcome copyFile(const std::string &source, const std::string &destination) {
-  const OpenedSource input = openPlainFile(source);
-  if (!input.file.valid())
-    return CopyOutcome::SourceUnreadable;
-  ReplacementFile output(destination);
-  if (!output.valid())
-    return CopyOutcome::DestinationUnwritable;
-  if (copyContents(input.file.get(), output.fd(), input.size) != 0 || !output.finish(ReplacementFile::Flush::Now) ||
-      !output.commit())
-    return CopyOutcome::Failed;
-  return CopyOutcome::Copied;
-}

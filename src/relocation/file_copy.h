@@ -25,18 +25,6 @@ struct OpenedSource {
 };
 OpenedSource openPlainFile(const std::string &path);
 
-enum class CopyOutcome {
-  Copied,
-  SourceUnreadable,      // missing, not a plain file, or not readable
-  DestinationUnwritable, // no file can be created in the destination's folder
-  Failed,                // a read, write, flush or close failed part-way
-};
-
 // Copies the plain file `source` into `output`, whole and verified, and
 // finishes it for its volume's flush; the caller commits it.
 int copyInto(const OpenedSource &source, ReplacementFile &output, const CopyProgress &onChunk = {});
-
-// Copies the plain file `source` to `destination`, flushed to disk, replacing
-// any file there only once every byte is written. On any outcome but Copied
-// the destination is as it was and nothing new stands beside it.
-CopyOutcome copyFile(const std::string &source, const std::string &destination);
