@@ -111,6 +111,13 @@ ManyPackages::ManyPackages(std::size_t count, bool sameVolume, const std::string
   ::sync();
 }
 
+IndexedCache::IndexedCache(std::size_t entries) {
+  const std::string cache = folder_.path("home/Library/Application Support/Unreal Tournament 2004/Cache");
+  std::filesystem::create_directories(cache);
+  std::filesystem::create_directories(folder_.path("Volumes/Games/Applications/Unreal Tournament 2004.app/Maps"));
+  writeWholeFile(cache + "/cache.ini", generateIndex(entries));
+}
+
 double measureInFreshProcess(const std::function<double()> &measure) {
   int channel[2];
   if (::pipe(channel) != 0)
@@ -136,4 +143,15 @@ double measureInFreshProcess(const std::function<double()> &measure) {
   if (!read || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     return -1;
   return seconds;
+}
+
+void timeInFreshProcesses(benchmark::State &state, const std::function<double()> &measure, const char *failure) {
+  for (auto _ : state) {
+    const double seconds = measureInFreshProcess(measure);
+    if (seconds < 0) {
+      state.SkipWithError(failure);
+      break;
+    }
+    state.SetIterationTime(seconds);
+  }
 }

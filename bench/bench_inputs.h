@@ -4,6 +4,8 @@
 #include "catalogue/cache_entry.h"
 #include "window/surface.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -83,7 +85,22 @@ private:
   std::vector<std::string> names_;
 };
 
+// A home folder whose cache holds only an index of `entries` lines, as
+// generateIndex() writes it, and the game on the volume "Games".
+class IndexedCache {
+public:
+  explicit IndexedCache(std::size_t entries);
+  Locations locations() const { return {folder_.path("home"), folder_.path("Volumes")}; }
+
+private:
+  BenchFolder folder_;
+};
+
 // Runs `measure` in a forked process of its own and returns the seconds it
 // returns; -1 when it returns a negative figure or the process fails. For
 // what must start afresh each time, such as the application object.
 double measureInFreshProcess(const std::function<double()> &measure);
+
+// Times each iteration of `state` by measureInFreshProcess(); the run stops
+// with `failure` when a measurement fails.
+void timeInFreshProcesses(benchmark::State &state, const std::function<double()> &measure, const char *failure);

@@ -11,14 +11,10 @@
 #include <QTimer>
 
 #include <chrono>
-#include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-const char *const kCache = "home/Library/Application Support/Unreal Tournament 2004/Cache";
-const char *const kBundle = "Volumes/Games/Applications/Unreal Tournament 2004.app/Maps";
 
 [[noreturn]] void startAndQuit(const Locations &locations) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -31,11 +27,8 @@ const char *const kBundle = "Volumes/Games/Applications/Unreal Tournament 2004.a
 }
 
 void BM_StartupToShownWindow(benchmark::State &state) {
-  const BenchFolder folder;
-  std::filesystem::create_directories(folder.path(kCache));
-  std::filesystem::create_directories(folder.path(kBundle));
-  writeWholeFile(folder.path(kCache) + "/cache.ini", generateIndex(static_cast<std::size_t>(state.range(0))));
-  const Locations locations{folder.path("home"), folder.path("Volumes")};
+  const IndexedCache cache(static_cast<std::size_t>(state.range(0)));
+  const Locations locations = cache.locations();
 
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();

@@ -58,15 +58,15 @@ std::string inMemory() { return std::filesystem::is_directory("/dev/shm") ? "/de
 // range(0): the window, as in Window; range(1): the number of packages.
 void BM_MoveWindowCost(benchmark::State &state) {
   const auto window = static_cast<Window>(state.range(0));
-  for (auto _ : state) {
-    const ManyPackages packages(static_cast<std::size_t>(state.range(1)), false, inMemory());
-    const double seconds = measureInFreshProcess([&] { return timeMove(packages, window); });
-    if (seconds < 0) {
-      state.SkipWithError("the move did not run");
-      break;
-    }
-    state.SetIterationTime(seconds);
-  }
+  const auto count = static_cast<std::size_t>(state.range(1));
+  // The packages are laid out afresh for each move, in its own process.
+  timeInFreshProcesses(
+      state,
+      [&] {
+        const ManyPackages packages(count, false, inMemory());
+        return timeMove(packages, window);
+      },
+      "the move did not run");
 }
 BENCHMARK(BM_MoveWindowCost)
     ->Args({NoWindow, 10000})

@@ -11,15 +11,11 @@
 #include <QTest>
 
 #include <chrono>
-#include <filesystem>
 #include <unistd.h>
 
 namespace {
 
 enum Response { FilterKeystroke, TickAll, UntickAll };
-
-const char *const kCache = "home/Library/Application Support/Unreal Tournament 2004/Cache";
-const char *const kBundle = "Volumes/Games/Applications/Unreal Tournament 2004.app/Maps";
 
 // The seconds from the input to the repainted window; -1 when the window
 // did not show.
@@ -51,21 +47,10 @@ double timeResponse(const Locations &locations, Response response) {
 
 // range(0): the response measured; range(1): the number of entries.
 void BM_WindowResponse(benchmark::State &state) {
-  const BenchFolder folder;
-  std::filesystem::create_directories(folder.path(kCache));
-  std::filesystem::create_directories(folder.path(kBundle));
-  writeWholeFile(folder.path(kCache) + "/cache.ini", generateIndex(static_cast<std::size_t>(state.range(1))));
-  const Locations locations{folder.path("home"), folder.path("Volumes")};
+  const IndexedCache cache(static_cast<std::size_t>(state.range(1)));
   const auto response = static_cast<Response>(state.range(0));
-
-  for (auto _ : state) {
-    const double seconds = measureInFreshProcess([&] { return timeResponse(locations, response); });
-    if (seconds < 0) {
-      state.SkipWithError("the window did not answer");
-      break;
-    }
-    state.SetIterationTime(seconds);
-  }
+  timeInFreshProcesses(
+      state, [&] { return timeResponse(cache.locations(), response); }, "the window did not answer");
 }
 BENCHMARK(BM_WindowResponse)
     ->Args({FilterKeystroke, 100000})
