@@ -21,8 +21,8 @@ std::vector<std::string> RecordingWindow::eventsStartingWith(const std::string &
   return found;
 }
 
-StartedController::StartedController(const Locations &locations, std::chrono::milliseconds reloadDelay)
-    : controller(window.platform, locations, reloadDelay) {
+StartedController::StartedController(const Locations &locations)
+    : controller(window.platform, locations, std::chrono::milliseconds(0)) {
   window.connect(controller);
   controller.awakeFromNib();
 }

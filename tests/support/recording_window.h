@@ -11,8 +11,7 @@
 
 // Everything the controller asked of the window, in order: "alert: <message>",
 // "terminate <status>", "reload <Category>", "progress <i>/<n>",
-// "progress end". The details of move alerts, and the move reports, are kept
-// apart.
+// "progress end".
 using EventLog = std::vector<std::string>;
 
 class RecordingTable final : public TableView {
@@ -35,20 +34,14 @@ class RecordingPlatform final : public Platform {
 public:
   explicit RecordingPlatform(EventLog &log) : log_(log) {}
   void runAlertPanel(const std::string &message) override { log_.push_back("alert: " + message); }
-  void runMoveAlert(const std::string &message, const std::string &detail) override {
-    log_.push_back("alert: " + message);
-    alertDetails.push_back(detail);
-  }
+  void runMoveAlert(const std::string &message, const std::string &) override { log_.push_back("alert: " + message); }
   void terminate(int exitStatus) override { log_.push_back("terminate " + std::to_string(exitStatus)); }
   void showMoveProgress(const MoveProgress &progress) override {
     log_.push_back("progress " + std::to_string(progress.current) + "/" + std::to_string(progress.total));
   }
   void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override { log_.push_back("progress end"); }
-  void reportMove(const MoveReport &report) override { reports.push_back(report); }
-
-  std::vector<std::string> alertDetails;
-  std::vector<MoveReport> reports;
+  void reportMove(const MoveReport &) override {}
 
 private:
   EventLog &log_;
@@ -76,8 +69,7 @@ struct RecordingWindow {
 // A controller on `locations` whose outlets are a recording window, started
 // with awakeFromNib(). Moves read the index back at once.
 struct StartedController {
-  explicit StartedController(const Locations &locations,
-                             std::chrono::milliseconds reloadDelay = std::chrono::milliseconds(0));
+  explicit StartedController(const Locations &locations);
   RecordingWindow window;
   AppController controller;
 };
