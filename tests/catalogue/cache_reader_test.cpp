@@ -1,6 +1,5 @@
 #include "catalogue/cache_reader.h"
 #include "catalogue/category.h"
-#include "relocation/index_writer.h"
 
 #include "temporary_folder.h"
 
@@ -83,16 +82,6 @@ TEST(CacheReader, CannotOpenAMissingFileOrAFolder) {
   const TemporaryFolder folder;
   EXPECT_EQ(readCategory(folder / "missing.ini", "Maps"), std::nullopt);
   EXPECT_EQ(readCategory(folder.path(), "Maps"), std::nullopt);
-}
-
-TEST(CacheReader, KeepsEntryLinesOfNoCategoryAsForeign) {
-  const TemporaryFolder folder;
-  const std::string path = folder / "cache.ini";
-  writeFile(path, "[Cache]\r\nA=Foo.ut2\nB=Readme.txt\r\nno equals\n\nC=Foo.ut2 \nD=x=y.u\nN=no\0.u\nE=tail.int"s);
-  const std::optional<LinesToKeep> kept = readLinesToKeep(path, HeldEntries{});
-  ASSERT_TRUE(kept);
-  EXPECT_EQ(kept->foreign.lines, (std::vector<std::string>{"B=Readme.txt", "C=Foo.ut2 ", "N=no\0.u"s}));
-  EXPECT_EQ(kept->foreign.unterminatedTail, "E=tail.int");
 }
 
 TEST(Category, EndingsFoldOnlyAsciiCapitals) {

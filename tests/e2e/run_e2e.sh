@@ -162,17 +162,6 @@ case_no_installation() {
   diff -r -q -x cache.ini "$case_dir/cache-before" "$cache" >/dev/null || fail "cached files changed"
 }
 
-case_missing_index() {
-  mkdir -p "$case_dir/home/$CACHE_SUBDIR"
-  make_installation "$case_dir/Volumes/Macintosh HD"
-  launch "$case_dir/Volumes" "$case_dir/home"
-  local alert
-  need_window alert Error || return
-  press "$alert" Return
-  expect_exit 1
-  find_window "Cache Sorter" 1 >/dev/null && fail "the main window came up"
-}
-
 # move_everything HOME: ticks everything, moves, checks every package and the
 # index, and quits.
 move_everything() {
@@ -275,26 +264,7 @@ case_cancel_move() {
   [ -z "$(find "$volume/$BUNDLE_SUBDIR" -type f)" ] || fail "something reached the game"
 }
 
-case_filter_and_move() {
-  local home volume cache
-  sample_with_installation
-  launch "$case_dir/Volumes" "$home"
-  local window
-  need_window window "Cache Sorter" || return
-  # On the Maps tab, find one map by a part of its name, tick it, move it.
-  press "$window" ctrl+Next ctrl+Next ctrl+f r a n k i n Return space
-  answer_move "$window" Return || return
-  grep -v 'DM-Rankin-Night' "$case_dir/cache-before/cache.ini" >"$case_dir/index-without"
-  wait_for_index "$cache/cache.ini" "$(grouped_index "$case_dir/index-without")"$'\n'
-  press "$window" ctrl+q
-  expect_exit 0
-  [ "$(ls "$volume/$BUNDLE_SUBDIR/Maps")" = "DM-Rankin-Night.ut2" ] || fail "Maps holds $(ls "$volume/$BUNDLE_SUBDIR/Maps")"
-  expect_installed "$case_dir/cache-before" "$volume/$BUNDLE_SUBDIR" 0D9E8F7A6B5C4D3E2F1A0B9C8D7E6F5A \
-    Maps/DM-Rankin-Night.ut2
-}
-
-all_cases=(missing_volumes no_installation missing_index round_trip_on_one_volume copy_across_volumes tick_one_tab
-  cancel_move filter_and_move)
+all_cases=(missing_volumes no_installation round_trip_on_one_volume copy_across_volumes tick_one_tab cancel_move)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 

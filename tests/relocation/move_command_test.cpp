@@ -155,6 +155,7 @@ TEST(MoveFiles, RewritesTheIndexWhenNothingIsTicked) {
                             "; a comment\n"
                             "M0=DM-A.ut2\n"
                             "R0=Readme.txt\n"
+                            "C=Foo.ut2 \n"
                             "K=A=B.u\n"
                             "\n"
                             "[Other]\n"
@@ -164,6 +165,7 @@ TEST(MoveFiles, RewritesTheIndexWhenNothingIsTicked) {
                             "I0=Server.int\n"
                             "T=tail.ini";
   move.start(index);
+  ::chmod(move.sandbox.cacheFile().c_str(), 0604);
   const std::vector<CacheEntry> mapsBefore = move.controller().maps;
   move.controller().moveFiles();
 
@@ -172,8 +174,9 @@ TEST(MoveFiles, RewritesTheIndexWhenNothingIsTicked) {
                                                 "\xC4\xFF=Caf\xE9.uax\n"
                                                 "K=A=B.u\n"
                                                 "X0=Sky.utx\n"
-                                                "R0=Readme.txt\nI0=Server.int\n"
+                                                "R0=Readme.txt\nC=Foo.ut2 \nI0=Server.int\n"
                                                 "T=tail.ini");
+  EXPECT_EQ(permissionBits(move.sandbox.cacheFile()), 0604u) << "the new index keeps the old one's permissions";
   EXPECT_EQ(move.controller().maps, mapsBefore);
   EXPECT_EQ(move.controller().system, (std::vector<CacheEntry>{{0, "A=B.u", "K"}}));
   EXPECT_EQ(move.controller().sounds, (std::vector<CacheEntry>{{0, "Caf\xE9.uax", "\xC4\xFF"}}));
@@ -182,20 +185,6 @@ TEST(MoveFiles, RewritesTheIndexWhenNothingIsTicked) {
   const std::string once = readFile(move.sandbox.cacheFile());
   move.controller().moveFiles();
   EXPECT_EQ(readFile(move.sandbox.cacheFile()), once);
-}
-
-TEST(MoveFiles, LeavesOnlyTheSectionLineWhenEverythingMoved) {
-  MoveCommand move;
-  move.sandbox.writeCachedFile("M0", "a");
-  move.sandbox.writeCachedFile("X0", "b");
-  move.start("[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n; no entry\n");
-  ::chmod(move.sandbox.cacheFile().c_str(), 0604);
-  move.controller().selectAll();
-  move.controller().moveFiles();
-  EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\n");
-  EXPECT_EQ(permissionBits(move.sandbox.cacheFile()), 0604u) << "the new index keeps the old one's permissions";
-  for (std::size_t index = 0; index < kCategoryCount; ++index)
-    EXPECT_TRUE(move.controller().listAt(index).empty());
 }
 
 } // namespace
