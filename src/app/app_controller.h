@@ -16,13 +16,16 @@
 // What a table cell shows: the tick (0 or 1) or a name.
 using CellValue = std::variant<int, std::string>;
 
+// How many of the files a move would replace its preview names.
+inline constexpr std::size_t kNamedReplacements = 3;
+
 // What a move of the ticked entries would do.
 struct MovePreview {
   std::size_t packages = 0;
   std::uint64_t totalBytes = 0;           // of the cached files that are there
   std::size_t unknownSizes = 0;           // cached files that are missing
   std::size_t replacements = 0;           // packages whose destination holds a file
-  std::vector<std::string> firstReplaced; // "<Category>/<utName>" of the first few
+  std::vector<std::string> firstReplaced; // "<Category>/<utName>" of the first kNamedReplacements
 };
 
 // Holds all of the program's state: the window's outlets, the two paths and

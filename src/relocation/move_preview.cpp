@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr std::size_t kShownReplacements = 5;
-
 bool isFile(const std::string &path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
@@ -32,7 +30,7 @@ MovePreview AppController::previewMove() const {
       const std::string destination = destinationOf(kCategories[index], entry.utName);
       if (!unrealDir || !isFile(*unrealDir + "/" + destination))
         continue;
-      if (++preview.replacements <= kShownReplacements)
+      if (++preview.replacements <= kNamedReplacements)
         preview.firstReplaced.push_back(destination);
     }
   }

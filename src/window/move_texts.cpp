@@ -3,12 +3,6 @@
 #include <array>
 #include <cstdio>
 
-namespace {
-
-constexpr std::size_t kShownReplacements = 3;
-
-} // namespace
-
 std::string formatByteSize(std::uint64_t bytes) {
   if (bytes < 1024)
     return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
@@ -48,10 +42,10 @@ ConfirmationText confirmationText(const MovePreview &preview, const std::string 
     text.explanation += "\n\n" + formatCount(preview.replacements) +
                         (preview.replacements == 1 ? " of them replaces a file" : " of them replace files") +
                         " already in the game:";
-    for (std::size_t index = 0; index < preview.firstReplaced.size() && index < kShownReplacements; ++index)
+    for (std::size_t index = 0; index < preview.firstReplaced.size() && index < kNamedReplacements; ++index)
       text.explanation += "\n" + preview.firstReplaced[index];
-    if (preview.replacements > kShownReplacements)
-      text.explanation += "\nand " + formatCount(preview.replacements - kShownReplacements) + " more";
+    if (preview.replacements > kNamedReplacements)
+      text.explanation += "\nand " + formatCount(preview.replacements - kNamedReplacements) + " more";
   }
   if (hiddenByFilter > 0)
     text.explanation += "\n\n" + formatCount(hiddenByFilter) +
