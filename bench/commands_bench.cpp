@@ -27,15 +27,15 @@ void BM_Collect(benchmark::State &state) {
   for (auto _ : state) {
     state.PauseTiming();
     std::vector<CacheEntry> list = entries;
-    MovePlan plan;
+    std::vector<PlannedMove> plan;
     evictCaches();
     state.ResumeTiming();
-    collectTicked(kCategories[2], list, plan);
+    collectTicked(2, list, plan);
     benchmark::DoNotOptimize(plan);
     state.PauseTiming();
     {
       // Freeing the copies is not part of collecting.
-      const MovePlan discarded = std::move(plan);
+      const std::vector<PlannedMove> discarded = std::move(plan);
       const std::vector<CacheEntry> discardedList = std::move(list);
     }
     state.ResumeTiming();

@@ -1,6 +1,8 @@
 // Copying a large package across volumes, against cp and sync.
 #include "bench_inputs.h"
 
+#include "posix/beneath.h"
+#include "posix/paths.h"
 #include "relocation/file_copy.h"
 #include "relocation/replacement_file.h"
 
@@ -9,9 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,11 +35,13 @@ std::string randomBytes(std::size_t size) {
 // Copies `source` to `destination` as a move copies one package, flushed to
 // disk before it takes the destination's place.
 bool copyPackage(const std::string &source, const std::string &destination) {
-  const OpenedSource input = openPlainFile(source);
-  if (!input.file.valid())
+  const FileDescriptor input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info {};
+  const FileDescriptor folder = openFolder(folderOf(destination));
+  if (!input.valid() || ::fstat(input.get(), &info) != 0 || !folder.valid())
     return false;
-  ReplacementFile output(destination);
-  return output.valid() && copyContents(input.file.get(), output.fd(), input.size) == 0 &&
+  ReplacementFile output(folder.get(), destination.substr(destination.rfind('/') + 1), newTemporaryName(folder.get()));
+  return output.valid() && copyContents(input.get(), output.fd(), static_cast<std::uint64_t>(info.st_size)) == 0 &&
          output.finish(ReplacementFile::Flush::Now) && output.commit();
 }
 

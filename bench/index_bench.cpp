@@ -68,7 +68,7 @@ void BM_RewriteIndex(benchmark::State &state) {
   HeldEntries held;
   held.unticked[2] = kept;
   for (auto _ : state) {
-    if (!rewriteIndex(path, kept, held))
+    if (!rewriteIndex(path, ".cache-sorter-bench00", kept, held))
       state.SkipWithError("the rewrite failed");
   }
 }

@@ -4,6 +4,7 @@
 // lines.
 #include "catalogue/cache_reader.h"
 #include "catalogue/category.h"
+#include "catalogue/index_lines.h"
 #include "posix/file_descriptor.h"
 #include "posix/io.h"
 #include "relocation/index_writer.h"
@@ -59,6 +60,11 @@ Lists readLists(const std::string &path) {
   return lists;
 }
 
+std::optional<LinesToKeep> linesToKeep(const std::string &path) {
+  const FileDescriptor index = openIndex(path);
+  return index.valid() ? readLinesToKeep(index.get(), HeldEntries{}) : std::nullopt;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -70,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   }
 
   const Lists before = readLists(path);
-  const std::optional<LinesToKeep> linesBefore = readLinesToKeep(path, HeldEntries{});
+  const std::optional<LinesToKeep> linesBefore = linesToKeep(path);
   check(linesBefore.has_value(), "the foreign lines can be read");
   const ForeignLines &foreignBefore = linesBefore->foreign;
 
@@ -80,10 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     kept.insert(kept.end(), before[index].begin(), before[index].end());
     held.unticked[index] = before[index];
   }
-  check(rewriteIndex(path, kept, held), "the index can be rewritten");
+  check(rewriteIndex(path, ".cache-sorter-fuzz00", kept, held), "the index can be rewritten");
 
   check(readLists(path) == before, "the rewritten index gives the same lists");
-  const std::optional<LinesToKeep> linesAfter = readLinesToKeep(path, HeldEntries{});
+  const std::optional<LinesToKeep> linesAfter = linesToKeep(path);
   check(linesAfter && linesAfter->foreign.lines == foreignBefore.lines &&
             linesAfter->foreign.unterminatedTail == foreignBefore.unterminatedTail,
         "the rewritten index keeps the foreign lines");

@@ -37,6 +37,11 @@ void AppController::awakeFromNib() {
   getUnrealDirectory();
   if (terminationRequested_)
     return;
+  lock_.emplace(cacheDirectory());
+  if (lock_->state() == FolderLock::State::HeldElsewhere) {
+    failFatally(kAlreadyRunningMessage);
+    return;
+  }
   finishInterruptedMove(cacheFile, unrealDir);
   if (!unrealDir)
     platform_.runAlertPanel(kNoInstallationMessage);

@@ -3,6 +3,7 @@
 #include "app/locations.h"
 #include "catalogue/cache_entry.h"
 #include "catalogue/category.h"
+#include "posix/folder_lock.h"
 #include "window/surface.h"
 
 #include <chrono>
@@ -22,9 +23,12 @@ inline constexpr std::size_t kNamedReplacements = 3;
 // What a move of the ticked entries would do.
 struct MovePreview {
   std::size_t packages = 0;
-  std::uint64_t totalBytes = 0;           // of the cached files that are there
-  std::size_t unknownSizes = 0;           // cached files that are missing
-  std::size_t replacements = 0;           // packages whose destination holds a file
+  std::uint64_t totalBytes = 0; // of the cached files that are there
+  std::size_t unknownSizes = 0; // cached files that are missing
+  std::size_t replacements = 0; // packages whose destination holds a file
+  // Packages that stay because an earlier ticked package takes their
+  // destination or their cached file.
+  std::size_t clashes = 0;
   std::vector<std::string> firstReplaced; // "<Category>/<utName>" of the first kNamedReplacements
 };
 
@@ -130,9 +134,13 @@ private:
   // Shown at start-up, and by a move that has files to move and nowhere to
   // put them.
   static constexpr const char *kNoInstallationMessage = "Could not find installation of Unreal Tournament 2004";
+  static constexpr const char *kAlreadyRunningMessage = "Cache Sorter is already running for this cache";
 
   Platform &platform_;
   const Locations locations_;
+  // Held from before an interrupted move is finished until the controller
+  // goes, so that two windows never move the same cache's packages.
+  std::optional<FolderLock> lock_;
   const std::chrono::milliseconds reloadDelay_;
   bool terminationRequested_ = false;
 };

@@ -1,12 +1,8 @@
 #include "catalogue/category.h"
 
+#include "posix/name_folding.h"
+
 #include <algorithm>
-
-namespace {
-
-char foldAsciiCapital(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-} // namespace
 
 const Category *findCategory(std::string_view name) {
   const auto found = std::find_if(kCategories.begin(), kCategories.end(),

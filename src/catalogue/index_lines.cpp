@@ -3,6 +3,7 @@
 #include "posix/file_descriptor.h"
 #include "posix/io.h"
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,29 +27,37 @@ const char *findOrEnd(const char *begin, const char *end, char byte) {
   return found ? found : end;
 }
 
-FileDescriptor openReadableFile(const std::string &path) {
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+} // namespace
+
+FileDescriptor openIndex(const std::string &path) {
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file.valid())
     return file;
   struct stat info {};
-  if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode))
+  if (::fstat(file.get(), &info) != 0)
     return FileDescriptor();
+  if (!S_ISREG(info.st_mode)) {
+    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return FileDescriptor();
+  }
   return file;
 }
 
-} // namespace
-
 ScanOutcome scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std::string *tail) {
-  const FileDescriptor file = openReadableFile(path);
+  const FileDescriptor file = openIndex(path);
   if (!file.valid())
     return ScanOutcome::CannotOpen;
+  return scanIndexLines(file.get(), onLine, tail);
+}
+
+ScanOutcome scanIndexLines(int fd, const IndexLineHandler &onLine, std::string *tail) {
 
   std::vector<char> block(kBlockSize);
   // Holds a line that runs across blocks or holds a carriage return before
   // its end; other lines are handed over straight from the block.
   std::string pending;
   for (;;) {
-    const ssize_t got = readSome(file.get(), block.data(), block.size());
+    const ssize_t got = readSome(fd, block.data(), block.size());
     if (got < 0)
       return ScanOutcome::ReadError;
     if (got == 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "posix/file_descriptor.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,7 +17,7 @@ struct IndexLine {
 using IndexLineHandler = std::function<void(const IndexLine &line)>;
 
 enum class ScanOutcome {
-  CannotOpen, // missing, unreadable, or a folder
+  CannotOpen, // missing, unreadable, or not a regular file (a folder, a FIFO)
   ReadError,  // the lines before the error were handed over
   Whole,
 };
@@ -27,3 +29,10 @@ enum class ScanOutcome {
 // removed). A read error ends the scan, and the tail is then left empty.
 // Calls nothing when the file cannot be opened.
 ScanOutcome scanIndexLines(const std::string &path, const IndexLineHandler &onLine, std::string *tail = nullptr);
+
+// The same over the index open as `fd`, from its current offset.
+ScanOutcome scanIndexLines(int fd, const IndexLineHandler &onLine, std::string *tail = nullptr);
+
+// Opens the index at `path` for reading: a link to it is followed, but only
+// a regular file is opened, and opening never waits (on a FIFO, say).
+FileDescriptor openIndex(const std::string &path);

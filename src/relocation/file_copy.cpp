@@ -1,7 +1,6 @@
 #include "relocation/file_copy.h"
 
 #include "posix/io.h"
-#include "relocation/replacement_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -79,28 +78,4 @@ int copyContents(int from, int to, std::uint64_t expectedSize, const CopyProgres
   if (copied.error != 0)
     return copied.error;
   return copied.bytes == expectedSize ? 0 : EIO;
-}
-
-OpenedSource openPlainFile(const std::string &path) {
-  OpenedSource source;
-  // A link in the cache could lead anywhere; only the cache's own files move.
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-  struct stat info {};
-  if (!file.valid() || ::fstat(file.get(), &info) != 0) {
-    source.error = errno;
-    return source;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    source.error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-    return source;
-  }
-  source.file = std::move(file);
-  source.size = static_cast<std::uint64_t>(info.st_size);
-  return source;
-}
-
-int copyInto(const OpenedSource &source, ReplacementFile &output, const CopyProgress &onChunk) {
-  if (const int error = copyContents(source.file.get(), output.fd(), source.size, onChunk))
-    return error;
-  return output.finish(ReplacementFile::Flush::WithItsVolume) ? 0 : (errno != 0 ? errno : EIO);
 }

@@ -1,5 +1,9 @@
 #include "relocation/index_writer.h"
 
+#include "catalogue/cache_reader.h"
+#include "catalogue/index_lines.h"
+#include "posix/beneath.h"
+#include "posix/file_identity.h"
 #include "posix/flush.h"
 #include "posix/io.h"
 #include "posix/paths.h"
@@ -8,12 +12,22 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
+// How often the index is read and composed again when another program keeps
+// changing it.
+constexpr int kSwapAttempts = 8;
+
 bool sameNames(const CacheEntry &entry, const EntryLine &line) {
   return entry.cacheName == line.key && entry.utName == line.value;
+}
+
+bool sameNames(const PlannedMove &move, const EntryLine &line) {
+  return move.cacheName == line.key && move.utName == line.value;
 }
 
 // Accounts for the index's entry lines with the held entries. The lists keep
@@ -26,10 +40,7 @@ public:
     std::size_t ticked = 0;
     for (std::size_t category = 0; category < kCategoryCount; ++category) {
       tickedNext_[category] = ticked;
-      const std::string_view name = kCategories[category].name;
-      while (ticked < held.tickedDestinations.size() && held.tickedDestinations[ticked].starts_with(name) &&
-             held.tickedDestinations[ticked].size() > name.size() &&
-             held.tickedDestinations[ticked][name.size()] == '/')
+      while (ticked < held.ticked.size() && held.ticked[ticked].category == category)
         ++ticked;
       tickedEnd_[category] = ticked;
     }
@@ -44,9 +55,7 @@ public:
       return true;
     }
     std::size_t &ticked = tickedNext_[category];
-    if (ticked < tickedEnd_[category] && held_.tickedCacheNames[ticked] == line.key &&
-        std::string_view(held_.tickedDestinations[ticked]).substr(kCategories[category].name.size() + 1) ==
-            line.value) {
+    if (ticked < tickedEnd_[category] && sameNames(held_.ticked[ticked], line)) {
       ++ticked;
       return true;
     }
@@ -75,19 +84,19 @@ EntryCounts countHeld(const HeldEntries &held) {
     for (const CacheEntry &entry : list)
       counts.add(entry.cacheName, entry.utName);
   }
-  for (std::size_t index = 0; index < held.tickedCacheNames.size(); ++index) {
-    const std::string &destination = held.tickedDestinations[index];
-    counts.add(held.tickedCacheNames[index], std::string_view(destination).substr(destination.find('/') + 1));
-  }
+  for (const PlannedMove &move : held.ticked)
+    counts.add(move.cacheName, move.utName);
   return counts;
 }
 
 // The entry lines of the index that the held entries do not account for, as
 // a multiset; std::nullopt when the index cannot be read whole.
-std::optional<std::vector<std::string>> unheldByCount(const std::string &indexPath, const HeldEntries &held) {
+std::optional<std::vector<std::string>> unheldByCount(int index, const HeldEntries &held) {
   EntryCounts counts = countHeld(held);
   std::vector<std::string> unheld;
-  const ScanOutcome outcome = scanIndexLines(indexPath, [&](const IndexLine &line) {
+  if (::lseek(index, 0, SEEK_SET) != 0)
+    return std::nullopt;
+  const ScanOutcome outcome = scanIndexLines(index, [&](const IndexLine &line) {
     const std::optional<EntryLine> entry = splitEntryLine(line);
     if (!entry || !categoryOfLine(entry->value))
       return;
@@ -99,18 +108,104 @@ std::optional<std::vector<std::string>> unheldByCount(const std::string &indexPa
   return unheld;
 }
 
+// The file the index's path leads to, in its open folder.
+struct Target {
+  FileDescriptor folder;
+  std::string leaf;
+};
+
+std::optional<Target> targetOf(const std::string &indexPath) {
+  std::string path = indexPath;
+  struct stat info {};
+  if (::lstat(indexPath.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    if (char *resolved = ::realpath(indexPath.c_str(), nullptr)) {
+      path = resolved;
+      std::free(resolved);
+    }
+  }
+  Target target{openFolder(folderOf(path)), path.substr(path.rfind('/') + 1)};
+  if (!target.folder.valid())
+    return std::nullopt;
+  return target;
+}
+
+std::optional<std::string> readAll(int fd) {
+  std::string text;
+  char block[64 * 1024];
+  for (;;) {
+    const ssize_t got = readSome(fd, block, sizeof block);
+    if (got < 0)
+      return std::nullopt;
+    if (got == 0)
+      return text;
+    text.append(block, static_cast<std::size_t>(got));
+  }
+}
+
+enum class Attempt { Swapped, Changed, Failed };
+
+struct AttemptResult {
+  Attempt outcome = Attempt::Failed;
+  std::string appended; // what the old file gained between the check and the rename
+};
+
+AttemptResult attemptSwap(const Target &target, const std::string &temporaryName, const IndexComposer &compose,
+                          const std::function<void(SwapInstant)> &pause) {
+  AttemptResult result;
+  const FileDescriptor index = openLeaf(target.folder.get(), target.leaf, O_RDONLY);
+  if (!index.valid() && errno != ENOENT)
+    return result;
+  struct stat read {};
+  if (index.valid() && (::fstat(index.get(), &read) != 0 || !S_ISREG(read.st_mode)))
+    return result;
+  const std::optional<std::string> text = compose(index.valid() ? index.get() : -1);
+  if (!text)
+    return result;
+
+  ReplacementFile file(target.folder.get(), target.leaf, temporaryName);
+  if (!file.valid() || !writeAll(file.fd(), text->data(), text->size()) || !file.finish(ReplacementFile::Flush::Now))
+    return result;
+  if (pause)
+    pause(SwapInstant::BeforeCheck);
+
+  // Still the index that was read, and read to its end?
+  result.outcome = Attempt::Changed;
+  const std::optional<struct stat> now = statLeaf(target.folder.get(), target.leaf);
+  if (index.valid()) {
+    struct stat afterRead {};
+    if (!now || !(FileIdentity::of(*now) == FileIdentity::of(read)) || ::fstat(index.get(), &afterRead) != 0 ||
+        !(FileIdentity::of(afterRead) == FileIdentity::of(read)))
+      return result;
+  } else if (now || errno != ENOENT) {
+    return result;
+  }
+  if (pause)
+    pause(SwapInstant::BeforeRename);
+  if (!file.commit(!index.valid())) {
+    result.outcome = errno == EEXIST ? Attempt::Changed : Attempt::Failed;
+    return result;
+  }
+  result.outcome = Attempt::Swapped;
+  struct stat afterSwap {};
+  if (index.valid() && ::fstat(index.get(), &afterSwap) == 0 && afterSwap.st_size > read.st_size) {
+    result.appended.resize(static_cast<std::size_t>(afterSwap.st_size - read.st_size));
+    const ssize_t got = ::pread(index.get(), result.appended.data(), result.appended.size(), read.st_size);
+    result.appended.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  }
+  return result;
+}
+
 } // namespace
 
-std::optional<LinesToKeep> readLinesToKeep(const std::string &indexPath, const HeldEntries &held) {
+std::optional<LinesToKeep> readLinesToKeep(int index, const HeldEntries &held) {
   LinesToKeep kept;
-  struct stat info {};
-  if (::lstat(indexPath.c_str(), &info) != 0)
-    return errno == ENOENT ? std::optional<LinesToKeep>(std::move(kept)) : std::nullopt;
+  if (index < 0)
+    return kept;
 
   HeldInOrder inOrder(held);
   std::string tail;
   const ScanOutcome outcome = scanIndexLines(
-      indexPath,
+      index,
       [&](const IndexLine &line) {
         const std::optional<EntryLine> entry = splitEntryLine(line);
         if (!entry)
@@ -129,7 +224,7 @@ std::optional<LinesToKeep> readLinesToKeep(const std::string &indexPath, const H
   // Every held entry was met in order: the lines left over are exactly those
   // the lists did not hold. Otherwise count them.
   if (!inOrder.tookAll()) {
-    std::optional<std::vector<std::string>> unheld = unheldByCount(indexPath, held);
+    std::optional<std::vector<std::string>> unheld = unheldByCount(index, held);
     if (!unheld)
       return std::nullopt;
     kept.unheldEntries = std::move(*unheld);
@@ -165,21 +260,40 @@ std::string composeIndex(const std::vector<CacheEntry> &keptEntries, const Lines
   return text;
 }
 
-bool rewriteIndex(const std::string &indexPath, const std::vector<CacheEntry> &keptEntries, const HeldEntries &held) {
-  const std::optional<LinesToKeep> lines = readLinesToKeep(indexPath, held);
-  return lines && replaceIndex(indexPath, composeIndex(keptEntries, *lines));
+bool swapIndex(const std::string &indexPath, const std::string &temporaryName, const IndexComposer &compose,
+               const std::function<void(SwapInstant)> &pause) {
+  const std::optional<Target> target = targetOf(indexPath);
+  if (!target)
+    return false;
+  IndexComposer current = compose;
+  for (int attempt = 0; attempt < kSwapAttempts; ++attempt) {
+    AttemptResult result = attemptSwap(*target, temporaryName, current, pause);
+    if (result.outcome == Attempt::Failed)
+      return false;
+    if (result.outcome == Attempt::Changed)
+      continue;
+    if (!flushFile(target->folder.get()))
+      return false;
+    if (result.appended.empty())
+      return true;
+    // The new index lacks what the old one gained in the last instant: add
+    // it to the new one, which is then what must not change underneath.
+    current = [appended = std::move(result.appended)](int index) -> std::optional<std::string> {
+      std::optional<std::string> text = index >= 0 ? readAll(index) : std::string();
+      if (text)
+        *text += appended;
+      return text;
+    };
+  }
+  return false;
 }
 
-bool replaceIndex(const std::string &indexPath, const std::string &text) {
-  std::string target = indexPath;
-  struct stat info {};
-  if (::lstat(indexPath.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-    if (char *resolved = ::realpath(indexPath.c_str(), nullptr)) {
-      target = resolved;
-      std::free(resolved);
-    }
-  }
-  ReplacementFile file(target);
-  return file.valid() && writeAll(file.fd(), text.data(), text.size()) && file.finish(ReplacementFile::Flush::Now) &&
-         file.commit() && flushFolder(folderOf(target));
+bool rewriteIndex(const std::string &indexPath, const std::string &temporaryName,
+                  const std::vector<CacheEntry> &keptEntries, const HeldEntries &held) {
+  return swapIndex(indexPath, temporaryName, [&](int index) -> std::optional<std::string> {
+    const std::optional<LinesToKeep> lines = readLinesToKeep(index, held);
+    if (!lines)
+      return std::nullopt;
+    return composeIndex(keptEntries, *lines);
+  });
 }

@@ -1,23 +1,31 @@
 #pragma once
 
 #include "catalogue/cache_entry.h"
-#include "catalogue/cache_reader.h"
 #include "catalogue/category.h"
+#include "relocation/move_plan.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 // The entries the eight lists held when a move began: each category's
-// unticked entries in list order, and the ticked ones as the move's work
-// lists give them, category by category. Every other entry line of the index
-// on disk (one the game added since, or one a read error hid) is kept.
+// unticked entries in list order, and the ticked ones as the move's plan
+// gives them, category by category. Every other entry line of the index on
+// disk (one the game added since, or one a read error hid) is kept.
 struct HeldEntries {
   std::array<std::span<const CacheEntry>, kCategoryCount> unticked;
-  std::span<const std::string> tickedCacheNames;
-  std::span<const std::string> tickedDestinations; // "<Category>/<utName>"
+  std::span<const PlannedMove> ticked;
+};
+
+// Lines of an index that the program must keep but does not show: entry
+// lines whose value ends in no category's ending, and an entry line that the
+// file ends with but does not finish with a line feed.
+struct ForeignLines {
+  std::vector<std::string> lines;
+  std::string unterminatedTail; // empty when the file ends with a line feed
 };
 
 // What the rewrite keeps of the index on disk besides the kept entries.
@@ -28,9 +36,9 @@ struct LinesToKeep {
   ForeignLines foreign;
 };
 
-// Reads what to keep of the index at `indexPath`. Nothing when no index is
-// there; std::nullopt when one is there and cannot be read to its end.
-std::optional<LinesToKeep> readLinesToKeep(const std::string &indexPath, const HeldEntries &held);
+// Reads what to keep of the index open as `index`, from its start; -1 for no
+// index. std::nullopt when it cannot be read to its end.
+std::optional<LinesToKeep> readLinesToKeep(int index, const HeldEntries &held);
 
 // The index text: "[Cache]", one "cacheName=utName" line per kept entry, the
 // unheld entry lines, then the foreign lines in their old order, each line
@@ -38,14 +46,30 @@ std::optional<LinesToKeep> readLinesToKeep(const std::string &indexPath, const H
 // Names are written back as the bytes that were read.
 std::string composeIndex(const std::vector<CacheEntry> &keptEntries, const LinesToKeep &lines);
 
-// Writes the index at `indexPath` anew from `keptEntries`, keeping what
-// readLinesToKeep() finds. The new file replaces the old one only when it is
-// whole and on disk; false, with the old file untouched, when that fails or
-// the old file exists but cannot be read whole.
-bool rewriteIndex(const std::string &indexPath, const std::vector<CacheEntry> &keptEntries, const HeldEntries &held);
+// Makes the text of a new index from the index on disk, open as `index`
+// (-1 when there is none); std::nullopt when that cannot be read whole.
+using IndexComposer = std::function<std::optional<std::string>(int index)>;
 
-// Writes `text` as the whole new index at `indexPath`, through a temporary
-// file that is flushed and renamed over it; the index's folder is flushed
-// after. An index that is a link keeps being one: the file it leads to is
-// replaced.
-bool replaceIndex(const std::string &indexPath, const std::string &text);
+// Replaces the index at `indexPath` with what `compose` makes of it, compare
+// and swap: the new text goes to the (recorded) temporary file
+// `temporaryName` beside it and is flushed; just before it is renamed over
+// the index, the index must still be the one that was read, or it is read
+// and composed again. Lines another program adds to the old file in the
+// instant between that check and the rename are carried into the new one.
+// The folder is flushed after.
+//
+// False, with the index as it was, when it cannot be read whole, the new one
+// cannot be written, or it kept changing. An index that is a link keeps
+// being one: the file it leads to is replaced.
+//
+// `pause`, for tests, runs at the two instants another writer matters: when
+// the new text is on disk and the check is next, and after the check with
+// the rename next.
+enum class SwapInstant { BeforeCheck, BeforeRename };
+bool swapIndex(const std::string &indexPath, const std::string &temporaryName, const IndexComposer &compose,
+               const std::function<void(SwapInstant)> &pause = {});
+
+// The index anew from `keptEntries`, keeping what readLinesToKeep() finds,
+// through swapIndex().
+bool rewriteIndex(const std::string &indexPath, const std::string &temporaryName,
+                  const std::vector<CacheEntry> &keptEntries, const HeldEntries &held);

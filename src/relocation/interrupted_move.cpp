@@ -2,109 +2,164 @@
 
 #include "catalogue/cache_reader.h"
 #include "catalogue/category.h"
-#include "posix/directory_handle.h"
+#include "catalogue/index_lines.h"
+#include "posix/beneath.h"
 #include "posix/paths.h"
 #include "relocation/entry_counts.h"
 #include "relocation/index_writer.h"
 #include "relocation/replacement_file.h"
 
 #include <cerrno>
-#include <set>
+#include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-void removeTemporaryFiles(const std::string &folder) {
-  std::vector<std::string> found;
-  {
-    const DirectoryHandle listing = openDirectory(folder);
-    if (!listing)
-      return;
-    while (const dirent *entry = ::readdir(listing.get())) {
-      if (isTemporaryFileName(entry->d_name))
-        found.push_back(folder + "/" + entry->d_name);
-    }
-  }
-  for (const std::string &path : found) {
-    if (isPlainFile(path))
-      ::unlink(path.c_str());
-  }
+enum class Place { Here, Absent, Unknown };
+
+// Whether a file stands at `relative` beneath the open folder `base`. A name
+// that passes through a link, or out of the folder, names nothing there: a
+// move never put anything at such a name.
+Place placeOf(int base, const std::string &relative) {
+  const std::optional<RelativeName> name = splitRelativeName(relative);
+  if (!name)
+    return Place::Absent;
+  const FileDescriptor folder = openFolderBeneath(base, name->folder);
+  if (!folder.valid())
+    return errno == ENOENT || errno == ENOTDIR || errno == ELOOP ? Place::Absent : Place::Unknown;
+  const std::optional<struct stat> found = statLeaf(folder.get(), name->leaf);
+  if (found)
+    return S_ISREG(found->st_mode) ? Place::Here : Place::Absent;
+  return errno == ENOENT ? Place::Absent : Place::Unknown;
 }
 
-// One of each record's pair of names, to be taken out.
-EntryCounts countRecords(const std::vector<JournalRecord> &records) {
-  EntryCounts counts;
-  for (const JournalRecord &record : records)
-    counts.add(record.cacheName, record.utName);
-  return counts;
+// Removes this program's temporary file `name` from the folder of the
+// destination `utName` beneath `category`: false when that cannot be told.
+bool removeTemporary(int category, const std::string &utName, const std::string &name) {
+  if (name.empty())
+    return true;
+  const std::optional<RelativeName> destination = splitRelativeName(utName);
+  if (!destination)
+    return true;
+  const FileDescriptor folder = openFolderBeneath(category, destination->folder);
+  if (!folder.valid())
+    return errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
+  const std::optional<struct stat> found = statLeaf(folder.get(), name);
+  if (!found)
+    return errno == ENOENT;
+  return !S_ISREG(found->st_mode) || ::unlinkat(folder.get(), name.c_str(), 0) == 0;
 }
 
-struct IndexWithout {
-  std::string text;
-  bool droppedAny = false;
-};
+void removeIndexTemporaries(const Journal &journal, int cacheFolder) {
+  for (const std::string &name : journal.indexTemporaries) {
+    const std::optional<struct stat> found = statLeaf(cacheFolder, name);
+    if (found && S_ISREG(found->st_mode))
+      ::unlinkat(cacheFolder, name.c_str(), 0);
+  }
+}
 
 // The index's text without one entry line for each record; std::nullopt when
-// it cannot be read whole.
-std::optional<IndexWithout> indexWithout(const std::string &indexPath, const std::vector<JournalRecord> &records) {
-  EntryCounts counts = countRecords(records);
-  IndexWithout result;
-  std::string tail;
-  const ScanOutcome outcome = scanIndexLines(
-      indexPath,
-      [&](const IndexLine &line) {
-        const std::optional<EntryLine> entry = splitEntryLine(line);
-        if (entry && counts.take(entry->key, entry->value)) {
-          result.droppedAny = true;
-          return;
-        }
-        result.text.append(line.bytes).append(1, '\n');
-      },
-      &tail);
-  if (outcome != ScanOutcome::Whole)
-    return std::nullopt;
-  result.text += tail;
-  return result;
+// it cannot be read whole, or there is none.
+IndexComposer withoutLinesOf(const Journal &journal, const std::vector<std::size_t> &records) {
+  return [&journal, &records](int index) -> std::optional<std::string> {
+    if (index < 0)
+      return std::nullopt;
+    EntryCounts counts;
+    for (const std::size_t record : records)
+      counts.add(journal.moves[record].move.cacheName, journal.moves[record].move.utName);
+    std::string text;
+    std::string tail;
+    const ScanOutcome outcome = scanIndexLines(
+        index,
+        [&](const IndexLine &line) {
+          const std::optional<EntryLine> entry = splitEntryLine(line);
+          if (entry && counts.take(entry->key, entry->value))
+            return;
+          text.append(line.bytes).append(1, '\n');
+        },
+        &tail);
+    if (outcome != ScanOutcome::Whole)
+      return std::nullopt;
+    return text + tail;
+  };
 }
 
 } // namespace
 
-void finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation) {
-  const std::string cacheDirectory = folderOf(indexPath);
-  const std::string journal = journalPath(cacheDirectory);
-  const std::optional<std::vector<JournalRecord>> records = readJournal(journal);
-
-  std::set<std::string> folders{cacheDirectory};
-  if (installation) {
-    for (const Category &category : kCategories)
-      folders.insert(*installation + "/" + std::string(category.name));
+Settlement settleRecords(const Journal &journal, const std::string &cacheDirectory,
+                         const std::optional<std::string> &installation) {
+  Settlement settlement;
+  const FileDescriptor cache = openFolder(cacheDirectory);
+  // Each category folder of the installation found now, or why it is not
+  // there: a folder that is plainly absent received nothing.
+  std::map<std::size_t, std::pair<FileDescriptor, int>> categories;
+  for (std::size_t record = 0; record < journal.moves.size(); ++record) {
+    if (journal.moves[record].settled)
+      continue;
+    const PlannedMove &move = journal.moves[record].move;
+    auto [category, isNew] = categories.try_emplace(move.category);
+    auto &[folder, error] = category->second;
+    if (isNew) {
+      folder = installation ? openFolder(*installation + "/" + std::string(kCategories[move.category].name))
+                            : FileDescriptor();
+      error = folder.valid() ? 0 : (installation ? errno : ENODEV);
+    }
+    const bool categoryAbsent = error == ENOENT || error == ENOTDIR;
+    if (!cache.valid() || (!folder.valid() && !categoryAbsent) ||
+        (folder.valid() && !removeTemporary(folder.get(), move.utName, move.temporaryName))) {
+      settlement.unknown.push_back(record);
+      continue;
+    }
+    const Place cached = placeOf(cache.get(), move.cacheName + ".uxx");
+    const Place installed =
+        cached == Place::Absent && folder.valid() ? placeOf(folder.get(), move.utName) : Place::Absent;
+    if (cached == Place::Unknown || installed == Place::Unknown)
+      settlement.unknown.push_back(record);
+    else if (installed == Place::Here)
+      settlement.inTheGame.push_back(record);
+    else
+      settlement.stayed.push_back(record);
   }
-  if (records) {
-    for (const JournalRecord &record : *records)
-      folders.insert(folderOf(record.destination));
-  }
-  for (const std::string &folder : folders)
-    removeTemporaryFiles(folder);
-  if (!records)
-    return;
-
-  const std::vector<JournalRecord> inGame = packagesInTheGame(*records, cacheDirectory);
-  struct stat info {};
-  const bool indexThere = ::lstat(indexPath.c_str(), &info) == 0;
-  if (!indexThere && errno != ENOENT)
-    return;
-  if (indexThere && !inGame.empty()) {
-    const std::optional<IndexWithout> index = indexWithout(indexPath, inGame);
-    if (!index || (index->droppedAny && !replaceIndex(indexPath, index->text)))
-      return;
-  }
-  ::unlink(journal.c_str());
+  return settlement;
 }
 
-void dropRecordedEntries(std::vector<CacheEntry> &entries, const std::vector<JournalRecord> &records) {
+Recovery finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation) {
+  const std::string cacheDirectory = folderOf(indexPath);
+  const std::string journal = journalPath(cacheDirectory);
+  const JournalRead read = readJournal(journal);
+  if (read.state == JournalRead::State::Absent)
+    return Recovery::NoJournal;
+  if (read.state == JournalRead::State::Unusable)
+    return Recovery::JournalUnusable;
+
+  const FileDescriptor cache = openFolder(cacheDirectory);
+  if (!cache.valid())
+    return Recovery::Unsettled;
+  removeIndexTemporaries(read.journal, cache.get());
+  const Settlement settlement = settleRecords(read.journal, cacheDirectory, installation);
+  if (!settlement.inTheGame.empty()) {
+    const std::string temporary = newTemporaryName(cache.get());
+    if (!journalIndexTemporary(journal, temporary) ||
+        !swapIndex(indexPath, temporary, withoutLinesOf(read.journal, settlement.inTheGame)))
+      return Recovery::Unsettled;
+  }
+  if (settlement.unknown.empty())
+    return removeJournal(journal) ? Recovery::Finished : Recovery::Unsettled;
+  std::vector<std::size_t> settled = settlement.inTheGame;
+  settled.insert(settled.end(), settlement.stayed.begin(), settlement.stayed.end());
+  if (!settled.empty())
+    journalSettled(journal, settled);
+  return Recovery::Unsettled;
+}
+
+void dropRecordedEntries(std::vector<CacheEntry> &entries, const Journal &journal,
+                         const std::vector<std::size_t> &records) {
   if (records.empty())
     return;
-  EntryCounts counts = countRecords(records);
+  EntryCounts counts;
+  for (const std::size_t record : records)
+    counts.add(journal.moves[record].move.cacheName, journal.moves[record].move.utName);
   std::erase_if(entries, [&](const CacheEntry &entry) { return counts.take(entry.cacheName, entry.utName); });
 }

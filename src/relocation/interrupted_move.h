@@ -3,20 +3,42 @@
 #include "catalogue/cache_entry.h"
 #include "relocation/move_journal.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
+// Where the journalled packages stand on disk now.
+struct Settlement {
+  std::vector<std::size_t> inTheGame; // cached file gone, destination there: the line must go
+  std::vector<std::size_t> stayed;    // nothing left to do: the line stays
+  std::vector<std::size_t> unknown;   // cannot be told now (a volume absent, a read error)
+};
+
+// Looks up each unsettled record of `journal`: the cached file beneath the
+// cache folder, the destination beneath its category folder of
+// `installation` (the one found now), neither followed through a link. Also
+// removes the temporary files the journal names that are still there (plain
+// files only); a record whose temporary file cannot be looked at is unknown.
+Settlement settleRecords(const Journal &journal, const std::string &cacheDirectory,
+                         const std::optional<std::string> &installation);
+
+enum class Recovery {
+  NoJournal,       // nothing was interrupted; nothing was written
+  Finished,        // the journal is settled and gone
+  Unsettled,       // the journal stays for the next start
+  JournalUnusable, // something that is no journal of ours stands there
+};
+
 // Finishes what an interrupted move left behind, before the index is read:
-// removes this program's temporary files (plain files only) from the cache
-// folder and from the installation's category folders, and takes out of the
-// index the lines of the packages that the move had already brought into
-// the game. Writes nothing when no move was interrupted. When the index
-// cannot be read whole or written, it stays as it is and the journal is kept
-// for the next start.
-void finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation);
+// removes the temporary files its journal names, and takes out of the index
+// the lines of the packages that had already reached the game. The journal
+// is removed only when every record is settled; otherwise it stays, marked
+// with what was settled, so that no line is taken out twice.
+Recovery finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation);
 
 // Takes out of `entries` one entry for each record, matched by both names.
 // For the entries of an earlier move whose index could not be written: the
 // lists were read back from the old index, which still names them.
-void dropRecordedEntries(std::vector<CacheEntry> &entries, const std::vector<JournalRecord> &records);
+void dropRecordedEntries(std::vector<CacheEntry> &entries, const Journal &journal,
+                         const std::vector<std::size_t> &records);

@@ -1,51 +1,46 @@
 // The move command: collect the ticked entries, move their files, rewrite the
 // index, read it again.
 #include "app/app_controller.h"
+#include "posix/beneath.h"
 #include "relocation/index_writer.h"
 #include "relocation/interrupted_move.h"
 #include "relocation/move_journal.h"
 #include "relocation/move_plan.h"
-#include "relocation/path_safety.h"
+#include "relocation/replacement_file.h"
 #include "relocation/same_volume.h"
 #include "relocation/transfer.h"
 
 #include <array>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
 
 constexpr const char *kCannotWriteIndex = "Could not write cache file";
-
-std::vector<JournalRecord> journalRecords(const MovePlan &plan, const TransferSettings &settings) {
-  std::vector<JournalRecord> records;
-  records.reserve(plan.cacheNames.size());
-  for (std::size_t index = 0; index < plan.cacheNames.size(); ++index) {
-    if (leavesItsFolder(plan.cacheNames[index]) || leavesItsFolder(plan.destinations[index]))
-      continue;
-    records.push_back(JournalRecord{plan.cacheNames[index], utNameOfDestination(plan.destinations[index]),
-                                    destinationPath(settings, plan, index)});
-  }
-  return records;
-}
+constexpr const char *kJournalUnusable =
+    "Could not move packages: the journal of an earlier move (.cache-sorter-journal in the cache folder) "
+    "cannot be read. Nothing was moved; move that file away to move packages again.";
 
 // The packages that moved and those that stayed, with the reasons.
-MoveReport reportOf(const MovePlan &plan, const TransferResult &transfer) {
+MoveReport reportOf(const std::vector<PlannedMove> &plan, const TransferResult &transfer) {
   MoveReport report;
   std::size_t nextStayed = 0;
-  for (std::size_t index = 0; index < plan.cacheNames.size(); ++index) {
+  for (std::size_t index = 0; index < plan.size(); ++index) {
     const bool stayed = nextStayed < transfer.stayed.size() && transfer.stayed[nextStayed].index == index;
     if (!stayed) {
-      report.moved.push_back({utNameOfDestination(plan.destinations[index]), plan.cacheNames[index], ""});
+      report.moved.push_back({plan[index].utName, plan[index].cacheName, ""});
       continue;
     }
-    const TransferFailure &failure = transfer.stayed[nextStayed++];
-    std::string reason = failure.message.empty() ? std::string("Could not be moved") : failure.message;
-    if (failure.error != 0)
-      reason += std::string(" (") + std::strerror(failure.error) + ")";
-    report.stayed.push_back({failure.utName, failure.cacheName, std::move(reason)});
+    report.stayed.push_back({plan[index].utName, plan[index].cacheName, reasonOf(transfer.stayed[nextStayed++])});
   }
   return report;
+}
+
+std::vector<CacheEntry> failedEntries(const std::vector<PlannedMove> &plan, const TransferResult &transfer) {
+  std::vector<CacheEntry> failed;
+  failed.reserve(transfer.stayed.size());
+  for (const TransferFailure &failure : transfer.stayed)
+    failed.push_back(plan[failure.index].entry());
+  return failed;
 }
 
 } // namespace
@@ -53,39 +48,55 @@ MoveReport reportOf(const MovePlan &plan, const TransferResult &transfer) {
 void AppController::moveFiles() {
   if (terminationRequested_)
     return;
+  const std::string cache = cacheDirectory();
+  const std::string journal = journalPath(cache);
+  const JournalRead earlier = readJournal(journal);
+  if (earlier.state == JournalRead::State::Unusable) {
+    platform_.runAlertPanel(kJournalUnusable);
+    platform_.endMoveProgress();
+    return;
+  }
 
-  MovePlan plan;
+  std::vector<PlannedMove> plan;
   std::array<std::vector<CacheEntry> *, kCategoryCount> lists{};
   std::array<std::size_t, kCategoryCount> untickedCounts{};
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     lists[index] = &listAt(index);
-    collectTicked(kCategories[index], *lists[index], plan);
+    collectTicked(index, *lists[index], plan);
     untickedCounts[index] = lists[index]->size();
   }
+  for (PlannedMove &move : plan)
+    move.temporaryName = newTemporaryName();
+  const FileDescriptor cacheFolder = openFolder(cache);
+  const std::string indexTemporary = cacheFolder.valid() ? newTemporaryName(cacheFolder.get()) : newTemporaryName();
+
+  // Packages an earlier move of this session brought into the game while its
+  // index could not be written: the lists, read back from that index, still
+  // name them.
+  const std::size_t earlierRecords = earlier.journal.moves.size();
+  const Settlement earlierSettlement =
+      earlier.state == JournalRead::State::Present ? settleRecords(earlier.journal, cache, unrealDir) : Settlement{};
 
   const TransferSettings settings{
-      cacheDirectory(),
+      cache,
       unrealDir,
       [this](const std::string &destination, const std::string &source) { return sameVolume(destination, source); },
-      [this](const TransferFailure &failure) { platform_.runMoveAlert(failure.message, describeFailure(failure)); },
+      [this](const PlannedMove &move, const TransferFailure &failure) {
+        platform_.runMoveAlert(failure.message, describeFailure(move, failure));
+      },
       [this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },
   };
-
-  // A journal is only left over when an earlier move's index could not be
-  // written; the lists then still hold the packages it brought into the game.
-  const std::string journal = journalPath(settings.cacheDirectory);
-  std::vector<JournalRecord> earlierInGame;
-  if (std::optional<std::vector<JournalRecord>> earlier = readJournal(journal))
-    earlierInGame = packagesInTheGame(std::move(*earlier), settings.cacheDirectory);
-
+  // Every file the move may create is named in the journal first.
+  const bool journalled = journalMoves(journal, unrealDir ? plan : std::vector<PlannedMove>{}) &&
+                          journalIndexTemporary(journal, indexTemporary);
   const auto transferTicked = [&]() -> TransferResult {
-    if (plan.cacheNames.empty())
+    if (plan.empty())
       return {};
     if (!unrealDir) {
       platform_.runAlertPanel(kNoInstallationMessage);
       return keepAllInCache(plan, kNoInstallationMessage);
     }
-    if (!appendToJournal(journal, journalRecords(plan, settings))) {
+    if (!journalled) {
       // Without the journal an interruption could not be finished later.
       platform_.runAlertPanel(kCannotWriteIndex);
       return keepAllInCache(plan, kCannotWriteIndex);
@@ -96,19 +107,36 @@ void AppController::moveFiles() {
   const MoveReport report = reportOf(plan, transfer);
 
   // The lists are read anew below; their entries can move into the index.
-  std::vector<CacheEntry> keptEntries = takeKeptEntries(lists, std::move(plan.failedEntries));
-  HeldEntries held{{}, plan.cacheNames, plan.destinations};
+  std::vector<CacheEntry> keptEntries = takeKeptEntries(lists, failedEntries(plan, transfer));
+  HeldEntries held{{}, plan};
   std::size_t offset = 0;
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     held.unticked[index] = std::span<const CacheEntry>(keptEntries).subspan(offset, untickedCounts[index]);
     offset += untickedCounts[index];
   }
-  std::optional<LinesToKeep> lines = readLinesToKeep(cacheFile, held);
-  dropRecordedEntries(keptEntries, earlierInGame);
-  if (!lines || !replaceIndex(cacheFile, composeIndex(keptEntries, *lines)))
+  // The held entries still point into keptEntries, so the earlier move's
+  // packages are dropped from a copy, in the rare case there are any.
+  std::vector<CacheEntry> withoutEarlier;
+  if (!earlierSettlement.inTheGame.empty()) {
+    withoutEarlier = keptEntries;
+    dropRecordedEntries(withoutEarlier, earlier.journal, earlierSettlement.inTheGame);
+  }
+  const std::vector<CacheEntry> &written = earlierSettlement.inTheGame.empty() ? keptEntries : withoutEarlier;
+  if (!journalled || !rewriteIndex(cacheFile, indexTemporary, written, held)) {
     platform_.runAlertPanel(kCannotWriteIndex);
-  else if (transfer.settled)
-    ::unlink(journal.c_str());
+  } else if (transfer.settled && earlierSettlement.unknown.empty()) {
+    removeJournal(journal);
+  } else {
+    // What is on disk settles the rest at the next start; what this move
+    // settled of an earlier one is marked, so that it is not settled twice.
+    std::vector<std::size_t> settled = earlierSettlement.inTheGame;
+    settled.insert(settled.end(), earlierSettlement.stayed.begin(), earlierSettlement.stayed.end());
+    if (transfer.settled) {
+      for (std::size_t index = 0; index < plan.size(); ++index)
+        settled.push_back(earlierRecords + index);
+    }
+    journalSettled(journal, settled);
+  }
 
   // Gives the file system a moment before the index is read back.
   platform_.waitBeforeReload(reloadDelay_);

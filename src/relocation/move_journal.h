@@ -1,28 +1,55 @@
 #pragma once
 
-#include <optional>
+#include "relocation/move_plan.h"
+
+#include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
-// What a move is about to do, written beside the index and flushed before the
-// first package moves, and removed once the new index is on disk. Finding it
-// at start-up says that a move was interrupted.
+// What a move is about to do, written beside the index and flushed before
+// anything is created or moved, and removed once every package it names is
+// settled: in the game with its line gone, or in the cache with its line
+// kept. Finding it at start-up says that a move was interrupted.
+//
+// It also names every temporary file the move may create, before it is
+// created: those, and only those, are removed after an interruption.
 struct JournalRecord {
-  std::string cacheName;
-  std::string utName;
-  std::string destination; // the full path the package is moved to
+  PlannedMove move;
+  bool settled = false;
+};
+
+struct Journal {
+  std::vector<JournalRecord> moves;
+  std::vector<std::string> indexTemporaries; // in the cache folder
+};
+
+struct JournalRead {
+  enum class State {
+    Absent,
+    Present,
+    // Something other than a regular file stands there (a link, a FIFO, a
+    // folder), it is not in a form this program writes, or reading it
+    // failed. It is left as it is, and no move runs while it is there.
+    Unusable,
+  };
+  State state = State::Absent;
+  Journal journal;
 };
 
 std::string journalPath(const std::string &cacheDirectory);
 
-// Adds the records to the journal at `path`, after any it holds already, and
-// flushes it and its folder. False when any step fails.
-bool appendToJournal(const std::string &path, const std::vector<JournalRecord> &records);
+// Each of these adds to the journal at `path`, creating it when there is
+// none, and flushes it and its folder. False when any step fails, or when
+// what stands at `path` is not a journal this program wrote.
+bool journalMoves(const std::string &path, std::span<const PlannedMove> moves);
+bool journalIndexTemporary(const std::string &path, const std::string &temporaryName);
+// The records at these positions of Journal::moves are settled.
+bool journalSettled(const std::string &path, const std::vector<std::size_t> &records);
 
-// The journal's records; std::nullopt when there is no journal. A record cut
-// short by an interruption is left out.
-std::optional<std::vector<JournalRecord>> readJournal(const std::string &path);
+// Never waits and never follows a link. A record cut short by an
+// interruption is left out.
+JournalRead readJournal(const std::string &path);
 
-// The records whose package reached the game: the cached file is gone and a
-// plain file stands at the destination.
-std::vector<JournalRecord> packagesInTheGame(std::vector<JournalRecord> records, const std::string &cacheDirectory);
+// Removes the journal and flushes its folder.
+bool removeJournal(const std::string &path);

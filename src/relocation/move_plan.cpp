@@ -9,7 +9,9 @@ std::string destinationOf(const Category &category, const std::string &utName) {
   return destination;
 }
 
-void collectTicked(const Category &category, std::vector<CacheEntry> &list, MovePlan &plan) {
+std::string PlannedMove::destination() const { return destinationOf(kCategories[category], utName); }
+
+void collectTicked(std::size_t category, std::vector<CacheEntry> &list, std::vector<PlannedMove> &plan) {
   // One pass: unticked entries close up towards the front in their order, the
   // ticked ones leave, and the tail left over is cut off at the end.
   std::size_t unticked = 0;
@@ -21,8 +23,7 @@ void collectTicked(const Category &category, std::vector<CacheEntry> &list, Move
       ++unticked;
       continue;
     }
-    plan.destinations.push_back(destinationOf(category, entry.utName));
-    plan.cacheNames.push_back(std::move(entry.cacheName));
+    plan.push_back(PlannedMove{category, std::move(entry.cacheName), std::move(entry.utName), {}});
   }
   list.erase(list.begin() + static_cast<std::ptrdiff_t>(unticked), list.end());
 }

@@ -7,33 +7,26 @@
 #include <string>
 #include <vector>
 
-// The work lists of one move command. cacheNames and destinations are
-// parallel: element i of each belongs to the same ticked entry.
-//
-// The entries that stay in the index are the unticked ones, category by
-// category, then those whose transfer failed. The unticked ones stay in
-// their category lists until the index is written, so that collecting copies
-// nothing; takeKeptEntries() then puts them all in one list.
-struct MovePlan {
-  std::vector<std::string> cacheNames;
-  // Relative to the installation: the category name, "/", the entry's utName.
-  std::vector<std::string> destinations;
-  // Entries whose files did not move, in the order they were tried.
-  std::vector<CacheEntry> failedEntries;
+// One ticked package of a move: where it comes from and where it goes.
+struct PlannedMove {
+  std::size_t category = 0; // its position in kCategories
+  std::string cacheName;
+  std::string utName;
+  // The name its copy is staged under beside its destination; chosen, and
+  // written to the journal, before anything is created.
+  std::string temporaryName;
+
+  // Relative to the installation: "<Category>/<utName>".
+  std::string destination() const;
+  CacheEntry entry() const { return CacheEntry{0, utName, cacheName}; }
 };
 
 // A plan destination: "<Category>/<utName>".
 std::string destinationOf(const Category &category, const std::string &utName);
 
-// The utName of a plan destination: the text after the category folder.
-inline std::string utNameOfDestination(const std::string &destination) {
-  return destination.substr(destination.find('/') + 1);
-}
-
-// Takes the ticked entries (selected exactly 1) out of `list` into the plan's
-// cacheNames and destinations; `list` keeps its other entries in their order.
-// Linear in the list's length.
-void collectTicked(const Category &category, std::vector<CacheEntry> &list, MovePlan &plan);
+// Takes the ticked entries (selected exactly 1) out of `list` into `plan`;
+// `list` keeps its other entries in their order. Linear in the list's length.
+void collectTicked(std::size_t category, std::vector<CacheEntry> &list, std::vector<PlannedMove> &plan);
 
 // The entries that stay in the index, in the order it is written: those of
 // `unticked`, list by list, then `failed`. Moves them out of the lists.

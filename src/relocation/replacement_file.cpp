@@ -1,10 +1,10 @@
 #include "relocation/replacement_file.h"
 
 #include "posix/flush.h"
-#include "posix/paths.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
@@ -18,12 +18,12 @@ constexpr int kNameAttempts = 100;
 
 bool isSuffixLetter(char c) { return kSuffixLetters.find(c) != std::string_view::npos; }
 
-std::string randomSuffix() {
+std::string randomName() {
   static std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(::getpid()));
-  std::string suffix(kTemporarySuffixLength, 'X');
-  for (char &letter : suffix)
-    letter = kSuffixLetters[random() % kSuffixLetters.size()];
-  return suffix;
+  std::string name(kTemporaryPrefix);
+  for (std::size_t letter = 0; letter < kTemporarySuffixLength; ++letter)
+    name += kSuffixLetters[random() % kSuffixLetters.size()];
+  return name;
 }
 
 } // namespace
@@ -35,36 +35,54 @@ bool isTemporaryFileName(std::string_view name) {
   return std::all_of(suffix.begin(), suffix.end(), isSuffixLetter);
 }
 
-ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)) {
+std::string newTemporaryName(int folder) {
+  std::string name = randomName();
+  struct stat info {};
+  for (int attempt = 1; attempt < kNameAttempts && ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+       ++attempt)
+    name = randomName();
+  return name;
+}
+
+std::string newTemporaryName() { return randomName(); }
+
+int renameWithoutReplacing(int fromFolder, const std::string &from, int toFolder, const std::string &to) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+  return ::renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+#elif defined(__APPLE__) && defined(RENAME_EXCL)
+  return ::renameatx_np(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_EXCL) == 0 ? 0 : errno;
+#else
+  return ENOSYS;
+#endif
+}
+
+ReplacementFile::ReplacementFile(int folder, std::string leaf, std::string temporaryName)
+    : folder_(::fcntl(folder, F_DUPFD_CLOEXEC, 0)), leaf_(std::move(leaf)) {
+  if (!folder_.valid()) {
+    error_ = errno;
+    return;
+  }
   struct stat existing {};
-  if (::stat(target_.c_str(), &existing) == 0) {
+  if (::fstatat(folder, leaf_.c_str(), &existing, 0) == 0) {
     if (S_ISDIR(existing.st_mode)) {
       error_ = EISDIR;
       return;
     }
     replaced_ = existing;
   }
-  const std::string stem = folderOf(target_) + "/" + std::string(kTemporaryPrefix);
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string path = stem + randomSuffix();
-    // Created as any new file is, so that the umask gives a new file its bits.
-    FileDescriptor created(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (created.valid()) {
-      temporaryPath_ = std::move(path);
-      file_ = std::move(created);
-      return;
-    }
-    if (errno != EEXIST) {
-      error_ = errno;
-      return;
-    }
+  // Created as any new file is, so that the umask gives a new file its bits.
+  FileDescriptor created(::openat(folder, temporaryName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!created.valid()) {
+    error_ = errno;
+    return;
   }
-  error_ = EEXIST;
+  temporaryName_ = std::move(temporaryName);
+  file_ = std::move(created);
 }
 
 ReplacementFile::~ReplacementFile() {
-  if (!temporaryPath_.empty())
-    ::unlink(temporaryPath_.c_str());
+  if (!temporaryName_.empty())
+    ::unlinkat(folder_.get(), temporaryName_.c_str(), 0);
 }
 
 bool ReplacementFile::finish(Flush flush) {
@@ -83,11 +101,24 @@ bool ReplacementFile::finish(Flush flush) {
   return finished_;
 }
 
-bool ReplacementFile::commit() {
-  if (!finished_ || temporaryPath_.empty())
+bool ReplacementFile::commit(bool onlyIfAbsent) {
+  if (!finished_ || temporaryName_.empty()) {
+    errno = EINVAL;
     return false;
-  if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0)
+  }
+  if (onlyIfAbsent) {
+    const int error = renameWithoutReplacing(folder_.get(), temporaryName_, folder_.get(), leaf_);
+    if (error != 0 && error != EINVAL && error != ENOSYS) {
+      errno = error;
+      return false;
+    }
+    if (error == 0) {
+      temporaryName_.clear();
+      return true;
+    }
+  }
+  if (::renameat(folder_.get(), temporaryName_.c_str(), folder_.get(), leaf_.c_str()) != 0)
     return false;
-  temporaryPath_.clear();
+  temporaryName_.clear();
   return true;
 }

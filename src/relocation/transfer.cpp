@@ -1,15 +1,15 @@
 #include "relocation/transfer.h"
 
-#include "posix/file_descriptor.h"
+#include "catalogue/long_names.h"
+#include "posix/beneath.h"
+#include "posix/file_identity.h"
 #include "posix/flush.h"
-#include "posix/paths.h"
-#include "relocation/destination_check.h"
+#include "posix/name_folding.h"
 #include "relocation/file_copy.h"
-#include "relocation/path_safety.h"
+#include "relocation/move_claims.h"
 #include "relocation/replacement_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
@@ -24,57 +24,135 @@ constexpr const char *kCannotRead = "Could not open file for reading!";
 constexpr const char *kCannotWrite = "Could not open file for writing!";
 constexpr const char *kCopyFailed = "Could not copy file!";
 constexpr const char *kNameLeavesFolder = "Refused to move a file whose name leads outside its folder!";
+constexpr const char *kSameCachedFile = "its cached file moves for another ticked line";
+constexpr const char *kSameDestination = "Another ticked package goes to the same file";
+constexpr const char *kSourceChanged = "The cached file changed during the move";
 
-// Renames without replacing anything: 0, or the errno. EEXIST when something
-// stands at the destination; EINVAL or ENOSYS when the system cannot tell.
-int renameWithoutReplacing(const std::string &from, const std::string &to) {
-#if defined(__linux__) && defined(RENAME_NOREPLACE)
-  return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
-#elif defined(__APPLE__) && defined(RENAME_EXCL)
-  return ::renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0 ? 0 : errno;
-#else
-  return ENOSYS;
-#endif
-}
+// The cache folder and the eight category folders, and the subfolders below
+// them that names lead into, each opened once.
+class Folders {
+public:
+  static constexpr std::size_t kCache = 0;
+  static std::size_t category(std::size_t index) { return index + 1; }
+
+  struct Opened {
+    FileDescriptor fd;
+    int error = 0;
+    std::string path;
+  };
+
+  explicit Folders(const TransferSettings &settings) {
+    basePaths_.push_back(settings.cacheDirectory);
+    for (const Category &category : kCategories)
+      basePaths_.push_back(settings.unrealDir.value_or("") + "/" + std::string(category.name));
+    folds_.resize(basePaths_.size());
+  }
+
+  // `relative` beneath the base folder `base`.
+  const Opened &at(std::size_t base, const std::string &relative) {
+    const auto [found, isNew] = opened_.try_emplace({base, relative});
+    Opened &folder = found->second;
+    if (!isNew)
+      return folder;
+    folder.path = relative.empty() ? basePaths_[base] : basePaths_[base] + "/" + relative;
+    if (relative.empty()) {
+      folder.fd = openFolder(basePaths_[base]);
+    } else {
+      const Opened &baseFolder = at(base, "");
+      folder.fd = baseFolder.fd.valid() ? openFolderBeneath(baseFolder.fd.get(), relative) : FileDescriptor();
+      if (!baseFolder.fd.valid())
+        errno = baseFolder.error;
+    }
+    if (!folder.fd.valid())
+      folder.error = errno;
+    return folder;
+  }
+
+  // Whether the base folder takes names that differ only in case for one.
+  bool foldsCase(std::size_t base) {
+    if (!folds_[base]) {
+      const Opened &folder = at(base, "");
+      folds_[base] = folder.fd.valid() && folderFoldsCase(folder.fd.get(), folder.path);
+    }
+    return *folds_[base];
+  }
+
+private:
+  std::vector<std::string> basePaths_;
+  std::vector<std::optional<bool>> folds_;
+  std::map<std::pair<std::size_t, std::string>, Opened> opened_;
+};
+
+// One end of a package's way: a file in an opened folder.
+struct End {
+  const Folders::Opened *folder = nullptr;
+  std::string leaf;
+  int fd() const { return folder->fd.get(); }
+};
 
 struct Move {
   std::size_t index;
-  std::string source;
-  std::string destination;
+  End from;
+  End to;
 };
 
-// A package copied into a temporary file beside its destination.
+// A package copied into its temporary file beside its destination.
 struct StagedCopy {
-  explicit StagedCopy(Move move) : move(std::move(move)), file(this->move.destination) {}
+  StagedCopy(Move move, const FileIdentity &source, const std::string &temporaryName)
+      : move(std::move(move)), source(source), file(this->move.to.fd(), this->move.to.leaf, temporaryName) {}
   Move move;
+  FileIdentity source; // the cached file as it was copied
   ReplacementFile file;
 };
+
+// What the file system says stands at a destination that cannot take a
+// file: EISDIR for a folder (or a link to one), ENAMETOOLONG for a name too
+// long; 0 otherwise.
+int destinationProblem(const End &to) {
+  const long longest = ::fpathconf(to.fd(), _PC_NAME_MAX);
+  if (longest > 0 && to.leaf.size() > static_cast<std::size_t>(longest))
+    return ENAMETOOLONG;
+  struct stat info {};
+  if (::fstatat(to.fd(), to.leaf.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode))
+    return EISDIR;
+  return 0;
+}
+
+// 0 when the cached file still is the one that was copied; -1 when it is
+// not; the errno when that cannot be told.
+int changeSince(const End &from, const FileIdentity &copied) {
+  const std::optional<struct stat> now = statLeaf(from.fd(), from.leaf);
+  if (!now)
+    return errno == ENOENT ? -1 : errno;
+  return FileIdentity::of(*now) == copied ? 0 : -1;
+}
 
 // One run of the transfer over a plan.
 class Transfer {
 public:
-  Transfer(MovePlan &plan, const TransferSettings &settings)
-      : plan_(plan), settings_(settings), count_(plan.cacheNames.size()), stays_(count_) {}
+  Transfer(const std::vector<PlannedMove> &plan, const TransferSettings &settings)
+      : plan_(plan), settings_(settings), folders_(settings), stays_(plan.size()),
+        claims_([this](std::optional<std::size_t> category) {
+          return folders_.foldsCase(category ? Folders::category(*category) : Folders::kCache);
+        }) {}
 
   TransferResult run() {
     std::vector<Move> copies;
-    for (std::size_t index = 0; index < count_; ++index) {
-      if (std::optional<Move> move = renameOrPrepareCopy(index))
+    for (std::size_t index = 0; index < plan_.size(); ++index) {
+      if (std::optional<Move> move = resolve(index); move && !renamed(*move))
         copies.push_back(std::move(*move));
     }
     std::deque<StagedCopy> staged = stageCopies(copies);
     commitCopies(staged);
-    const std::set<std::string> unflushed = flushReceivingFolders();
+    const std::set<const Folders::Opened *> unflushed = flushReceivingFolders();
     removeCopiedSources(unflushed);
-    if (anyLeftTheCache_)
-      flushFolder(settings_.cacheDirectory);
+    for (const Folders::Opened *folder : sourceFoldersChanged_)
+      flushFile(folder->fd.get());
     TransferResult result;
     result.settled = unflushed.empty();
     for (std::optional<TransferFailure> &failure : stays_) {
-      if (!failure)
-        continue;
-      plan_.failedEntries.push_back(CacheEntry{0, failure->utName, failure->cacheName});
-      result.stayed.push_back(std::move(*failure));
+      if (failure)
+        result.stayed.push_back(std::move(*failure));
     }
     return result;
   }
@@ -82,199 +160,286 @@ public:
 private:
   // The package stays in the cache and keeps its line; an alert says why
   // when there is a message.
-  void stay(std::size_t index, const char *message, int error) {
-    stays_[index] = TransferFailure{index, message ? message : "", plan_.cacheNames[index],
-                                    utNameOfDestination(plan_.destinations[index]), error};
+  void stay(std::size_t index, const char *message, int error, const char *reason = nullptr) {
+    stays_[index] = TransferFailure{index, message ? message : "", error, reason ? reason : ""};
     if (message && settings_.alert)
-      settings_.alert(*stays_[index]);
+      settings_.alert(plan_[index], *stays_[index]);
   }
 
-  void received(const Move &move, bool copied) {
-    receivingFolders_.emplace(folderOf(move.destination));
-    arrived_.push_back({move, copied});
-    if (!copied)
-      anyLeftTheCache_ = true;
+  // For a copy whose source changed (-1) or could not be looked at.
+  void stayChanged(std::size_t index, int change) {
+    if (change < 0)
+      stay(index, nullptr, 0, kSourceChanged);
+    else
+      stay(index, kCopyFailed, change);
   }
 
   void showProgress(std::size_t index, std::uint64_t bytesCopied = 0, std::uint64_t bytesTotal = 0) const {
     if (settings_.progress)
-      settings_.progress(
-          MoveProgress{index + 1, count_, utNameOfDestination(plan_.destinations[index]), bytesCopied, bytesTotal});
+      settings_.progress(MoveProgress{index + 1, plan_.size(), plan_[index].utName, bytesCopied, bytesTotal});
   }
 
-  // Renames the package when both paths lie on one volume; the move when it
-  // is to be copied instead.
-  std::optional<Move> renameOrPrepareCopy(std::size_t index) {
-    const std::string &cacheName = plan_.cacheNames[index];
-    if (leavesItsFolder(cacheName) || leavesItsFolder(plan_.destinations[index])) {
+  // Finds both ends of a package's way and claims them; the move, or nothing
+  // when the package stays.
+  std::optional<Move> resolve(std::size_t index) {
+    const PlannedMove &planned = plan_[index];
+    const std::optional<RelativeName> source = splitRelativeName(planned.cacheName + ".uxx");
+    const std::optional<RelativeName> destination = splitRelativeName(planned.utName);
+    switch (claims_.claim(planned)) {
+    case MoveClaims::Claim::Taken:
+      break;
+    case MoveClaims::Claim::LeavesFolder:
+      stay(index, kNameLeavesFolder, 0);
+      return std::nullopt;
+    case MoveClaims::Claim::SameCachedFile:
+      // A later line for a cached file already taken finds it gone.
+      stay(index, kCannotRead, 0, kSameCachedFile);
+      return std::nullopt;
+    case MoveClaims::Claim::SameDestination:
+      stay(index, nullptr, 0, kSameDestination);
+      return std::nullopt;
+    }
+    const std::size_t categoryBase = Folders::category(planned.category);
+    Move move{index,
+              {&folders_.at(Folders::kCache, source->folder), source->leaf},
+              {&folders_.at(categoryBase, destination->folder), destination->leaf}};
+    if (move.from.folder->error == ELOOP || move.to.folder->error == ELOOP) {
       stay(index, kNameLeavesFolder, 0);
       return std::nullopt;
     }
-    Move move{index, cachedFilePath(settings_.cacheDirectory, cacheName), destinationPath(settings_, plan_, index)};
-    if (!settings_.sameVolume(move.destination, move.source))
-      return move;
-    showProgress(index);
-    // A failed rename leaves the package silently in the cache. Only the
-    // cache's own files move: not a folder, nor a link out of the cache.
-    if (!isPlainFile(move.source)) {
-      stay(index, nullptr, ENOENT);
-      return std::nullopt;
+    return move;
+  }
+
+  // Renames the package when both paths lie on one volume. False when it is
+  // to be copied instead.
+  bool renamed(const Move &move) {
+    const PlannedMove &planned = plan_[move.index];
+    const std::string source = settings_.cacheDirectory + "/" + planned.cacheName + ".uxx";
+    const std::string destination = *settings_.unrealDir + "/" + planned.destination();
+    if (!settings_.sameVolume(destination, source))
+      return false;
+    showProgress(move.index);
+    // A failed rename leaves the package silently in the cache.
+    for (const End *end : {&move.from, &move.to}) {
+      if (end->folder->error != 0) {
+        stay(move.index, nullptr, end->folder->error);
+        return true;
+      }
     }
-    int error = renameWithoutReplacing(move.source, move.destination);
+    const std::optional<struct stat> cached = statLeaf(move.from.fd(), move.from.leaf);
+    if (!cached) {
+      stay(move.index, nullptr, errno);
+      return true;
+    }
+    if (!S_ISREG(cached->st_mode)) {
+      stay(move.index, nullptr, 0, notAPlainFileReason(cached->st_mode));
+      return true;
+    }
+    int error = renameWithoutReplacing(move.from.fd(), move.from.leaf, move.to.fd(), move.to.leaf);
     if (error == EEXIST || error == EINVAL || error == ENOSYS) {
       // Something stands at the destination: a file is replaced, a folder
       // (or a link to one) is not.
-      error = destinations_.problem(move.destination);
-      if (error == 0 && std::rename(move.source.c_str(), move.destination.c_str()) != 0)
+      error = destinationProblem(move.to);
+      if (error == 0 && ::renameat(move.from.fd(), move.from.leaf.c_str(), move.to.fd(), move.to.leaf.c_str()) != 0)
         error = errno;
     }
     if (error == 0) {
-      received(move, false);
-      return std::nullopt;
+      received(move, nullptr);
+      return true;
     }
     // The text said one volume, the kernel says two: copy instead.
     if (error == EXDEV)
-      return move;
-    stay(index, nullptr, error);
-    return std::nullopt;
+      return false;
+    stay(move.index, nullptr, error);
+    return true;
+  }
+
+  void received(const Move &move, const StagedCopy *copy) {
+    receivingFolders_.insert(move.to.folder);
+    if (!copy)
+      sourceFoldersChanged_.insert(move.from.folder);
+    arrived_.push_back({move, copy});
   }
 
   std::deque<StagedCopy> stageCopies(const std::vector<Move> &copies) {
     std::deque<StagedCopy> staged;
     for (const Move &move : copies) {
       showProgress(move.index);
-      const OpenedSource source = openPlainFile(move.source);
-      if (!source.file.valid()) {
-        stay(move.index, kCannotRead, source.error);
+      if (move.from.folder->error != 0) {
+        stay(move.index, kCannotRead, move.from.folder->error);
         continue;
       }
-      if (const int problem = destinations_.folderOrNameProblem(move.destination)) {
+      const FileDescriptor source = openLeaf(move.from.fd(), move.from.leaf, O_RDONLY);
+      struct stat opened {};
+      if (!source.valid() || ::fstat(source.get(), &opened) != 0) {
+        if (errno == ELOOP)
+          stay(move.index, kCannotRead, 0, notAPlainFileReason(S_IFLNK));
+        else
+          stay(move.index, kCannotRead, errno);
+        continue;
+      }
+      if (!S_ISREG(opened.st_mode)) {
+        stay(move.index, kCannotRead, 0, notAPlainFileReason(opened.st_mode));
+        continue;
+      }
+      if (move.to.folder->error != 0) {
+        stay(move.index, kCannotWrite, move.to.folder->error);
+        continue;
+      }
+      if (const int problem = destinationProblem(move.to)) {
         stay(move.index, kCannotWrite, problem);
         continue;
       }
-      // Looks at what stands at the destination before it creates anything.
-      StagedCopy &copy = staged.emplace_back(move);
-      if (!copy.file.valid()) {
-        stay(move.index, kCannotWrite, copy.file.error());
-        staged.pop_back();
-        continue;
-      }
-      const CopyProgress onChunk = [&](std::uint64_t copied) {
-        if (copied < source.size)
-          showProgress(move.index, copied, source.size);
-      };
-      if (const int error = copyInto(source, copy.file, onChunk)) {
-        stay(move.index, kCopyFailed, error);
+      const FileIdentity identity = FileIdentity::of(opened);
+      StagedCopy &copy = staged.emplace_back(move, identity, plan_[move.index].temporaryName);
+      if (const int error = copyOne(source.get(), copy)) {
+        stayChanged(move.index, error);
         staged.pop_back();
       }
     }
     return staged;
   }
 
+  // 0 when the whole cached file is in the temporary file and finished; the
+  // errno of a failure; -1 when the cached file changed while it was read.
+  int copyOne(int source, StagedCopy &copy) {
+    if (!copy.file.valid())
+      return copy.file.error();
+    const auto size = static_cast<std::uint64_t>(copy.source.size);
+    const CopyProgress onChunk = [&](std::uint64_t copied) {
+      if (copied < size)
+        showProgress(copy.move.index, copied, size);
+    };
+    if (const int error = copyContents(source, copy.file.fd(), size, onChunk))
+      return error;
+    struct stat after {};
+    if (::fstat(source, &after) != 0)
+      return errno;
+    if (!(FileIdentity::of(after) == copy.source))
+      return -1;
+    if (!copy.file.finish(ReplacementFile::Flush::WithItsVolume))
+      return errno != 0 ? errno : EIO;
+    return 0;
+  }
+
   // One flush for each volume that received copies, then each copy renamed
-  // into place. A copy whose volume could not be flushed stays a temporary
-  // file, removed with `staged`.
+  // into place while its cached file is still what was copied. A copy whose
+  // volume could not be flushed stays a temporary file, removed with
+  // `staged`.
   void commitCopies(std::deque<StagedCopy> &staged) {
-    std::map<std::string, int> folderFlushed; // 0, or why its volume was not flushed
+    std::map<const Folders::Opened *, int> folderFlushed; // 0, or why its volume was not flushed
     std::map<dev_t, bool> volumeFlushed;
     for (StagedCopy &copy : staged) {
-      const auto [folder, isNewFolder] = folderFlushed.try_emplace(folderOf(copy.move.destination), 0);
+      const auto [folder, isNewFolder] = folderFlushed.try_emplace(copy.move.to.folder, 0);
       if (isNewFolder)
-        folder->second = flushVolumeOf(folder->first, volumeFlushed);
+        folder->second = flushVolumeOf(copy.move.to.fd(), volumeFlushed);
       if (folder->second != 0) {
         stay(copy.move.index, kCopyFailed, folder->second);
+        continue;
+      }
+      if (const int change = changeSince(copy.move.from, copy.source)) {
+        stayChanged(copy.move.index, change);
         continue;
       }
       if (!copy.file.commit()) {
         stay(copy.move.index, kCopyFailed, errno);
         continue;
       }
-      received(copy.move, true);
+      received(copy.move, &copy);
     }
   }
 
   // Flushes the volume that holds `folder`, once per volume: 0, or the errno.
-  static int flushVolumeOf(const std::string &folder, std::map<dev_t, bool> &volumeFlushed) {
-    const FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  static int flushVolumeOf(int folder, std::map<dev_t, bool> &volumeFlushed) {
     struct stat info {};
-    if (!handle.valid() || ::fstat(handle.get(), &info) != 0)
+    if (::fstat(folder, &info) != 0)
       return errno;
     const auto [volume, isNew] = volumeFlushed.try_emplace(info.st_dev, false);
     if (isNew)
-      volume->second = flushVolume(handle.get());
+      volume->second = flushVolume(folder);
     return volume->second ? 0 : EIO;
   }
 
   // The folders whose flush failed. What arrived in them may not outlast a
   // power cut, so those packages keep their lines and copied ones their
   // cached files.
-  std::set<std::string> flushReceivingFolders() const {
-    std::set<std::string> failed;
-    for (const std::string &folder : receivingFolders_) {
-      if (!flushFolder(folder))
+  std::set<const Folders::Opened *> flushReceivingFolders() const {
+    std::set<const Folders::Opened *> failed;
+    for (const Folders::Opened *folder : receivingFolders_) {
+      if (!flushFile(folder->fd.get()))
         failed.insert(folder);
     }
     return failed;
   }
 
-  void removeCopiedSources(const std::set<std::string> &unflushedFolders) {
-    for (const auto &[move, copied] : arrived_) {
-      if (unflushedFolders.contains(folderOf(move.destination))) {
-        stay(move.index, copied ? kCopyFailed : nullptr, EIO);
+  void removeCopiedSources(const std::set<const Folders::Opened *> &unflushed) {
+    for (const Arrival &arrival : arrived_) {
+      const Move &move = arrival.move;
+      if (unflushed.contains(move.to.folder)) {
+        stay(move.index, arrival.copy ? kCopyFailed : nullptr, EIO);
         continue;
       }
-      if (!copied)
+      if (!arrival.copy)
         continue;
-      // A cached file that cannot be removed keeps its line, so that the
-      // index still names every file in the cache.
-      if (::unlink(move.source.c_str()) != 0) {
+      // A cached file that is no longer the one copied, or cannot be
+      // removed, keeps its line, so that the index still names every file in
+      // the cache.
+      if (const int change = changeSince(move.from, arrival.copy->source)) {
+        stayChanged(move.index, change);
+        continue;
+      }
+      if (::unlinkat(move.from.fd(), move.from.leaf.c_str(), 0) != 0) {
         stay(move.index, nullptr, errno);
         continue;
       }
-      anyLeftTheCache_ = true;
+      sourceFoldersChanged_.insert(move.from.folder);
     }
   }
 
   struct Arrival {
     Move move;
-    bool copied;
+    const StagedCopy *copy; // nullptr for a package renamed into place
   };
 
-  MovePlan &plan_;
+  const std::vector<PlannedMove> &plan_;
   const TransferSettings &settings_;
-  const std::size_t count_;
+  Folders folders_;
   std::vector<std::optional<TransferFailure>> stays_;
+  MoveClaims claims_;
   std::vector<Arrival> arrived_;
-  std::set<std::string> receivingFolders_;
-  DestinationCheck destinations_;
-  bool anyLeftTheCache_ = false;
+  std::set<const Folders::Opened *> receivingFolders_;
+  std::set<const Folders::Opened *> sourceFoldersChanged_;
 };
 
 } // namespace
 
-std::string destinationPath(const TransferSettings &settings, const MovePlan &plan, std::size_t index) {
-  return *settings.unrealDir + "/" + plan.destinations[index];
+std::string reasonOf(const TransferFailure &failure) {
+  std::string text = failure.message.empty() ? std::string("Could not be moved") : failure.message;
+  if (!failure.reason.empty())
+    text += " (" + failure.reason + ")";
+  else if (failure.error != 0)
+    text += std::string(" (") + std::strerror(failure.error) + ")";
+  return text;
 }
 
-std::string describeFailure(const TransferFailure &failure) {
-  std::string text = failure.utName + " (cached as " + failure.cacheName + ".uxx)";
-  if (failure.error != 0)
+std::string describeFailure(const PlannedMove &move, const TransferFailure &failure) {
+  std::string text = elideName(move.utName) + " (cached as " + elideName(move.cacheName) + ".uxx)";
+  if (!failure.reason.empty())
+    text += ": " + failure.reason;
+  else if (failure.error != 0)
     text += ": " + std::string(std::strerror(failure.error));
   return text;
 }
 
-TransferResult keepAllInCache(MovePlan &plan, const std::string &reason) {
+TransferResult keepAllInCache(const std::vector<PlannedMove> &plan, const std::string &message) {
   TransferResult result;
-  for (std::size_t index = 0; index < plan.cacheNames.size(); ++index) {
-    std::string utName = utNameOfDestination(plan.destinations[index]);
-    plan.failedEntries.push_back(CacheEntry{0, utName, plan.cacheNames[index]});
-    result.stayed.push_back(TransferFailure{index, reason, plan.cacheNames[index], std::move(utName), 0});
-  }
+  for (std::size_t index = 0; index < plan.size(); ++index)
+    result.stayed.push_back(TransferFailure{index, message, 0, ""});
   return result;
 }
 
-TransferResult transferFiles(MovePlan &plan, const TransferSettings &settings) {
-  if (plan.cacheNames.empty())
+TransferResult transferFiles(const std::vector<PlannedMove> &plan, const TransferSettings &settings) {
+  if (plan.empty())
     return {};
   if (!settings.unrealDir)
     return keepAllInCache(plan, "");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "relocation/move_progress.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -30,27 +32,6 @@ public:
   virtual ~TabView() = default;
   // The 0-based index of the tab shown, or -1 when none is.
   virtual int indexOfSelectedTab() const = 0;
-};
-
-// Where a move stands: package `current` (1-based) of `total`, and during a
-// long copy how far that copy has come.
-struct MoveProgress {
-  std::size_t current = 0;
-  std::size_t total = 0;
-  std::string utName;
-  std::uint64_t bytesCopied = 0;
-  std::uint64_t bytesTotal = 0; // 0 when no copy is under way
-};
-
-// What a move did, package by package.
-struct MoveReport {
-  struct Package {
-    std::string utName;
-    std::string cacheName;
-    std::string reason; // why it stayed; empty for a package that moved
-  };
-  std::vector<Package> moved;
-  std::vector<Package> stayed;
 };
 
 // The application around the window.

@@ -2,6 +2,7 @@
 #include "posix/flush.h"
 #include "relocation/index_writer.h"
 #include "relocation/move_journal.h"
+#include "relocation/move_plan.h"
 
 #include "move_fixture.h"
 #include "recording_window.h"
@@ -52,13 +53,11 @@ TEST(DurableMove, KeepsTheLinesThatAReadErrorHidAtStartUp) {
   writeFile(path, "[Cache]\nM0=DM-A.ut2\nM1=DM-B.ut2\nX0=Sky.utx\nM2=DM-C.ut2\n");
   // The lists hold what was read before the error: the first two lines.
   const std::vector<CacheEntry> maps = {{0, "DM-A.ut2", "M0"}};
-  const std::vector<std::string> cacheNames = {"M1"};
-  const std::vector<std::string> destinations = {"Maps/DM-B.ut2"};
+  const std::vector<PlannedMove> ticked = {{kMaps, "M1", "DM-B.ut2", {}}};
   HeldEntries held;
   held.unticked[kMaps] = maps;
-  held.tickedCacheNames = cacheNames;
-  held.tickedDestinations = destinations;
-  ASSERT_TRUE(rewriteIndex(path, maps, held));
+  held.ticked = ticked;
+  ASSERT_TRUE(rewriteIndex(path, ".cache-sorter-test00", maps, held));
   EXPECT_EQ(readFile(path), "[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\nM2=DM-C.ut2\n");
 }
 
@@ -86,6 +85,7 @@ TEST(DurableMove, FlushesAsOftenForManyPackagesAsForFew) {
 }
 
 // A move that stopped part-way: its journal, and the state its steps left.
+// Only the temporary files the journal names are removed.
 TEST(DurableMove, TheNextStartFinishesAnInterruptedMove) {
   MoveCommand move;
   const Sandbox &sandbox = move.sandbox;
@@ -93,27 +93,34 @@ TEST(DurableMove, TheNextStartFinishesAnInterruptedMove) {
   sandbox.writeCachedFile("C", "copied, not yet removed");
   writeFile(move.installed("Maps/DM-A.ut2"), "moved");
   writeFile(move.installed("Maps/DM-C.ut2"), "copied, not yet removed");
-  const std::string leftovers[] = {sandbox.cacheDirectory() + "/.cache-sorter-Ab12Cd",
-                                   move.installed("Maps/.cache-sorter-XyZ123")};
-  for (const std::string &leftover : leftovers)
+  const std::vector<PlannedMove> moves = {{kMaps, "A", "DM-A.ut2", ".cache-sorter-aaaaaa"},
+                                          {kMaps, "B", "DM-B.ut2", ".cache-sorter-Ab12Cd"},
+                                          {kMaps, "C", "DM-C.ut2", ".cache-sorter-cccccc"},
+                                          {kMaps, "D", "DM-D.ut2", ".cache-sorter-dddddd"}};
+  const std::string journal = journalPath(sandbox.cacheDirectory());
+  const std::string recorded[] = {move.installed("Maps/.cache-sorter-Ab12Cd"),
+                                  sandbox.cacheDirectory() + "/.cache-sorter-Idx001"};
+  for (const std::string &leftover : recorded)
     writeFile(leftover, "half a copy");
-  makeFolders(move.installed("Maps/.cache-sorter-folder"));
-  writeFile(move.installed("Textures/.cache-sorter-abc"), "not ours");
-  std::vector<JournalRecord> records;
-  for (const char *name : {"A", "B", "C", "D"})
-    records.push_back(
-        {name, std::string("DM-") + name + ".ut2", move.installed(std::string("Maps/DM-") + name + ".ut2")});
-  ASSERT_TRUE(appendToJournal(journalPath(sandbox.cacheDirectory()), records));
+  const std::string notOurs[] = {move.installed("Maps/.cache-sorter-XyZ123"),
+                                 move.installed("Maps/.cache-sorter-backup"),
+                                 sandbox.cacheDirectory() + "/.cache-sorter-backup"};
+  for (const std::string &file : notOurs)
+    writeFile(file, "a player's own file");
+  makeFolders(move.installed("Maps/.cache-sorter-cccccc"));
+  ASSERT_TRUE(journalMoves(journal, moves));
+  ASSERT_TRUE(journalIndexTemporary(journal, ".cache-sorter-Idx001"));
 
   move.start("[Cache]\r\nA=DM-A.ut2\r\nB=DM-B.ut2\nC=DM-C.ut2\nD=DM-D.ut2\nR0=Readme.txt\nA=DM-A.ut2\n");
 
   EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nB=DM-B.ut2\nC=DM-C.ut2\nD=DM-D.ut2\nR0=Readme.txt\nA=DM-A.ut2\n");
   EXPECT_EQ(move.controller().maps.size(), 4u);
-  EXPECT_FALSE(exists(journalPath(sandbox.cacheDirectory())));
-  for (const std::string &leftover : leftovers)
+  EXPECT_FALSE(exists(journal));
+  for (const std::string &leftover : recorded)
     EXPECT_FALSE(exists(leftover)) << leftover;
-  EXPECT_TRUE(std::filesystem::is_directory(move.installed("Maps/.cache-sorter-folder")));
-  EXPECT_TRUE(exists(move.installed("Textures/.cache-sorter-abc")));
+  for (const std::string &file : notOurs)
+    EXPECT_EQ(readFile(file), "a player's own file") << file;
+  EXPECT_TRUE(std::filesystem::is_directory(move.installed("Maps/.cache-sorter-cccccc")));
   EXPECT_EQ(readFile(sandbox.cachedFile("C")), "copied, not yet removed");
 }
 

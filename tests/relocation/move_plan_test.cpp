@@ -1,15 +1,22 @@
+#include "posix/beneath.h"
 #include "relocation/move_plan.h"
-#include "relocation/path_safety.h"
 #include "relocation/same_volume.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const Category &kAnimations = kCategories[0];
-const Category &kKarma = kCategories[1];
-const Category &kMaps = kCategories[2];
-const Category &kTextures = kCategories[7];
+constexpr std::size_t kAnimations = 0;
+constexpr std::size_t kKarma = 1;
+constexpr std::size_t kMaps = 2;
+constexpr std::size_t kTextures = 7;
+
+std::vector<std::string> destinationsOf(const std::vector<PlannedMove> &plan) {
+  std::vector<std::string> destinations;
+  for (const PlannedMove &move : plan)
+    destinations.push_back(move.cacheName + " -> " + move.destination());
+  return destinations;
+}
 
 TEST(Collect, SplitsTickedFromKeptInCategoryThenListOrder) {
   std::vector<CacheEntry> animations = {{0, "A0.ukx", "a0"}, {0, "A1.ukx", "a1"}, {1, "A2.ukx", "a2"}};
@@ -17,16 +24,16 @@ TEST(Collect, SplitsTickedFromKeptInCategoryThenListOrder) {
   std::vector<CacheEntry> maps = {{1, "M0.ut2", "m0"}, {1, "M1.ut2", "m1"},  {2, "M2.ut2", "m2"},
                                   {1, "M3.ut2", "m3"}, {-1, "M4.ut2", "m4"}, {0, "M5.ut2", "m5"}};
   std::vector<CacheEntry> textures = {{1, "Foo.utx", "t0"}, {1, "Bar.utx", "t1"}};
-  MovePlan plan;
+  std::vector<PlannedMove> plan;
   collectTicked(kAnimations, animations, plan);
   collectTicked(kKarma, karma, plan);
   collectTicked(kMaps, maps, plan);
   collectTicked(kTextures, textures, plan);
 
-  EXPECT_EQ(plan.cacheNames, (std::vector<std::string>{"a2", "k0", "m0", "m1", "m3", "t0", "t1"}));
-  EXPECT_EQ(plan.destinations,
-            (std::vector<std::string>{"Animations/A2.ukx", "KarmaData/Ragdoll.ka", "Maps/M0.ut2", "Maps/M1.ut2",
-                                      "Maps/M3.ut2", "Textures/Foo.utx", "Textures/Bar.utx"}));
+  EXPECT_EQ(destinationsOf(plan),
+            (std::vector<std::string>{"a2 -> Animations/A2.ukx", "k0 -> KarmaData/Ragdoll.ka", "m0 -> Maps/M0.ut2",
+                                      "m1 -> Maps/M1.ut2", "m3 -> Maps/M3.ut2", "t0 -> Textures/Foo.utx",
+                                      "t1 -> Textures/Bar.utx"}));
   const std::vector<CacheEntry> kept = {
       {0, "A0.ukx", "a0"}, {0, "A1.ukx", "a1"}, {2, "M2.ut2", "m2"}, {-1, "M4.ut2", "m4"}, {0, "M5.ut2", "m5"}};
   EXPECT_EQ(animations, (std::vector<CacheEntry>{kept[0], kept[1]}));
@@ -44,10 +51,9 @@ TEST(Collect, SplitsTickedFromKeptInCategoryThenListOrder) {
 TEST(Collect, KeepsEverythingWhenNothingIsTicked) {
   std::vector<CacheEntry> maps = {{0, "M0.ut2", "m0"}, {0, "Sub/M1.ut2", "m1"}};
   const std::vector<CacheEntry> before = maps;
-  MovePlan plan;
+  std::vector<PlannedMove> plan;
   collectTicked(kMaps, maps, plan);
-  EXPECT_TRUE(plan.cacheNames.empty());
-  EXPECT_TRUE(plan.destinations.empty());
+  EXPECT_TRUE(plan.empty());
   EXPECT_EQ(maps, before);
 }
 
@@ -78,11 +84,28 @@ TEST(SameVolume, JudgesFromTheTextAlone) {
     EXPECT_EQ(pathsShareVolume(pair.first, pair.second, "/Volumes/"), pair.same) << pair.first << " ~ " << pair.second;
 }
 
-TEST(PathSafety, RefusesOnlyParentComponents) {
-  for (const char *name : {"..", "../x.u", "a/../b.u", "Maps/..", "Maps/../../Documents/x.u", "a/b/../../../c"})
-    EXPECT_TRUE(leavesItsFolder(name)) << name;
-  for (const char *name : {"x.u", "...u", "..x.u", "x..u", "a/b.u", "/etc/x.u", "./x.u", "", "a//b.u", "Maps/x.u.."})
-    EXPECT_FALSE(leavesItsFolder(name)) << name;
+TEST(RelativeName, RefusesParentComponentsAndDropsEmptyOnes) {
+  for (const char *name :
+       {"..", "../x.u", "a/../b.u", "Maps/..", "Maps/../../Documents/x.u", "a/b/../../../c", "", "/", "./."})
+    EXPECT_FALSE(splitRelativeName(name)) << name;
+  struct Split {
+    const char *name;
+    const char *folder;
+    const char *leaf;
+  };
+  for (const Split &split : std::vector<Split>{{"x.u", "", "x.u"},
+                                               {"...u", "", "...u"},
+                                               {"x..u", "", "x..u"},
+                                               {"a/b.u", "a", "b.u"},
+                                               {"/etc/x.u", "etc", "x.u"},
+                                               {"./x.u", "", "x.u"},
+                                               {"a//b/./c.u", "a/b", "c.u"},
+                                               {"Maps/x.u..", "Maps", "x.u.."}}) {
+    const std::optional<RelativeName> relative = splitRelativeName(split.name);
+    ASSERT_TRUE(relative) << split.name;
+    EXPECT_EQ(relative->folder, split.folder) << split.name;
+    EXPECT_EQ(relative->leaf, split.leaf) << split.name;
+  }
 }
 
 } // namespace

@@ -33,7 +33,7 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
                               "5 of them replace files already in the game:\nMaps/A.ut2\nMaps/B.ut2\nMaps/C.ut2\n"
                               "and 2 more\n\n7 ticked packages are hidden by the filter.");
 
-  const ConfirmationText one = confirmationText(MovePreview{1, 100, 0, 0, {}}, "/G");
+  const ConfirmationText one = confirmationText(MovePreview{1, 100, 0, 0, 0, {}}, "/G");
   EXPECT_EQ(one.question, "Move 1 package (100 bytes) into the game?");
   EXPECT_EQ(one.explanation, "They go to /G.");
 }

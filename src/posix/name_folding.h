@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Whether the open folder `folder`, found at `path`, takes names that differ
+// only in the case of their letters for one name: macOS's default volumes,
+// FAT and exFAT, and Linux folders with case folding on.
+bool folderFoldsCase(int folder, const std::string &path);
+
+// `c`, or its small letter when it is an ASCII capital A-Z.
+inline char foldAsciiCapital(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// `name` with the ASCII capitals A-Z as their small letters.
+std::string foldAsciiCase(std::string_view name);

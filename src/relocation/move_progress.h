@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Where a move stands: package `current` (1-based) of `total`, and during a
+// long copy how far that copy has come.
+struct MoveProgress {
+  std::size_t current = 0;
+  std::size_t total = 0;
+  std::string utName;
+  std::uint64_t bytesCopied = 0;
+  std::uint64_t bytesTotal = 0; // 0 when no copy is under way
+};
+
+// What a move did, package by package.
+struct MoveReport {
+  struct Package {
+    std::string utName;
+    std::string cacheName;
+    std::string reason; // why it stayed; empty for a package that moved
+  };
+  std::vector<Package> moved;
+  std::vector<Package> stayed;
+};
