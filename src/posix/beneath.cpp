@@ -1,5 +1,6 @@
 #include "posix/beneath.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,11 +18,11 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 // Whether the kernel resolves beneath a folder itself; tried once.
 #ifdef SYS_openat2
-bool kernelResolvesBeneath = true;
+std::atomic<bool> kernelResolvesBeneath{true};
 
 FileDescriptor openat2Beneath(int base, const std::string &relative) {
   open_how how{};
-  how.flags = kFolderFlags | O_NOFOLLOW;
+  how.flags = kFolderFlags;
   how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
   for (;;) {
     const long fd = ::syscall(SYS_openat2, base, relative.c_str(), &how, sizeof how);
@@ -45,8 +46,9 @@ int whyNotOpened(int folder, const std::string &name) {
   return error;
 }
 
-// One component at a time, each opened without following a link.
-FileDescriptor walkBeneath(int base, const std::string &relative) {
+} // namespace
+
+FileDescriptor openFolderBeneathByComponents(int base, const std::string &relative) {
   FileDescriptor current(::openat(base, ".", kFolderFlags));
   std::size_t start = 0;
   while (current.valid() && start < relative.size()) {
@@ -62,8 +64,6 @@ FileDescriptor walkBeneath(int base, const std::string &relative) {
   }
   return current;
 }
-
-} // namespace
 
 std::optional<RelativeName> splitRelativeName(std::string_view name) {
   std::vector<std::string_view> components;
@@ -104,7 +104,7 @@ FileDescriptor openFolderBeneath(int base, const std::string &relative) {
       return folder;
   }
 #endif
-  return walkBeneath(base, relative);
+  return openFolderBeneathByComponents(base, relative);
 }
 
 FileDescriptor openLeaf(int folder, const std::string &leaf, int flags) {

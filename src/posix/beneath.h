@@ -26,6 +26,10 @@ FileDescriptor openFolder(const std::string &path);
 // it. "" opens `base` again.
 FileDescriptor openFolderBeneath(int base, const std::string &relative);
 
+// The same, one component at a time: what openFolderBeneath() does where the
+// kernel cannot resolve beneath a folder itself.
+FileDescriptor openFolderBeneathByComponents(int base, const std::string &relative);
+
 // Opens the file `leaf` of the open folder `folder` without following a link
 // (ELOOP for one) and without waiting on a FIFO or a device.
 FileDescriptor openLeaf(int folder, const std::string &leaf, int flags);

@@ -289,11 +289,15 @@ bool swapIndex(const std::string &indexPath, const std::string &temporaryName, c
 }
 
 bool rewriteIndex(const std::string &indexPath, const std::string &temporaryName,
-                  const std::vector<CacheEntry> &keptEntries, const HeldEntries &held) {
-  return swapIndex(indexPath, temporaryName, [&](int index) -> std::optional<std::string> {
-    const std::optional<LinesToKeep> lines = readLinesToKeep(index, held);
-    if (!lines)
-      return std::nullopt;
-    return composeIndex(keptEntries, *lines);
-  });
+                  const std::vector<CacheEntry> &keptEntries, const HeldEntries &held,
+                  const std::function<void(SwapInstant)> &pause) {
+  return swapIndex(
+      indexPath, temporaryName,
+      [&](int index) -> std::optional<std::string> {
+        const std::optional<LinesToKeep> lines = readLinesToKeep(index, held);
+        if (!lines)
+          return std::nullopt;
+        return composeIndex(keptEntries, *lines);
+      },
+      pause);
 }

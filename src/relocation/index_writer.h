@@ -72,4 +72,5 @@ bool swapIndex(const std::string &indexPath, const std::string &temporaryName, c
 // The index anew from `keptEntries`, keeping what readLinesToKeep() finds,
 // through swapIndex().
 bool rewriteIndex(const std::string &indexPath, const std::string &temporaryName,
-                  const std::vector<CacheEntry> &keptEntries, const HeldEntries &held);
+                  const std::vector<CacheEntry> &keptEntries, const HeldEntries &held,
+                  const std::function<void(SwapInstant)> &pause = {});

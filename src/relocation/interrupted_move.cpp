@@ -52,12 +52,17 @@ bool removeTemporary(int category, const std::string &utName, const std::string 
   return !S_ISREG(found->st_mode) || ::unlinkat(folder.get(), name.c_str(), 0) == 0;
 }
 
-void removeIndexTemporaries(const Journal &journal, int cacheFolder) {
+// False when one may still be there: the journal must then stay to name it.
+bool removeIndexTemporaries(const Journal &journal, int cacheFolder) {
+  bool removed = true;
   for (const std::string &name : journal.indexTemporaries) {
     const std::optional<struct stat> found = statLeaf(cacheFolder, name);
-    if (found && S_ISREG(found->st_mode))
-      ::unlinkat(cacheFolder, name.c_str(), 0);
+    if (!found)
+      removed = removed && errno == ENOENT;
+    else if (S_ISREG(found->st_mode))
+      removed = ::unlinkat(cacheFolder, name.c_str(), 0) == 0 && removed;
   }
+  return removed;
 }
 
 // The index's text without one entry line for each record; std::nullopt when
@@ -137,7 +142,7 @@ Recovery finishInterruptedMove(const std::string &indexPath, const std::optional
   const FileDescriptor cache = openFolder(cacheDirectory);
   if (!cache.valid())
     return Recovery::Unsettled;
-  removeIndexTemporaries(read.journal, cache.get());
+  const bool temporariesGone = removeIndexTemporaries(read.journal, cache.get());
   const Settlement settlement = settleRecords(read.journal, cacheDirectory, installation);
   if (!settlement.inTheGame.empty()) {
     const std::string temporary = newTemporaryName(cache.get());
@@ -145,7 +150,7 @@ Recovery finishInterruptedMove(const std::string &indexPath, const std::optional
         !swapIndex(indexPath, temporary, withoutLinesOf(read.journal, settlement.inTheGame)))
       return Recovery::Unsettled;
   }
-  if (settlement.unknown.empty())
+  if (settlement.unknown.empty() && temporariesGone)
     return removeJournal(journal) ? Recovery::Finished : Recovery::Unsettled;
   std::vector<std::size_t> settled = settlement.inTheGame;
   settled.insert(settled.end(), settlement.stayed.begin(), settlement.stayed.end());

@@ -3,7 +3,8 @@
 # it makes, in the manner of SQLite's crash and I/O-error tests: the process
 # killed at the call, or the call failing with EIO, ENOSPC, EACCES or EPERM,
 # and the kernel's copy ending early. After each run the folders are checked,
-# then the driver runs again as a restart and they are checked again.
+# then the driver runs again as a restart and they are checked again. Then
+# the same for the start-up that finishes a move killed part-way.
 #
 #   run_fault_suite.sh MOVE_DRIVER [rename|copy ...]
 set -euo pipefail
@@ -21,19 +22,20 @@ fi
 work="$(mktemp -d "${TMPDIR:-/tmp}/cache-sorter-faults.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
-calls=(openat read write close fsync fdatasync syncfs rename renameat renameat2 unlink unlinkat
-  copy_file_range fchmod fchown getdents64 newfstatat fstat lstat stat statx statfs ftruncate)
+calls=(openat openat2 read pread64 write close fsync fdatasync syncfs rename renameat renameat2 unlink unlinkat flock ioctl
+  copy_file_range fchmod fchown getdents64 newfstatat fstat lstat stat statx statfs fstatfs ftruncate)
 traced="$(IFS=,; echo "${calls[*]}")"
 
 runs=0
+recovery_runs=0
 failures=0
 declare -A by_fault=()
 
 # Checks the sandbox after a faulted run, restarts, and checks again.
 check_and_restart() {
-  local sandbox="$1" killed="$2" what="$3"
+  local sandbox="$1" killed="$2" what="$3" mode="${4:-after-fault}"
   local verdict
-  if ! verdict="$("$driver" check "$sandbox" after-fault "$work/alerts" "$killed")"; then
+  if ! verdict="$("$driver" check "$sandbox" "$mode" "$work/alerts" "$killed")"; then
     echo "FAIL ($what): $verdict"
     failures=$((failures + 1))
     return
@@ -54,28 +56,29 @@ expect_complete() {
   fi
 }
 
-for path in "${paths[@]}"; do
-  template="$work/template-$path"
-  mkdir "$template"
-  "$driver" setup "$template" "$path"
-
-  # One clean run, traced, gives each call's count before and during the move.
-  cp -a "$template" "$work/traced"
-  strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" move "$work/traced" >/dev/null
-  rm -rf "$work/traced"
-  # "name first last skip..." for each call the move makes: its invocations
-  # from first to last, less the writes of the driver's own output.
-  points="$(awk -F'(' '
-    /^write\(1, "move\\n"/ { moving = 1 }
+# "name first last skip..." for each call the traced run makes after it
+# writes MARKER: its invocations from first to last, less the writes of the
+# driver's own output.
+points_after() {
+  local marker="$1" trace="$2"
+  awk -F'(' -v marker="$marker" '
+    index($0, "write(1, \"" marker "\\n\"") == 1 { running = 1 }
     /^[a-z_0-9]+\(/ {
       name = $1; count[name]++
-      if (!moving) { before[name] = count[name]; next }
+      if (!running) { before[name] = count[name]; next }
       if (name == "write" && $2 ~ /^1,/) skip[name] = skip[name] " " count[name]
       last[name] = count[name]
     }
-    END { for (name in last) print name, before[name] + 1, last[name], skip[name] }' "$work/trace")"
+    END { for (name in last) print name, before[name] + 1, last[name], skip[name] }' "$trace"
+}
 
+# Runs `driver COMMAND` on a copy of TEMPLATE once for each fault at each of
+# POINTS, and checks each run as MODE says, then restarts and checks again.
+inject_everywhere() {
+  local label="$1" template="$2" command="$3" mode="$4" points="$5"
+  local name first last skip n fault sandbox status killed
   while read -r name first last skip; do
+    [ -n "$name" ] || continue
     for ((n = first; n <= last; n++)); do
       case " $skip " in *" $n "*) continue ;; esac
       faults=("signal=KILL" "error=EIO" "error=ENOSPC" "error=EACCES" "error=EPERM")
@@ -87,7 +90,7 @@ for path in "${paths[@]}"; do
         # In a shell of its own, so that the kill is not reported here.
         (
           status=0
-          strace -o /dev/null -e trace="$name" -e inject="$name:$fault:when=$n" "$driver" move "$sandbox" \
+          strace -o /dev/null -e trace="$name" -e inject="$name:$fault:when=$n" "$driver" "$command" "$sandbox" \
             >"$work/alerts" || status=$?
           echo "$status" >"$work/status"
         ) 2>/dev/null
@@ -95,20 +98,36 @@ for path in "${paths[@]}"; do
         killed=0
         [ "$fault" = signal=KILL ] && killed=1
         if [ "$killed" = 1 ] && [ "$status" -ne 137 ]; then
-          echo "FAIL ($path $name #$n $fault): the driver was not killed (status $status)"
+          echo "FAIL ($label $name #$n $fault): the driver was not killed (status $status)"
           failures=$((failures + 1))
         fi
         runs=$((runs + 1))
         by_fault[$fault]=$((${by_fault[$fault]:-0} + 1))
         if [ "$fault" = retval=0 ]; then
           # The copy goes on through a buffer and the move completes.
-          expect_complete "$sandbox" "$path $name #$n $fault"
+          expect_complete "$sandbox" "$label $name #$n $fault"
           continue
         fi
-        check_and_restart "$sandbox" "$killed" "$path $name #$n $fault"
+        check_and_restart "$sandbox" "$killed" "$label $name #$n $fault" "$mode"
       done
     done
   done <<<"$points"
+}
+
+count_calls() { awk '{ n += $3 - $2 + 1 } END { print n + 0 }' <<<"$1"; }
+
+for path in "${paths[@]}"; do
+  template="$work/template-$path"
+  mkdir "$template"
+  "$driver" setup "$template" "$path"
+
+  # One clean run, traced, gives each call's count before and during the move.
+  cp -a "$template" "$work/traced"
+  strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" move "$work/traced" >/dev/null
+  rm -rf "$work/traced"
+  points="$(points_after move "$work/trace")"
+  inject_everywhere "$path" "$template" move after-fault "$points"
+
   if [ "$path" = rename ]; then
     # The text says one volume, the kernel says two: every package renamed
     # is refused with EXDEV and takes the copy path instead.
@@ -120,7 +139,37 @@ for path in "${paths[@]}"; do
     runs=$((runs + 1))
     by_fault[exdev]=1
   fi
-  echo "fault suite: $path: $(echo "$points" | awk '{ n += $3 - $2 + 1 } END { print n }') calls of the move"
+  echo "fault suite: $path: $(count_calls "$points") calls of the move"
+
+  # Start-up after a move killed at the first and the last rename of each
+  # kind it makes (a package's, a copy's, the index's): the journal, staged
+  # copies and the old index are there to be settled, and the start-up is
+  # faulted at every call.
+  renames="$(awk '$1 == "renameat" || $1 == "renameat2" { print $1, $2, $3 }' <<<"$points")"
+  recovery_calls=0
+  while read -r name first last; do
+    [ -n "$name" ] || continue
+    for n in $(printf '%s\n' "$first" "$last" | sort -un); do
+      interrupted="$work/interrupted-$path-$name-$n"
+      cp -a "$template" "$interrupted"
+      (strace -o /dev/null -e trace="$name" -e inject="$name:signal=KILL:when=$n" "$driver" move "$interrupted" \
+        >/dev/null || true) 2>/dev/null
+      if [ ! -e "$(find "$interrupted" -name .cache-sorter-journal -print -quit)" ]; then
+        rm -rf "$interrupted"
+        continue
+      fi
+      cp -a "$interrupted" "$work/traced"
+      strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" start "$work/traced" >/dev/null
+      rm -rf "$work/traced"
+      start_points="$(points_after start "$work/trace")"
+      recovery_calls=$((recovery_calls + $(count_calls "$start_points")))
+      before_recovery=$runs
+      inject_everywhere "$path recovery after $name #$n" "$interrupted" start after-recovery "$start_points"
+      recovery_runs=$((recovery_runs + runs - before_recovery))
+      rm -rf "$interrupted"
+    done
+  done <<<"$renames"
+  echo "fault suite: $path: $recovery_calls calls of start-ups that finish an interrupted move"
 done
 
 errors=0
@@ -129,6 +178,7 @@ for fault in "${!by_fault[@]}"; do
 done
 echo "fault suite: $runs faulted runs, each checked and restarted: ${by_fault[signal=KILL]:-0} kills," \
   "$errors I/O errors, ${by_fault[retval=0]:-0} kernel copies ended early," \
-  "${by_fault[exdev]:-0} run with every rename refused with EXDEV"
+  "${by_fault[exdev]:-0} run with every rename refused with EXDEV; $recovery_runs of them start-ups finishing" \
+  "an interrupted move, each checked for a stale line once its journal is gone"
 echo "$((runs - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

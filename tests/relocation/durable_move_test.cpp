@@ -1,5 +1,7 @@
 #include "app/app_controller.h"
+#include "posix/file_descriptor.h"
 #include "posix/flush.h"
+#include "posix/io.h"
 #include "relocation/index_writer.h"
 #include "relocation/move_journal.h"
 #include "relocation/move_plan.h"
@@ -10,8 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <fcntl.h>
 #include <filesystem>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -59,6 +65,97 @@ TEST(DurableMove, KeepsTheLinesThatAReadErrorHidAtStartUp) {
   held.ticked = ticked;
   ASSERT_TRUE(rewriteIndex(path, ".cache-sorter-test00", maps, held));
   EXPECT_EQ(readFile(path), "[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\nM2=DM-C.ut2\n");
+}
+
+// The game, appending to the index a line at a time in a thread of its own,
+// let through only when a swap stands at a given instant.
+class GatedAppender {
+public:
+  explicit GatedAppender(std::string path) : path_(std::move(path)), thread_([this] { run(); }) {}
+  ~GatedAppender() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  // Lets `count` lines through and waits until they are on disk.
+  void append(int count) {
+    std::unique_lock lock(mutex_);
+    pending_ += count;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return pending_ == 0; });
+  }
+  const std::vector<std::string> &lines() const { return lines_; }
+
+private:
+  void run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return stopping_ || pending_ > 0; });
+      if (stopping_)
+        return;
+      const std::string line =
+          "N" + std::to_string(lines_.size()) + "=DM-New-" + std::to_string(lines_.size()) + ".ut2";
+      const FileDescriptor file(::open(path_.c_str(), O_WRONLY | O_APPEND));
+      ASSERT_TRUE(file.valid() && writeAll(file.get(), (line + "\n").data(), line.size() + 1));
+      lines_.push_back(line);
+      --pending_;
+      changed_.notify_all();
+    }
+  }
+
+  std::string path_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int pending_ = 0;
+  bool stopping_ = false;
+  std::vector<std::string> lines_;
+  std::thread thread_;
+};
+
+TEST(DurableMove, NoLineAnotherProgramAddsDuringTheSwapIsLost) {
+  for (const SwapInstant instant : {SwapInstant::BeforeCheck, SwapInstant::BeforeRename}) {
+    const TemporaryFolder folder;
+    const std::string path = folder / "cache.ini";
+    writeFile(path, "[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n");
+    const std::vector<CacheEntry> kept = {{0, "Sky.utx", "X0"}};
+    const std::vector<PlannedMove> moved = {{kMaps, "M0", "DM-A.ut2", {}}};
+    HeldEntries held;
+    held.unticked[kTextures] = kept;
+    held.ticked = moved;
+    GatedAppender game(path);
+    int swaps = 0;
+    ASSERT_TRUE(rewriteIndex(path, ".cache-sorter-test00", kept, held, [&](SwapInstant at) {
+      if (at == instant && swaps++ < 3)
+        game.append(40);
+    }));
+    const std::string index = readFile(path);
+    EXPECT_EQ(game.lines().size(), 120u);
+    for (const std::string &line : game.lines())
+      EXPECT_NE(index.find("\n" + line + "\n"), std::string::npos) << line;
+    EXPECT_EQ(index.find("M0="), std::string::npos);
+    EXPECT_EQ(index.rfind("[Cache]\nX0=Sky.utx\n", 0), 0u);
+    EXPECT_FALSE(exists(folder / ".cache-sorter-test00"));
+  }
+}
+
+TEST(DurableMove, AnIndexThatKeepsChangingIsLeftAsItIs) {
+  const TemporaryFolder folder;
+  const std::string path = folder / "cache.ini";
+  writeFile(path, "[Cache]\nM0=DM-A.ut2\n");
+  GatedAppender game(path);
+  EXPECT_FALSE(rewriteIndex(path, ".cache-sorter-test00", {}, HeldEntries{}, [&](SwapInstant at) {
+    if (at == SwapInstant::BeforeCheck)
+      game.append(1);
+  }));
+  std::string expected = "[Cache]\nM0=DM-A.ut2\n";
+  for (const std::string &line : game.lines())
+    expected += line + "\n";
+  EXPECT_EQ(readFile(path), expected);
+  EXPECT_FALSE(exists(folder / ".cache-sorter-test00"));
 }
 
 TEST(DurableMove, FlushesAsOftenForManyPackagesAsForFew) {

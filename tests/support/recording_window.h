@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,15 +34,26 @@ public:
 class RecordingPlatform final : public Platform {
 public:
   explicit RecordingPlatform(EventLog &log) : log_(log) {}
+  // What the last move reported, and the details of its alerts.
+  MoveReport report;
+  std::vector<std::string> alertDetails;
+  // Runs at each progress, for tests that act while a move is under way.
+  std::function<void(const MoveProgress &progress)> duringMove;
+
   void runAlertPanel(const std::string &message) override { log_.push_back("alert: " + message); }
-  void runMoveAlert(const std::string &message, const std::string &) override { log_.push_back("alert: " + message); }
+  void runMoveAlert(const std::string &message, const std::string &detail) override {
+    log_.push_back("alert: " + message);
+    alertDetails.push_back(detail);
+  }
   void terminate(int exitStatus) override { log_.push_back("terminate " + std::to_string(exitStatus)); }
   void showMoveProgress(const MoveProgress &progress) override {
     log_.push_back("progress " + std::to_string(progress.current) + "/" + std::to_string(progress.total));
+    if (duringMove)
+      duringMove(progress);
   }
   void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override { log_.push_back("progress end"); }
-  void reportMove(const MoveReport &) override {}
+  void reportMove(const MoveReport &moveReport) override { report = moveReport; }
 
 private:
   EventLog &log_;
