@@ -1,5 +1,7 @@
 #include "window/move_texts.h"
 
+#include "catalogue/long_names.h"
+
 #include <array>
 #include <cstdio>
 
@@ -43,10 +45,15 @@ ConfirmationText confirmationText(const MovePreview &preview, const std::string 
                         (preview.replacements == 1 ? " of them replaces a file" : " of them replace files") +
                         " already in the game:";
     for (std::size_t index = 0; index < preview.firstReplaced.size() && index < kNamedReplacements; ++index)
-      text.explanation += "\n" + preview.firstReplaced[index];
+      text.explanation += "\n" + elideName(preview.firstReplaced[index]);
     if (preview.replacements > kNamedReplacements)
       text.explanation += "\nand " + formatCount(preview.replacements - kNamedReplacements) + " more";
   }
+  if (preview.clashes > 0)
+    text.explanation += "\n\n" + formatCount(preview.clashes) +
+                        (preview.clashes == 1 ? " of them stays" : " of them stay") +
+                        " in the cache: an earlier ticked package goes to the same file or comes from the same "
+                        "cached file.";
   if (hiddenByFilter > 0)
     text.explanation += "\n\n" + formatCount(hiddenByFilter) +
                         (hiddenByFilter == 1 ? " ticked package is" : " ticked packages are") +
@@ -60,10 +67,10 @@ std::string progressLabel(const MoveProgress &progress) {
     char amounts[64];
     std::snprintf(amounts, sizeof amounts, "%.0f of %.0f MiB", static_cast<double>(progress.bytesCopied) / kMiB,
                   static_cast<double>(progress.bytesTotal) / kMiB);
-    return "Copying " + progress.utName + ": " + amounts;
+    return "Copying " + elideName(progress.utName) + ": " + amounts;
   }
-  return "Moving " + progress.utName + " (" + formatCount(progress.current) + " of " + formatCount(progress.total) +
-         ")";
+  return "Moving " + elideName(progress.utName) + " (" + formatCount(progress.current) + " of " +
+         formatCount(progress.total) + ")";
 }
 
 std::string reportSummary(const MoveReport &report) {

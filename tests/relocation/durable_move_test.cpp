@@ -223,8 +223,12 @@ TEST(DurableMove, TheNextStartFinishesAnInterruptedMove) {
 
 TEST(DurableMove, AStartAfterACleanExitWritesNothing) {
   const Sandbox sandbox;
-  sandbox.addInstallation("Games");
+  const std::string bundle = sandbox.addInstallation("Games");
   sandbox.writeIndex("[Cache]\r\nM0=DM-A.ut2\r\n");
+  // Named like this program's temporary files, but a player's own.
+  for (const std::string &own :
+       {bundle + "/Maps/.cache-sorter-backup", sandbox.cacheDirectory() + "/.cache-sorter-Ab12Cd"})
+    writeFile(own, "mine");
   struct stat folderBefore {};
   struct stat indexBefore {};
   ASSERT_EQ(::stat(sandbox.cacheDirectory().c_str(), &folderBefore), 0);
@@ -239,6 +243,8 @@ TEST(DurableMove, AStartAfterACleanExitWritesNothing) {
   EXPECT_EQ(indexAfter.st_mtim.tv_nsec, indexBefore.st_mtim.tv_nsec);
   EXPECT_EQ(folderAfter.st_mtim.tv_nsec, folderBefore.st_mtim.tv_nsec);
   EXPECT_EQ(started.controller.maps.size(), 1u);
+  EXPECT_EQ(readFile(bundle + "/Maps/.cache-sorter-backup"), "mine");
+  EXPECT_EQ(readFile(sandbox.cacheDirectory() + "/.cache-sorter-Ab12Cd"), "mine");
 }
 
 } // namespace

@@ -130,6 +130,23 @@ TEST_F(MainWindowTest, ShowsEveryCategoryWithItsCount) {
   EXPECT_EQ(controller.system[1].utName, "Caf\xE9.u") << "the bytes stay as read";
 }
 
+TEST_F(MainWindowTest, AVeryLongNameIsShownCut) {
+  const std::string longName = "DM-" + std::string(10 << 20, 'x') + ".ut2";
+  controller.maps.push_back(CacheEntry{0, longName, std::string(1 << 20, 'c')});
+  window.reloadAllTables();
+  window.tabs()->setCurrentIndex(kMaps);
+  QAbstractItemModel *maps = table(kMaps)->model();
+  for (const int column : {1, 2}) {
+    for (const int role : {Qt::DisplayRole, Qt::ToolTipRole}) {
+      const QString shown = maps->index(5, column).data(role).toString();
+      EXPECT_LT(shown.size(), 300) << column;
+      EXPECT_TRUE(shown.contains(QChar(0x2026))) << column;
+    }
+  }
+  EXPECT_TRUE(maps->index(5, 1).data().toString().endsWith("xxx.ut2"));
+  window.repaint();
+}
+
 TEST_F(MainWindowTest, TicksWithMouseSpaceAndShortcuts) {
   QWidget *tabs = window.tabs();
   table(0)->setFocus();

@@ -33,6 +33,13 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
                               "5 of them replace files already in the game:\nMaps/A.ut2\nMaps/B.ut2\nMaps/C.ut2\n"
                               "and 2 more\n\n7 ticked packages are hidden by the filter.");
 
+  preview.clashes = 2;
+  preview.firstReplaced = {std::string(5000, 'L') + ".ut2"};
+  const ConfirmationText clashes = confirmationText(preview, "/G");
+  EXPECT_NE(clashes.explanation.find("2 of them stay in the cache: an earlier ticked package goes to the same file"),
+            std::string::npos);
+  EXPECT_LT(clashes.explanation.size(), 1000u) << "a long name is cut";
+
   const ConfirmationText one = confirmationText(MovePreview{1, 100, 0, 0, 0, {}}, "/G");
   EXPECT_EQ(one.question, "Move 1 package (100 bytes) into the game?");
   EXPECT_EQ(one.explanation, "They go to /G.");
@@ -42,6 +49,7 @@ TEST(MoveTexts, ProgressAndReport) {
   EXPECT_EQ(progressLabel({3, 10, "DM-Example.ut2", 0, 0}), "Moving DM-Example.ut2 (3 of 10)");
   EXPECT_EQ(progressLabel({1, 1, "DM-Example.ut2", 120ull << 20, 500ull << 20}),
             "Copying DM-Example.ut2: 120 of 500 MiB");
+  EXPECT_LT(progressLabel({1, 1, std::string(1 << 20, 'x'), 0, 0}).size(), 300u);
   MoveReport report;
   report.moved.resize(54);
   EXPECT_EQ(reportSummary(report), "Moved 54 packages into the game");

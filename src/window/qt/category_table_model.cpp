@@ -20,7 +20,7 @@ std::optional<QString> CategoryTableModel::replacedFile(int row) const {
     return *known;
   std::optional<QString> replaced;
   if (const std::optional<std::string> path = controller_.existingDestination(this, row))
-    replaced = displayText(*path);
+    replaced = shownName(*path);
   replacedFiles_.insert(row, replaced);
   return replaced;
 }
@@ -75,7 +75,7 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
     return {};
   if (const int *selected = std::get_if<int>(&*value))
     return *selected == 1 ? Qt::Checked : Qt::Unchecked;
-  return displayText(std::get<std::string>(*value));
+  return shownName(std::get<std::string>(*value));
 }
 
 bool CategoryTableModel::setData(const QModelIndex &index, const QVariant &value, int role) {

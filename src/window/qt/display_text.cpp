@@ -1,5 +1,7 @@
 #include "window/qt/display_text.h"
 
+#include "catalogue/long_names.h"
+
 #include <QUtf8StringView>
 
 QString displayText(const std::string &bytes) {
@@ -8,3 +10,5 @@ QString displayText(const std::string &bytes) {
     return utf8.toString();
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
+
+QString shownName(const std::string &bytes) { return displayText(elideName(bytes)); }

@@ -15,8 +15,8 @@ QTreeWidgetItem *addGroup(QTreeWidget *tree, const QString &title, const std::ve
   auto *group = new QTreeWidgetItem(tree, {title});
   group->setFirstColumnSpanned(true);
   for (const MoveReport::Package &package : packages) {
-    new QTreeWidgetItem(
-        group, {displayText(package.utName), displayText(package.cacheName + ".uxx"), displayText(package.reason)});
+    new QTreeWidgetItem(group, {shownName(package.utName), shownName(package.cacheName) + QStringLiteral(".uxx"),
+                                displayText(package.reason)});
   }
   return group;
 }
