@@ -57,11 +57,7 @@ int renameWithoutReplacing(int fromFolder, const std::string &from, int toFolder
 }
 
 ReplacementFile::ReplacementFile(int folder, std::string leaf, std::string temporaryName)
-    : folder_(::fcntl(folder, F_DUPFD_CLOEXEC, 0)), leaf_(std::move(leaf)) {
-  if (!folder_.valid()) {
-    error_ = errno;
-    return;
-  }
+    : folder_(folder), leaf_(std::move(leaf)) {
   struct stat existing {};
   if (::fstatat(folder, leaf_.c_str(), &existing, 0) == 0) {
     if (S_ISDIR(existing.st_mode)) {
@@ -82,7 +78,7 @@ ReplacementFile::ReplacementFile(int folder, std::string leaf, std::string tempo
 
 ReplacementFile::~ReplacementFile() {
   if (!temporaryName_.empty())
-    ::unlinkat(folder_.get(), temporaryName_.c_str(), 0);
+    ::unlinkat(folder_, temporaryName_.c_str(), 0);
 }
 
 bool ReplacementFile::finish(Flush flush) {
@@ -107,7 +103,7 @@ bool ReplacementFile::commit(bool onlyIfAbsent) {
     return false;
   }
   if (onlyIfAbsent) {
-    const int error = renameWithoutReplacing(folder_.get(), temporaryName_, folder_.get(), leaf_);
+    const int error = renameWithoutReplacing(folder_, temporaryName_, folder_, leaf_);
     if (error != 0 && error != EINVAL && error != ENOSYS) {
       errno = error;
       return false;
@@ -117,7 +113,7 @@ bool ReplacementFile::commit(bool onlyIfAbsent) {
       return true;
     }
   }
-  if (::renameat(folder_.get(), temporaryName_.c_str(), folder_.get(), leaf_.c_str()) != 0)
+  if (::renameat(folder_, temporaryName_.c_str(), folder_, leaf_.c_str()) != 0)
     return false;
   temporaryName_.clear();
   return true;

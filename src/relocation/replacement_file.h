@@ -18,11 +18,10 @@ std::string newTemporaryName(int folder);
 // The same for a folder not yet known: a random name of that form.
 std::string newTemporaryName();
 
-// A new file that takes the place of `leaf` in an open folder only once it
-// is complete: it is written as the temporary file `temporaryName` in the
-// same folder, finished, and renamed over the target by commit(). Until then
-// the target stays as it was, and a replacement that is not committed
-// removes its temporary file.
+// A new file that takes the place of `leaf` in the open folder `folder`
+// (which must stay open while this lives) only once it is complete: it is written as the temporary file `temporaryName`
+// in the same folder, finished, and renamed over the target by commit(). Until then the target stays as it was, and a
+// replacement that is not committed removes its temporary file.
 class ReplacementFile {
 public:
   ReplacementFile(int folder, std::string leaf, std::string temporaryName);
@@ -36,7 +35,7 @@ public:
   bool valid() const { return file_.valid(); }
   int error() const { return error_; }
   int fd() const { return file_.get(); }
-  int folder() const { return folder_.get(); }
+  int folder() const { return folder_; }
   const std::string &leaf() const { return leaf_; }
 
   enum class Flush { Now, WithItsVolume };
@@ -52,7 +51,7 @@ public:
   bool commit(bool onlyIfAbsent = false);
 
 private:
-  FileDescriptor folder_;
+  int folder_;
   std::string leaf_;
   std::optional<struct stat> replaced_; // what stood at the target
   std::string temporaryName_;           // empty once committed or never made

@@ -39,6 +39,7 @@ public:
     FileDescriptor fd;
     int error = 0;
     std::string path;
+    mutable long longestName = 0; // looked up when first needed; -1 when unknown
   };
 
   explicit Folders(const TransferSettings &settings) {
@@ -105,13 +106,19 @@ struct StagedCopy {
   ReplacementFile file;
 };
 
-// What the file system says stands at a destination that cannot take a
-// file: EISDIR for a folder (or a link to one), ENAMETOOLONG for a name too
-// long; 0 otherwise.
+// ENAMETOOLONG when the destination's folder cannot hold its name, else 0.
+int nameProblem(const End &to) {
+  if (to.folder->longestName == 0)
+    to.folder->longestName = ::fpathconf(to.fd(), _PC_NAME_MAX);
+  const long longest = to.folder->longestName;
+  return longest > 0 && to.leaf.size() > static_cast<std::size_t>(longest) ? ENAMETOOLONG : 0;
+}
+
+// What stands at a destination that cannot take a file: EISDIR for a folder
+// (or a link to one), ENAMETOOLONG for a name too long; 0 otherwise.
 int destinationProblem(const End &to) {
-  const long longest = ::fpathconf(to.fd(), _PC_NAME_MAX);
-  if (longest > 0 && to.leaf.size() > static_cast<std::size_t>(longest))
-    return ENAMETOOLONG;
+  if (const int problem = nameProblem(to))
+    return problem;
   struct stat info {};
   if (::fstatat(to.fd(), to.leaf.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode))
     return EISDIR;
@@ -286,25 +293,30 @@ private:
         stay(move.index, kCannotWrite, move.to.folder->error);
         continue;
       }
-      if (const int problem = destinationProblem(move.to)) {
+      // A folder in the way is found by the temporary file's creation.
+      if (const int problem = nameProblem(move.to)) {
         stay(move.index, kCannotWrite, problem);
         continue;
       }
       const FileIdentity identity = FileIdentity::of(opened);
       StagedCopy &copy = staged.emplace_back(move, identity, plan_[move.index].temporaryName);
+      if (!copy.file.valid()) {
+        stay(move.index, kCannotWrite, copy.file.error());
+        staged.pop_back();
+        continue;
+      }
       if (const int error = copyOne(source.get(), copy)) {
-        stayChanged(move.index, error);
+        stay(move.index, kCopyFailed, error);
         staged.pop_back();
       }
     }
     return staged;
   }
 
-  // 0 when the whole cached file is in the temporary file and finished; the
-  // errno of a failure; -1 when the cached file changed while it was read.
+  // 0 when the whole cached file is in the temporary file and finished, or
+  // the errno of a failure. Whether the cached file changed while it was
+  // read is asked of its name before the copy is committed.
   int copyOne(int source, StagedCopy &copy) {
-    if (!copy.file.valid())
-      return copy.file.error();
     const auto size = static_cast<std::uint64_t>(copy.source.size);
     const CopyProgress onChunk = [&](std::uint64_t copied) {
       if (copied < size)
@@ -312,11 +324,6 @@ private:
     };
     if (const int error = copyContents(source, copy.file.fd(), size, onChunk))
       return error;
-    struct stat after {};
-    if (::fstat(source, &after) != 0)
-      return errno;
-    if (!(FileIdentity::of(after) == copy.source))
-      return -1;
     if (!copy.file.finish(ReplacementFile::Flush::WithItsVolume))
       return errno != 0 ? errno : EIO;
     return 0;
