@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/locations.h"
+#include "app/platform.h"
 #include "catalogue/cache_entry.h"
-#include "window/surface.h"
 
 #include <benchmark/benchmark.h>
 

@@ -63,12 +63,12 @@ void BM_RewriteIndex(benchmark::State &state) {
   const BenchFolder folder;
   const std::string path = folder.path("cache.ini");
   const std::vector<CacheEntry> kept = keptEntries(static_cast<std::size_t>(state.range(0)));
-  writeWholeFile(path, composeIndex(kept, {}));
   // The generated entries are all maps, the third category.
-  HeldEntries held;
-  held.unticked[2] = kept;
+  ListsView lists;
+  lists[2] = kept;
+  writeWholeFile(path, composeIndex(NewIndex{lists, {}, {}}, {}));
   for (auto _ : state) {
-    if (!rewriteIndex(path, ".cache-sorter-bench00", kept, held))
+    if (!rewriteIndex(path, ".cache-sorter-bench00", NewIndex{lists, {}, {}}))
       state.SkipWithError("the rewrite failed");
   }
 }
@@ -81,7 +81,10 @@ void BM_RewriteIndexBaseline(benchmark::State &state) {
   const BenchFolder folder;
   const std::string path = folder.path("cache.ini");
   const std::string temporary = folder.path("cache.ini.new");
-  const std::string text = composeIndex(keptEntries(static_cast<std::size_t>(state.range(0))), {});
+  const std::vector<CacheEntry> kept = keptEntries(static_cast<std::size_t>(state.range(0)));
+  ListsView lists;
+  lists[2] = kept;
+  const std::string text = composeIndex(NewIndex{lists, {}, {}}, {});
   for (auto _ : state) {
     FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
     if (!writeAll(file.get(), text.data(), text.size()) || ::fsync(file.get()) != 0 || !file.close() ||

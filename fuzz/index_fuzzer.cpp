@@ -62,7 +62,7 @@ Lists readLists(const std::string &path) {
 
 std::optional<LinesToKeep> linesToKeep(const std::string &path) {
   const FileDescriptor index = openIndex(path);
-  return index.valid() ? readLinesToKeep(index.get(), HeldEntries{}) : std::nullopt;
+  return index.valid() ? readLinesToKeep(index.get(), ListsView{}) : std::nullopt;
 }
 
 } // namespace
@@ -80,13 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   check(linesBefore.has_value(), "the foreign lines can be read");
   const ForeignLines &foreignBefore = linesBefore->foreign;
 
-  std::vector<CacheEntry> kept;
-  HeldEntries held;
-  for (std::size_t index = 0; index < kCategoryCount; ++index) {
-    kept.insert(kept.end(), before[index].begin(), before[index].end());
-    held.unticked[index] = before[index];
-  }
-  check(rewriteIndex(path, ".cache-sorter-fuzz00", kept, held), "the index can be rewritten");
+  ListsView lists;
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    lists[index] = before[index];
+  check(rewriteIndex(path, ".cache-sorter-fuzz00", NewIndex{lists, {}, {}}), "the index can be rewritten");
 
   check(readLists(path) == before, "the rewritten index gives the same lists");
   const std::optional<LinesToKeep> linesAfter = linesToKeep(path);

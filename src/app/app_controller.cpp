@@ -2,7 +2,9 @@
 
 #include "app/installation_search.h"
 #include "catalogue/cache_reader.h"
+#include "posix/paths.h"
 #include "relocation/interrupted_move.h"
+#include "relocation/mover.h"
 
 #include <array>
 #include <utility>
@@ -112,6 +114,13 @@ std::vector<CacheEntry> *AppController::listForTable(const TableView *table) {
   return const_cast<std::vector<CacheEntry> *>(std::as_const(*this).listForTable(table));
 }
 
-std::string AppController::cacheDirectory() const { return expandTilde(kCacheDirectoryPath, locations_.homeFolder); }
+std::string AppController::cacheDirectory() const { return folderOf(cacheFile); }
+
+ListsView AppController::lists() const {
+  ListsView view;
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    view[index] = listAt(index);
+  return view;
+}
 
 std::string AppController::volumesPrefix() const { return locations_.volumesFolder + "/"; }

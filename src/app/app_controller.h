@@ -1,10 +1,13 @@
 #pragma once
 
+#include "app/cell_value.h"
 #include "app/locations.h"
+#include "app/platform.h"
 #include "catalogue/cache_entry.h"
 #include "catalogue/category.h"
+#include "catalogue/entry_lists.h"
 #include "posix/folder_lock.h"
-#include "window/surface.h"
+#include "relocation/move_preview.h"
 
 #include <chrono>
 #include <cstdint>
@@ -13,24 +16,6 @@
 #include <string_view>
 #include <variant>
 #include <vector>
-
-// What a table cell shows: the tick (0 or 1) or a name.
-using CellValue = std::variant<int, std::string>;
-
-// How many of the files a move would replace its preview names.
-inline constexpr std::size_t kNamedReplacements = 3;
-
-// What a move of the ticked entries would do.
-struct MovePreview {
-  std::size_t packages = 0;
-  std::uint64_t totalBytes = 0; // of the cached files that are there
-  std::size_t unknownSizes = 0; // cached files that are missing
-  std::size_t replacements = 0; // packages whose destination holds a file
-  // Packages that stay because an earlier ticked package takes their
-  // destination or their cached file.
-  std::size_t clashes = 0;
-  std::vector<std::string> firstReplaced; // "<Category>/<utName>" of the first kNamedReplacements
-};
 
 // Holds all of the program's state: the window's outlets, the two paths and
 // the eight category lists. The window layer connects the outlets, calls
@@ -69,7 +54,7 @@ public:
   void selectAllCurrent();
   // Unticks every entry of every category, then reloads the eight tables in
   // category order.
-  void deselectAll();
+  void untickAll();
   // Moves the ticked entries' files into the installation, rewrites the index
   // without them, and reads and shows the eight lists again.
   void moveFiles();
@@ -83,6 +68,9 @@ public:
 
   // Whether two paths lie on one volume, judged from their text alone.
   bool sameVolume(const std::string &first, const std::string &second) const;
+
+  // The folder that holds cacheFile and the cached files.
+  std::string cacheDirectory() const;
 
   // Whether a fatal alert has asked the application to end.
   bool terminationRequested() const { return terminationRequested_; }
@@ -114,6 +102,8 @@ public:
   std::vector<CacheEntry> &listAt(std::size_t index);
   const std::vector<CacheEntry> &listAt(std::size_t index) const;
   TableView *tableAt(std::size_t index) const;
+  // The eight lists, to read.
+  ListsView lists() const;
 
 private:
   // The list shown by `table`, or nullptr for a table that is none of the
@@ -128,12 +118,8 @@ private:
   bool readAllCategories();
   void reloadAllTables() const;
   void failFatally(const std::string &message);
-  std::string cacheDirectory() const;
   std::string volumesPrefix() const;
 
-  // Shown at start-up, and by a move that has files to move and nowhere to
-  // put them.
-  static constexpr const char *kNoInstallationMessage = "Could not find installation of Unreal Tournament 2004";
   static constexpr const char *kAlreadyRunningMessage = "Cache Sorter is already running for this cache";
 
   Platform &platform_;

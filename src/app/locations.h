@@ -9,8 +9,8 @@ struct Locations {
   std::string volumesFolder; // "/Volumes" in production, without a trailing "/"
 };
 
-// The game's cache folder and its index, relative to the home folder.
-inline constexpr const char *kCacheDirectoryPath = "~/Library/Application Support/Unreal Tournament 2004/Cache";
+// The game's cache index, relative to the home folder; the cache folder is
+// the folder that holds it.
 inline constexpr const char *kCacheFilePath = "~/Library/Application Support/Unreal Tournament 2004/Cache/cache.ini";
 
 // Replaces a leading "~" (alone or before a "/") by `homeFolder`, without the

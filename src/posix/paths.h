@@ -22,4 +22,9 @@ inline std::optional<std::uint64_t> plainFileSize(const std::string &path) {
   return static_cast<std::uint64_t>(info.st_size);
 }
 
-inline bool isPlainFile(const std::string &path) { return plainFileSize(path).has_value(); }
+// Whether a move to `path` would replace something: anything but a folder
+// stands there (a link to a folder counts as a folder).
+inline bool replaceableFileAt(const std::string &path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}

@@ -26,37 +26,20 @@ bool sameNames(const CacheEntry &entry, const EntryLine &line) {
   return entry.cacheName == line.key && entry.utName == line.value;
 }
 
-bool sameNames(const PlannedMove &move, const EntryLine &line) {
-  return move.cacheName == line.key && move.utName == line.value;
-}
-
-// Accounts for the index's entry lines with the held entries. The lists keep
-// the index's order, so in the usual case each line is the next held entry of
-// its category, unticked or ticked; only when that fails are the lines
-// counted as a multiset.
+// Accounts for the index's entry lines with the entries of the lists. The
+// lists keep the index's order, so in the usual case each line is the next
+// entry of its category's list; only when that fails are the lines counted
+// as a multiset.
 class HeldInOrder {
 public:
-  explicit HeldInOrder(const HeldEntries &held) : held_(held) {
-    std::size_t ticked = 0;
-    for (std::size_t category = 0; category < kCategoryCount; ++category) {
-      tickedNext_[category] = ticked;
-      while (ticked < held.ticked.size() && held.ticked[ticked].category == category)
-        ++ticked;
-      tickedEnd_[category] = ticked;
-    }
-  }
+  explicit HeldInOrder(const ListsView &lists) : lists_(lists) {}
 
-  // Whether `line` of `category` is the next held entry of its category;
-  // takes it when it is.
+  // Whether `line` of `category` is the next entry of its list; takes it
+  // when it is.
   bool take(std::size_t category, const EntryLine &line) {
-    std::size_t &unticked = untickedNext_[category];
-    if (unticked < held_.unticked[category].size() && sameNames(held_.unticked[category][unticked], line)) {
-      ++unticked;
-      return true;
-    }
-    std::size_t &ticked = tickedNext_[category];
-    if (ticked < tickedEnd_[category] && sameNames(held_.ticked[ticked], line)) {
-      ++ticked;
+    std::size_t &next = next_[category];
+    if (next < lists_[category].size() && sameNames(lists_[category][next], line)) {
+      ++next;
       return true;
     }
     return false;
@@ -64,35 +47,31 @@ public:
 
   bool tookAll() const {
     for (std::size_t category = 0; category < kCategoryCount; ++category) {
-      if (untickedNext_[category] != held_.unticked[category].size() || tickedNext_[category] != tickedEnd_[category])
+      if (next_[category] != lists_[category].size())
         return false;
     }
     return true;
   }
 
 private:
-  const HeldEntries &held_;
-  std::array<std::size_t, kCategoryCount> untickedNext_{};
-  std::array<std::size_t, kCategoryCount> tickedNext_{};
-  std::array<std::size_t, kCategoryCount> tickedEnd_{};
+  const ListsView &lists_;
+  std::array<std::size_t, kCategoryCount> next_{};
 };
 
-// How many of each entry the lists held.
-EntryCounts countHeld(const HeldEntries &held) {
+// How many of each entry the lists hold.
+EntryCounts countHeld(const ListsView &lists) {
   EntryCounts counts;
-  for (const std::span<const CacheEntry> &list : held.unticked) {
+  for (const std::span<const CacheEntry> &list : lists) {
     for (const CacheEntry &entry : list)
       counts.add(entry.cacheName, entry.utName);
   }
-  for (const PlannedMove &move : held.ticked)
-    counts.add(move.cacheName, move.utName);
   return counts;
 }
 
 // The entry lines of the index that the held entries do not account for, as
 // a multiset; std::nullopt when the index cannot be read whole.
-std::optional<std::vector<std::string>> unheldByCount(int index, const HeldEntries &held) {
-  EntryCounts counts = countHeld(held);
+std::optional<std::vector<std::string>> unheldByCount(int index, const ListsView &lists) {
+  EntryCounts counts = countHeld(lists);
   std::vector<std::string> unheld;
   if (::lseek(index, 0, SEEK_SET) != 0)
     return std::nullopt;
@@ -197,12 +176,12 @@ AttemptResult attemptSwap(const Target &target, const std::string &temporaryName
 
 } // namespace
 
-std::optional<LinesToKeep> readLinesToKeep(int index, const HeldEntries &held) {
+std::optional<LinesToKeep> readLinesToKeep(int index, const ListsView &lists) {
   LinesToKeep kept;
   if (index < 0)
     return kept;
 
-  HeldInOrder inOrder(held);
+  HeldInOrder inOrder(lists);
   std::string tail;
   const ScanOutcome outcome = scanIndexLines(
       index,
@@ -224,7 +203,7 @@ std::optional<LinesToKeep> readLinesToKeep(int index, const HeldEntries &held) {
   // Every held entry was met in order: the lines left over are exactly those
   // the lists did not hold. Otherwise count them.
   if (!inOrder.tookAll()) {
-    std::optional<std::vector<std::string>> unheld = unheldByCount(index, held);
+    std::optional<std::vector<std::string>> unheld = unheldByCount(index, lists);
     if (!unheld)
       return std::nullopt;
     kept.unheldEntries = std::move(*unheld);
@@ -232,24 +211,41 @@ std::optional<LinesToKeep> readLinesToKeep(int index, const HeldEntries &held) {
   return kept;
 }
 
-std::string composeIndex(const std::vector<CacheEntry> &keptEntries, const LinesToKeep &lines) {
+std::string composeIndex(const NewIndex &index, const LinesToKeep &lines) {
   std::size_t size = 8 + lines.foreign.unterminatedTail.size();
-  for (const CacheEntry &entry : keptEntries)
+  for (const std::span<const CacheEntry> &list : index.lists) {
+    for (const CacheEntry &entry : list)
+      size += entry.cacheName.size() + entry.utName.size() + 2;
+  }
+  for (const CacheEntry &entry : index.stayed)
     size += entry.cacheName.size() + entry.utName.size() + 2;
   for (const std::string &line : lines.unheldEntries)
     size += line.size() + 1;
   for (const std::string &line : lines.foreign.lines)
     size += line.size() + 1;
 
+  EntryCounts leaveOut;
+  for (const CacheEntry &entry : index.leaveOut)
+    leaveOut.add(entry.cacheName, entry.utName);
   std::string text;
   text.reserve(size);
   text += "[Cache]\n";
-  for (const CacheEntry &entry : keptEntries) {
+  const auto write = [&](const CacheEntry &entry) {
+    if (!index.leaveOut.empty() && leaveOut.take(entry.cacheName, entry.utName))
+      return;
     text += entry.cacheName;
     text += '=';
     text += entry.utName;
     text += '\n';
+  };
+  for (const std::span<const CacheEntry> &list : index.lists) {
+    for (const CacheEntry &entry : list) {
+      if (entry.selected != 1)
+        write(entry);
+    }
   }
+  for (const CacheEntry &entry : index.stayed)
+    write(entry);
   for (const std::vector<std::string> *group : {&lines.unheldEntries, &lines.foreign.lines}) {
     for (const std::string &line : *group) {
       text += line;
@@ -288,16 +284,15 @@ bool swapIndex(const std::string &indexPath, const std::string &temporaryName, c
   return false;
 }
 
-bool rewriteIndex(const std::string &indexPath, const std::string &temporaryName,
-                  const std::vector<CacheEntry> &keptEntries, const HeldEntries &held,
+bool rewriteIndex(const std::string &indexPath, const std::string &temporaryName, const NewIndex &index,
                   const std::function<void(SwapInstant)> &pause) {
   return swapIndex(
       indexPath, temporaryName,
-      [&](int index) -> std::optional<std::string> {
-        const std::optional<LinesToKeep> lines = readLinesToKeep(index, held);
+      [&](int fd) -> std::optional<std::string> {
+        const std::optional<LinesToKeep> lines = readLinesToKeep(fd, index.lists);
         if (!lines)
           return std::nullopt;
-        return composeIndex(keptEntries, *lines);
+        return composeIndex(index, *lines);
       },
       pause);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "catalogue/cache_entry.h"
-#include "catalogue/category.h"
-#include "relocation/move_plan.h"
+#include "catalogue/entry_lists.h"
 
 #include <array>
 #include <functional>
@@ -11,13 +10,16 @@
 #include <string>
 #include <vector>
 
-// The entries the eight lists held when a move began: each category's
-// unticked entries in list order, and the ticked ones as the move's plan
-// gives them, category by category. Every other entry line of the index on
-// disk (one the game added since, or one a read error hid) is kept.
-struct HeldEntries {
-  std::array<std::span<const CacheEntry>, kCategoryCount> unticked;
-  std::span<const PlannedMove> ticked;
+// The index a move writes: the unticked entries of the lists, category by
+// category, each in list order; then the entries of ticked packages that
+// stayed; less one entry for each of `leaveOut` (packages an earlier move
+// brought into the game while its index could not be written). Every other
+// entry line of the index on disk that the lists do not hold (one the game
+// added since, or one a read error hid) is kept.
+struct NewIndex {
+  ListsView lists;
+  std::span<const CacheEntry> stayed;
+  std::span<const CacheEntry> leaveOut;
 };
 
 // Lines of an index that the program must keep but does not show: entry
@@ -36,15 +38,16 @@ struct LinesToKeep {
   ForeignLines foreign;
 };
 
-// Reads what to keep of the index open as `index`, from its start; -1 for no
-// index. std::nullopt when it cannot be read to its end.
-std::optional<LinesToKeep> readLinesToKeep(int index, const HeldEntries &held);
+// Reads what to keep of the index open as `index`, from its start, besides
+// the entries of `lists`; -1 for no index. std::nullopt when it cannot be
+// read to its end.
+std::optional<LinesToKeep> readLinesToKeep(int index, const ListsView &lists);
 
-// The index text: "[Cache]", one "cacheName=utName" line per kept entry, the
-// unheld entry lines, then the foreign lines in their old order, each line
-// ended by a line feed, and last the old file's unfinished line as it stood.
-// Names are written back as the bytes that were read.
-std::string composeIndex(const std::vector<CacheEntry> &keptEntries, const LinesToKeep &lines);
+// The index text: "[Cache]", one "cacheName=utName" line per entry that
+// `index` keeps, the unheld entry lines, then the foreign lines in their old
+// order, each line ended by a line feed, and last the old file's unfinished
+// line as it stood. Names are written back as the bytes that were read.
+std::string composeIndex(const NewIndex &index, const LinesToKeep &lines);
 
 // Makes the text of a new index from the index on disk, open as `index`
 // (-1 when there is none); std::nullopt when that cannot be read whole.
@@ -69,8 +72,7 @@ enum class SwapInstant { BeforeCheck, BeforeRename };
 bool swapIndex(const std::string &indexPath, const std::string &temporaryName, const IndexComposer &compose,
                const std::function<void(SwapInstant)> &pause = {});
 
-// The index anew from `keptEntries`, keeping what readLinesToKeep() finds,
+// The index anew as `index` says, keeping what readLinesToKeep() finds,
 // through swapIndex().
-bool rewriteIndex(const std::string &indexPath, const std::string &temporaryName,
-                  const std::vector<CacheEntry> &keptEntries, const HeldEntries &held,
+bool rewriteIndex(const std::string &indexPath, const std::string &temporaryName, const NewIndex &index,
                   const std::function<void(SwapInstant)> &pause = {});

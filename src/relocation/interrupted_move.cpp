@@ -159,12 +159,10 @@ Recovery finishInterruptedMove(const std::string &indexPath, const std::optional
   return Recovery::Unsettled;
 }
 
-void dropRecordedEntries(std::vector<CacheEntry> &entries, const Journal &journal,
-                         const std::vector<std::size_t> &records) {
-  if (records.empty())
-    return;
-  EntryCounts counts;
+std::vector<CacheEntry> entriesOf(const Journal &journal, const std::vector<std::size_t> &records) {
+  std::vector<CacheEntry> entries;
+  entries.reserve(records.size());
   for (const std::size_t record : records)
-    counts.add(journal.moves[record].move.cacheName, journal.moves[record].move.utName);
-  std::erase_if(entries, [&](const CacheEntry &entry) { return counts.take(entry.cacheName, entry.utName); });
+    entries.push_back(journal.moves[record].move.entry());
+  return entries;
 }

@@ -37,8 +37,5 @@ enum class Recovery {
 // with what was settled, so that no line is taken out twice.
 Recovery finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation);
 
-// Takes out of `entries` one entry for each record, matched by both names.
-// For the entries of an earlier move whose index could not be written: the
-// lists were read back from the old index, which still names them.
-void dropRecordedEntries(std::vector<CacheEntry> &entries, const Journal &journal,
-                         const std::vector<std::size_t> &records);
+// The entries of the records at these positions.
+std::vector<CacheEntry> entriesOf(const Journal &journal, const std::vector<std::size_t> &records);

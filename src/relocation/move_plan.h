@@ -24,11 +24,6 @@ struct PlannedMove {
 // A plan destination: "<Category>/<utName>".
 std::string destinationOf(const Category &category, const std::string &utName);
 
-// Takes the ticked entries (selected exactly 1) out of `list` into `plan`;
-// `list` keeps its other entries in their order. Linear in the list's length.
-void collectTicked(std::size_t category, std::vector<CacheEntry> &list, std::vector<PlannedMove> &plan);
-
-// The entries that stay in the index, in the order it is written: those of
-// `unticked`, list by list, then `failed`. Moves them out of the lists.
-std::vector<CacheEntry> takeKeptEntries(std::span<std::vector<CacheEntry> *const> unticked,
-                                        std::vector<CacheEntry> failed);
+// Appends the ticked entries (selected exactly 1) of `list`, the list of
+// `category`, to `plan`, in list order. The list itself is only read.
+void collectTicked(std::size_t category, std::span<const CacheEntry> list, std::vector<PlannedMove> &plan);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/app_controller.h"
-#include "window/surface.h"
+#include "app/platform.h"
 
 #include <cstdint>
 #include <string>

@@ -58,12 +58,10 @@ TEST(DurableMove, KeepsTheLinesThatAReadErrorHidAtStartUp) {
   const std::string path = folder / "cache.ini";
   writeFile(path, "[Cache]\nM0=DM-A.ut2\nM1=DM-B.ut2\nX0=Sky.utx\nM2=DM-C.ut2\n");
   // The lists hold what was read before the error: the first two lines.
-  const std::vector<CacheEntry> maps = {{0, "DM-A.ut2", "M0"}};
-  const std::vector<PlannedMove> ticked = {{kMaps, "M1", "DM-B.ut2", {}}};
-  HeldEntries held;
-  held.unticked[kMaps] = maps;
-  held.ticked = ticked;
-  ASSERT_TRUE(rewriteIndex(path, ".cache-sorter-test00", maps, held));
+  const std::vector<CacheEntry> maps = {{0, "DM-A.ut2", "M0"}, {1, "DM-B.ut2", "M1"}};
+  ListsView lists;
+  lists[kMaps] = maps;
+  ASSERT_TRUE(rewriteIndex(path, ".cache-sorter-test00", NewIndex{lists, {}, {}}));
   EXPECT_EQ(readFile(path), "[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\nM2=DM-C.ut2\n");
 }
 
@@ -121,14 +119,14 @@ TEST(DurableMove, NoLineAnotherProgramAddsDuringTheSwapIsLost) {
     const TemporaryFolder folder;
     const std::string path = folder / "cache.ini";
     writeFile(path, "[Cache]\nM0=DM-A.ut2\nX0=Sky.utx\n");
-    const std::vector<CacheEntry> kept = {{0, "Sky.utx", "X0"}};
-    const std::vector<PlannedMove> moved = {{kMaps, "M0", "DM-A.ut2", {}}};
-    HeldEntries held;
-    held.unticked[kTextures] = kept;
-    held.ticked = moved;
+    const std::vector<CacheEntry> maps = {{1, "DM-A.ut2", "M0"}};
+    const std::vector<CacheEntry> textures = {{0, "Sky.utx", "X0"}};
+    ListsView lists;
+    lists[kMaps] = maps;
+    lists[kTextures] = textures;
     GatedAppender game(path);
     int swaps = 0;
-    ASSERT_TRUE(rewriteIndex(path, ".cache-sorter-test00", kept, held, [&](SwapInstant at) {
+    ASSERT_TRUE(rewriteIndex(path, ".cache-sorter-test00", NewIndex{lists, {}, {}}, [&](SwapInstant at) {
       if (at == instant && swaps++ < 3)
         game.append(40);
     }));
@@ -147,7 +145,7 @@ TEST(DurableMove, AnIndexThatKeepsChangingIsLeftAsItIs) {
   const std::string path = folder / "cache.ini";
   writeFile(path, "[Cache]\nM0=DM-A.ut2\n");
   GatedAppender game(path);
-  EXPECT_FALSE(rewriteIndex(path, ".cache-sorter-test00", {}, HeldEntries{}, [&](SwapInstant at) {
+  EXPECT_FALSE(rewriteIndex(path, ".cache-sorter-test00", NewIndex{}, [&](SwapInstant at) {
     if (at == SwapInstant::BeforeCheck)
       game.append(1);
   }));

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/app_controller.h"
+#include "app/platform.h"
 #include "window/header_column.h"
-#include "window/surface.h"
 
 #include <array>
 #include <chrono>

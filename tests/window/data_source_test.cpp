@@ -96,7 +96,7 @@ TEST_F(DataSource, SelectAllTicksEveryListAndReloadsEveryTableInOrder) {
   // Untick All is the same in reverse, and many ticks at once reload their
   // table once.
   window.log.clear();
-  controller.deselectAll();
+  controller.untickAll();
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     for (const CacheEntry &entry : controller.listAt(index))
       EXPECT_EQ(entry.selected, 0);

@@ -9,11 +9,6 @@
 CategoryTableModel::CategoryTableModel(AppController &controller, std::size_t category, QObject *parent)
     : QAbstractTableModel(parent), controller_(controller), category_(category) {}
 
-void CategoryTableModel::freeze() {
-  const std::vector<CacheEntry> &list = controller_.listAt(category_);
-  frozenRows_.emplace(list.begin(), list.begin() + std::min<std::ptrdiff_t>(shownRows_, std::ssize(list)));
-}
-
 std::optional<QString> CategoryTableModel::replacedFile(int row) const {
   const auto known = replacedFiles_.constFind(row);
   if (known != replacedFiles_.constEnd())
@@ -26,7 +21,6 @@ std::optional<QString> CategoryTableModel::replacedFile(int row) const {
 }
 
 void CategoryTableModel::reloadData() {
-  frozenRows_.reset();
   replacedFiles_.clear();
   const int rows = controller_.numberOfRowsInTableView(this);
   if (rows == shownRows_) {
@@ -50,8 +44,7 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
   if (!index.isValid())
     return {};
   const bool tickColumn = index.column() == TickColumn;
-  if (!tickColumn && index.column() == UtNameColumn && !frozenRows_ &&
-      (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
+  if (!tickColumn && index.column() == UtNameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
     if (const std::optional<QString> replaced = replacedFile(index.row())) {
       if (role == Qt::DecorationRole)
         return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
@@ -60,17 +53,8 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
   }
   if (tickColumn ? role != Qt::CheckStateRole : (role != Qt::DisplayRole && role != Qt::ToolTipRole))
     return {};
-  std::optional<CellValue> value;
-  if (frozenRows_) {
-    if (index.row() < std::ssize(*frozenRows_)) {
-      const CacheEntry &entry = (*frozenRows_)[static_cast<std::size_t>(index.row())];
-      value = index.column() == TickColumn     ? CellValue(entry.selected)
-              : index.column() == UtNameColumn ? CellValue(entry.utName)
-                                               : CellValue(entry.cacheName);
-    }
-  } else {
-    value = controller_.objectValueForTableColumn(this, columns_[index.column()], index.row());
-  }
+  const std::optional<CellValue> value =
+      controller_.objectValueForTableColumn(this, columns_[index.column()], index.row());
   if (!value)
     return {};
   if (const int *selected = std::get_if<int>(&*value))
@@ -79,7 +63,7 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
 }
 
 bool CategoryTableModel::setData(const QModelIndex &index, const QVariant &value, int role) {
-  if (frozenRows_ || !index.isValid() || index.column() != TickColumn || role != Qt::CheckStateRole)
+  if (!index.isValid() || index.column() != TickColumn || role != Qt::CheckStateRole)
     return false;
   const bool checked = value.toInt() == Qt::Checked;
   controller_.setObjectValue(this, checked ? 1 : 0, columns_[TickColumn], index.row());
@@ -107,14 +91,12 @@ QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation
 }
 
 const CacheEntry *CategoryTableModel::entryAt(int row) const {
-  const std::vector<CacheEntry> &list = frozenRows_ ? *frozenRows_ : controller_.listAt(category_);
+  const std::vector<CacheEntry> &list = controller_.listAt(category_);
   if (row < 0 || row >= shownRows_ || row >= std::ssize(list))
     return nullptr;
   return &list[static_cast<std::size_t>(row)];
 }
 
 void CategoryTableModel::setTicks(const std::vector<int> &rows, bool ticked) {
-  if (frozenRows_)
-    return;
   controller_.setTicks(this, std::vector<std::int32_t>(rows.begin(), rows.end()), ticked ? 1 : 0);
 }

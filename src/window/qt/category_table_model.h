@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/platform.h"
 #include "window/header_column.h"
-#include "window/surface.h"
 
 #include "catalogue/cache_entry.h"
 
@@ -26,12 +26,7 @@ public:
 
   CategoryTableModel(AppController &controller, std::size_t category, QObject *parent);
 
-  // Also ends a freeze.
   void reloadData() override;
-
-  // Until the next reloadData(), answers with the rows as they stand now,
-  // while a move changes the lists underneath.
-  void freeze();
 
   int rowCount(const QModelIndex &parent = QModelIndex()) const override;
   int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -55,7 +50,6 @@ private:
 
   AppController &controller_;
   const std::size_t category_;
-  std::optional<std::vector<CacheEntry>> frozenRows_;
   mutable QHash<int, std::optional<QString>> replacedFiles_;
   const std::array<HeaderColumn, ColumnCount> columns_{HeaderColumn(""), HeaderColumn("UT Name"),
                                                        HeaderColumn("Cache Name")};

@@ -91,7 +91,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   tickTabAction_ = addCommand(QStringLiteral("Tick All in &Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
                               [this] { controller_.selectAllCurrent(); });
   untickAllAction_ = addCommand(QStringLiteral("&Untick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U),
-                                [this] { controller_.deselectAll(); });
+                                [this] { controller_.untickAll(); });
   findAction_ = addCommand(QStringLiteral("&Filter by Name"), QKeySequence::Find, [this] {
     filter_->setFocus(Qt::ShortcutFocusReason);
     filter_->selectAll();
@@ -271,9 +271,6 @@ void MainWindow::requestMove() {
 }
 
 void MainWindow::moveConfirmed() {
-  // The tables show the rows as they stood until the move reloads them.
-  for (CategoryTableModel *model : models_)
-    model->freeze();
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
   controller_.moveFiles();
   QGuiApplication::restoreOverrideCursor();

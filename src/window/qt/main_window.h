@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/platform.h"
 #include "window/browse_texts.h"
 #include "window/qt/move_report_window.h"
-#include "window/surface.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/surface.h"
+#include "app/platform.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

@@ -16,7 +16,7 @@ void AppController::selectAll() {
   reloadAllTables();
 }
 
-void AppController::deselectAll() {
+void AppController::untickAll() {
   for (std::size_t index = 0; index < kCategoryCount; ++index)
     setEveryTick(listAt(index), 0);
   reloadAllTables();

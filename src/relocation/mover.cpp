@@ -1,0 +1,126 @@
+#include "relocation/mover.h"
+
+#include "posix/beneath.h"
+#include "relocation/index_writer.h"
+#include "relocation/interrupted_move.h"
+#include "relocation/move_journal.h"
+#include "relocation/move_plan.h"
+#include "relocation/replacement_file.h"
+#include "relocation/transfer.h"
+
+namespace {
+
+constexpr const char *kCannotWriteIndex = "Could not write cache file";
+constexpr const char *kJournalUnusable =
+    "Could not move packages: the journal of an earlier move (.cache-sorter-journal in the cache folder) "
+    "cannot be read. Nothing was moved; move that file away to move packages again.";
+
+std::vector<PlannedMove> planOf(const ListsView &lists) {
+  std::vector<PlannedMove> plan;
+  for (std::size_t category = 0; category < kCategoryCount; ++category)
+    collectTicked(category, lists[category], plan);
+  for (PlannedMove &move : plan)
+    move.temporaryName = newTemporaryName();
+  return plan;
+}
+
+// The packages that moved and those that stayed, with the reasons.
+MoveReport reportOf(const std::vector<PlannedMove> &plan, const TransferResult &transfer) {
+  MoveReport report;
+  std::size_t nextStayed = 0;
+  for (std::size_t index = 0; index < plan.size(); ++index) {
+    const bool stayed = nextStayed < transfer.stayed.size() && transfer.stayed[nextStayed].index == index;
+    if (!stayed) {
+      report.moved.push_back({plan[index].utName, plan[index].cacheName, ""});
+      continue;
+    }
+    report.stayed.push_back({plan[index].utName, plan[index].cacheName, reasonOf(transfer.stayed[nextStayed++])});
+  }
+  return report;
+}
+
+std::vector<CacheEntry> stayedEntries(const std::vector<PlannedMove> &plan, const TransferResult &transfer) {
+  std::vector<CacheEntry> stayed;
+  stayed.reserve(transfer.stayed.size());
+  for (const TransferFailure &failure : transfer.stayed)
+    stayed.push_back(plan[failure.index].entry());
+  return stayed;
+}
+
+} // namespace
+
+MoveOutcome Mover::run(const ListsView &lists) const {
+  MoveOutcome outcome;
+  const std::string journal = journalPath(settings_.cacheDirectory);
+  const JournalRead earlier = readJournal(journal);
+  if (earlier.state == JournalRead::State::Unusable) {
+    events_.alert(kJournalUnusable);
+    return outcome;
+  }
+  outcome.ran = true;
+
+  // Plan: the ticked entries, and the names of every file the move may
+  // create.
+  const std::vector<PlannedMove> plan = planOf(lists);
+  const FileDescriptor cacheFolder = openFolder(settings_.cacheDirectory);
+  const std::string indexTemporary = cacheFolder.valid() ? newTemporaryName(cacheFolder.get()) : newTemporaryName();
+
+  // Packages an earlier move of this session brought into the game while its
+  // index could not be written: the lists, read back from that index, still
+  // name them.
+  const std::size_t earlierRecords = earlier.journal.moves.size();
+  const Settlement earlierSettlement =
+      earlier.state == JournalRead::State::Present
+          ? settleRecords(earlier.journal, settings_.cacheDirectory, settings_.installation)
+          : Settlement{};
+
+  // Journal: every file the move may create is named in it first.
+  const bool journalled = journalMoves(journal, settings_.installation ? plan : std::vector<PlannedMove>{}) &&
+                          journalIndexTemporary(journal, indexTemporary);
+
+  // Transfer.
+  const auto transfer = [&]() -> TransferResult {
+    if (plan.empty())
+      return {};
+    if (!settings_.installation) {
+      events_.alert(kNoInstallationMessage);
+      return keepAllInCache(plan, kNoInstallationMessage);
+    }
+    if (!journalled) {
+      // Without the journal an interruption could not be finished later.
+      events_.alert(kCannotWriteIndex);
+      return keepAllInCache(plan, kCannotWriteIndex);
+    }
+    const TransferSettings transferSettings{
+        settings_.cacheDirectory,
+        settings_.installation,
+        settings_.sameVolume,
+        [this](const PlannedMove &move, const TransferFailure &failure) {
+          events_.packageAlert(failure.message, describeFailure(move, failure));
+        },
+        events_.progress,
+    };
+    return transferFiles(plan, transferSettings);
+  }();
+  outcome.report = reportOf(plan, transfer);
+
+  // Rewrite.
+  const std::vector<CacheEntry> stayed = stayedEntries(plan, transfer);
+  const std::vector<CacheEntry> earlierInTheGame = entriesOf(earlier.journal, earlierSettlement.inTheGame);
+  if (!journalled || !rewriteIndex(settings_.indexPath, indexTemporary, NewIndex{lists, stayed, earlierInTheGame})) {
+    events_.alert(kCannotWriteIndex);
+  } else if (transfer.settled && earlierSettlement.unknown.empty()) {
+    removeJournal(journal);
+  } else {
+    // What is on disk settles the rest at the next start; what this move
+    // settled of an earlier one is marked, so that it is not settled twice.
+    std::vector<std::size_t> settled = earlierSettlement.inTheGame;
+    settled.insert(settled.end(), earlierSettlement.stayed.begin(), earlierSettlement.stayed.end());
+    if (transfer.settled) {
+      for (std::size_t index = 0; index < plan.size(); ++index)
+        settled.push_back(earlierRecords + index);
+    }
+    journalSettled(journal, settled);
+  }
+  return outcome;
+}

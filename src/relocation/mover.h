@@ -1,0 +1,49 @@
+#pragma once
+
+#include "catalogue/entry_lists.h"
+#include "relocation/move_progress.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+// Shown at start-up, and by a move that has files to move and nowhere to
+// put them.
+inline constexpr const char *kNoInstallationMessage = "Could not find installation of Unreal Tournament 2004";
+
+// Where a move works.
+struct MoveSettings {
+  std::string indexPath;                   // cache.ini
+  std::string cacheDirectory;              // the folder that holds it and the cached files
+  std::optional<std::string> installation; // nothing moves without one
+  // Whether a destination path and a source path lie on one volume.
+  std::function<bool(const std::string &destination, const std::string &source)> sameVolume;
+};
+
+// What a move tells the window while it runs.
+struct MoveEvents {
+  std::function<void(const std::string &message)> alert;
+  // An alert about one package, with `detail` naming it and the reason.
+  std::function<void(const std::string &message, const std::string &detail)> packageAlert;
+  std::function<void(const MoveProgress &progress)> progress;
+};
+
+struct MoveOutcome {
+  // False when nothing was done at all (a journal in the way): the lists
+  // need no reading again.
+  bool ran = false;
+  MoveReport report;
+};
+
+// The move command's work, step by step: plan the ticked entries, journal
+// the plan, transfer the files, rewrite the index. The lists are only read;
+// reading them anew afterwards is the caller's.
+class Mover {
+public:
+  Mover(MoveSettings settings, MoveEvents events) : settings_(std::move(settings)), events_(std::move(events)) {}
+  MoveOutcome run(const ListsView &lists) const;
+
+private:
+  MoveSettings settings_;
+  MoveEvents events_;
+};
