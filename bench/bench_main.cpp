@@ -86,7 +86,8 @@ int main(int argc, char **argv) {
   benchmark::Shutdown();
 
   const Target targets[] = {
-      {"Start-up read of the index, 100,000 entries", "BM_ReadIndex/100000", "BM_ReadIndexBaseline/100000", 3.0},
+      {"Start-up read of the index, 100,000 entries, against one plain read", "BM_ReadIndex/100000",
+       "BM_ReadIndexBaseline/100000", 2.0},
       {"Rewrite of the index, 100,000 kept entries", "BM_RewriteIndex/100000", "BM_RewriteIndexBaseline/100000", 3.0},
       {"Copy across volumes, 256 MiB", "BM_CopyFile/256", "BM_CopyFileBaseline/256", 1.3},
       {"Move of 10,000 small packages across volumes, against cp -r, sync and rm", "BM_MovePackages/0/10000",

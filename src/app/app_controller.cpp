@@ -25,6 +25,7 @@ constexpr std::array<TableView * AppController::*, kCategoryCount> kTables = {
 };
 
 constexpr int kFatalExitStatus = 1;
+constexpr const char *kCannotOpenIndex = "Could not open cache file";
 
 } // namespace
 
@@ -62,17 +63,18 @@ void AppController::getUnrealDirectory() {
 std::optional<std::vector<CacheEntry>> AppController::loadCache(std::string_view category) {
   std::optional<std::vector<CacheEntry>> entries = readCategory(cacheFile, category);
   if (!entries)
-    failFatally("Could not open cache file");
+    failFatally(kCannotOpenIndex);
   return entries;
 }
 
 bool AppController::readAllCategories() {
-  for (std::size_t index = 0; index < kCategoryCount; ++index) {
-    std::optional<std::vector<CacheEntry>> entries = loadCache(kCategories[index].name);
-    if (!entries)
-      return false;
-    listAt(index) = std::move(*entries);
+  std::optional<std::array<std::vector<CacheEntry>, kCategoryCount>> lists = readAllLists(cacheFile);
+  if (!lists) {
+    failFatally(kCannotOpenIndex);
+    return false;
   }
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    listAt(index) = std::move((*lists)[index]);
   return true;
 }
 

@@ -113,8 +113,9 @@ private:
   // The category index of `table`, or kCategoryCount for none of the eight.
   std::size_t categoryOfTable(const TableView *table) const;
 
-  // Reads all eight lists in category order; false when the application is
-  // ending because the index could not be opened.
+  // Reads all eight lists in one pass over the index; false, after the
+  // alert of loadCache(), when the application is ending because the index
+  // could not be opened.
   bool readAllCategories();
   void reloadAllTables() const;
   void failFatally(const std::string &message);

@@ -49,3 +49,24 @@ std::optional<std::vector<CacheEntry>> readCategory(const std::string &indexPath
     return std::nullopt;
   return entries;
 }
+
+std::optional<std::array<std::vector<CacheEntry>, kCategoryCount>> readAllLists(const std::string &indexPath) {
+  std::array<std::vector<CacheEntry>, kCategoryCount> lists;
+  const ScanOutcome outcome = scanIndexLines(indexPath, [&](const IndexLine &line) {
+    // Without a NUL byte the value ends where the line does, so most lines
+    // are sorted on their last bytes alone.
+    if (!line.mayHoldNul && !categoryOfLine(line.bytes))
+      return;
+    const std::optional<EntryLine> entry = splitEntryLine(line);
+    if (!entry)
+      return;
+    const Category *const category = categoryOfLine(entry->value);
+    if (!category)
+      return;
+    lists[static_cast<std::size_t>(category - kCategories.data())].push_back(
+        CacheEntry{0, std::string(entry->value), std::string(entry->key)});
+  });
+  if (outcome == ScanOutcome::CannotOpen)
+    return std::nullopt;
+  return lists;
+}

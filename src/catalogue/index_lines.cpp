@@ -22,11 +22,6 @@ void appendWithoutCarriageReturns(std::string &line, const char *begin, const ch
   }
 }
 
-const char *findOrEnd(const char *begin, const char *end, char byte) {
-  const auto *found = static_cast<const char *>(std::memchr(begin, byte, end - begin));
-  return found ? found : end;
-}
-
 } // namespace
 
 FileDescriptor openIndex(const std::string &path) {
@@ -51,10 +46,9 @@ ScanOutcome scanIndexLines(const std::string &path, const IndexLineHandler &onLi
 }
 
 ScanOutcome scanIndexLines(int fd, const IndexLineHandler &onLine, std::string *tail) {
-
   std::vector<char> block(kBlockSize);
-  // Holds a line that runs across blocks or holds a carriage return before
-  // its end; other lines are handed over straight from the block.
+  // Holds a line that runs across blocks or holds a carriage return; other
+  // lines are handed over straight from the block.
   std::string pending;
   for (;;) {
     const ssize_t got = readSome(fd, block.data(), block.size());
@@ -65,19 +59,11 @@ ScanOutcome scanIndexLines(int fd, const IndexLineHandler &onLine, std::string *
     const char *next = block.data();
     const char *const end = next + got;
     const bool blockHoldsNul = std::memchr(next, '\0', end - next) != nullptr;
-    // The next carriage return at or after `next`, or `end`: looked for once
-    // per carriage return, not once per line.
-    const char *carriageReturn = findOrEnd(next, end, '\r');
     while (next < end) {
-      const auto *lineFeed = static_cast<const char *>(std::memchr(next, '\n', end - next));
+      const char *const lineFeed = static_cast<const char *>(std::memchr(next, '\n', end - next));
       const char *const lineEnd = lineFeed ? lineFeed : end;
-      if (carriageReturn < next)
-        carriageReturn = findOrEnd(next, end, '\r');
-      const bool endsInCarriageReturn = lineEnd > next && carriageReturn == lineEnd - 1;
-      const bool clean = carriageReturn >= lineEnd || (endsInCarriageReturn && lineFeed);
-      if (lineFeed && pending.empty() && clean) {
-        const char *const bytesEnd = endsInCarriageReturn ? lineEnd - 1 : lineEnd;
-        onLine(IndexLine{std::string_view(next, bytesEnd - next), blockHoldsNul});
+      if (lineFeed && pending.empty() && !std::memchr(next, '\r', lineEnd - next)) {
+        onLine(IndexLine{std::string_view(next, lineEnd - next), blockHoldsNul});
       } else {
         appendWithoutCarriageReturns(pending, next, lineEnd);
         if (lineFeed) {
