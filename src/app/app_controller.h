@@ -86,7 +86,7 @@ public:
   TabView *tabView = nullptr;
   TableView *texturesTable = nullptr;
 
-  std::optional<std::string> unrealDir; // the game's bundle, when found
+  std::optional<std::string> unrealDir; // the installation, when found
   std::string cacheFile;                // the full path of cache.ini
 
   std::vector<CacheEntry> animations;

@@ -17,7 +17,6 @@ public:
 
   void setPlaceholderText(const QString &text);
   const QString &placeholderText() const { return placeholder_; }
-  CategoryFilterModel *filterModel() const { return model_; }
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;

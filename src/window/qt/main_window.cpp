@@ -2,14 +2,12 @@
 
 #include "app/app_controller.h"
 #include "catalogue/category.h"
-#include "posix/paths.h"
 #include "window/browse_texts.h"
 #include "window/move_texts.h"
 #include "window/qt/category_filter_model.h"
 #include "window/qt/category_table_model.h"
 #include "window/qt/category_table_view.h"
 #include "window/qt/display_text.h"
-#include "window/qt/move_report_window.h"
 #include "window/qt/qt_platform.h"
 
 #include <QAction>
@@ -77,13 +75,13 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
     tabs_->addTab(views_[index], categoryName(index));
     connect(models_[index], &CategoryTableModel::reloaded, this, [this, index] {
       updateTabLabel(static_cast<int>(index));
-      scheduleStatus();
+      status_->schedule();
     });
   }
   layout->addWidget(tabs_);
   connect(tabs_, &QTabWidget::currentChanged, this, [this] {
     focusShownTable();
-    scheduleStatus();
+    status_->schedule();
   });
 
   tickAllAction_ = addCommand(QStringLiteral("Tick &All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
@@ -110,25 +108,10 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   setCentralWidget(central);
   buildMenus();
 
-  reportLabel_ = new QLabel(this);
-  detailsButton_ = new QPushButton(QStringLiteral("&Details…"), this);
-  detailsButton_->setAccessibleName(QStringLiteral("Details of the last move"));
-  detailsButton_->setFlat(true);
-  detailsButton_->hide();
-  connect(detailsButton_, &QPushButton::clicked, this, &MainWindow::showMoveReportDetails);
-  tabCounts_ = new QLabel(this);
-  tickedTotals_ = new QLabel(this);
-  installation_ = new QLabel(this);
-  for (QLabel *label : {tabCounts_, tickedTotals_, installation_})
-    label->setContentsMargins(12, 0, 12, 0);
-  statusBar()->addWidget(reportLabel_, 1);
-  statusBar()->addPermanentWidget(detailsButton_);
-  statusBar()->addPermanentWidget(tabCounts_);
-  statusBar()->addPermanentWidget(tickedTotals_);
-  statusBar()->addPermanentWidget(installation_);
-  statusTimer_.setSingleShot(true);
-  statusTimer_.setInterval(0);
-  connect(&statusTimer_, &QTimer::timeout, this, &MainWindow::updateStatus);
+  status_ = new StatusBarPresenter(controller_, this,
+                                   [this] { return static_cast<std::size_t>(std::max(0, tabs_->currentIndex())); });
+  moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
+  connect(moveFlow_, &MoveFlow::finished, this, &MainWindow::focusShownTable);
 
   setTabOrder(filter_, tabs_);
   resize(1100, 640);
@@ -158,32 +141,15 @@ void MainWindow::applyFilter(const QString &text) {
     filters_[index]->setFilterText(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     updateTabLabel(static_cast<int>(index));
   }
-  scheduleStatus();
+  status_->schedule();
 }
 
-void MainWindow::scheduleStatus() {
-  if (!statusTimer_.isActive())
-    statusTimer_.start();
-}
-
-void MainWindow::updateStatus() {
-  const auto shown = static_cast<std::size_t>(std::max(0, tabs_->currentIndex()));
-  std::size_t ticked = 0;
-  for (const CacheEntry &entry : controller_.listAt(shown))
-    ticked += entry.selected == 1 ? 1 : 0;
-  tabCounts_->setText(QString::fromStdString(tabCountsText(controller_.listAt(shown).size(), ticked)));
-
-  // Sizes are looked up a few thousand at a time, between repaints.
-  constexpr std::size_t kLookupsPerStep = 4000;
-  TickedTotals totals;
-  std::size_t lookups = kLookupsPerStep;
-  const std::string cacheDirectory = folderOf(controller_.cacheFile);
+std::size_t MainWindow::tickedHiddenByFilter() const {
+  const QByteArray filter = filter_->text().toUtf8();
+  std::size_t hidden = 0;
   for (std::size_t index = 0; index < kCategoryCount; ++index)
-    sizes_.addTicked(cacheDirectory, controller_.listAt(index), totals, lookups);
-  tickedTotals_->setText(QString::fromStdString(tickedTotalsText(totals)));
-  installation_->setText(displayText(installationText(controller_.unrealDir)));
-  if (totals.pendingSizes > 0)
-    statusTimer_.start();
+    hidden += ::tickedHiddenByFilter(controller_.listAt(index), std::string_view(filter.constData(), filter.size()));
+  return hidden;
 }
 
 QAction *MainWindow::addCommand(const QString &text, const QKeySequence &shortcut,
@@ -252,7 +218,7 @@ void MainWindow::connectOutlets() {
 
 void MainWindow::connectPlatform(QtPlatform &platform) {
   platform.setWindow(this);
-  platform.setReportHandler([this](const MoveReport &report) { showMoveReport(report); });
+  platform.setReportHandler([this](const MoveReport &report) { moveFlow_->showReport(report); });
 }
 
 void MainWindow::reloadAllTables() {
@@ -262,60 +228,6 @@ void MainWindow::reloadAllTables() {
 }
 
 int MainWindow::indexOfSelectedTab() const { return tabs_->currentIndex(); }
-
-void MainWindow::requestMove() {
-  const MovePreview preview = controller_.previewMove();
-  if (preview.packages > 0 && controller_.unrealDir && !confirmMove(preview))
-    return;
-  moveConfirmed();
-}
-
-void MainWindow::moveConfirmed() {
-  QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-  controller_.moveFiles();
-  QGuiApplication::restoreOverrideCursor();
-  // The cache changed: sizes are looked up afresh.
-  sizes_.clear();
-  scheduleStatus();
-  focusShownTable();
-}
-
-bool MainWindow::confirmMove(const MovePreview &preview) {
-  const QByteArray filter = filter_->text().toUtf8();
-  std::size_t hidden = 0;
-  for (std::size_t index = 0; index < kCategoryCount; ++index)
-    hidden += tickedHiddenByFilter(controller_.listAt(index), std::string_view(filter.constData(), filter.size()));
-  const ConfirmationText text = confirmationText(preview, *controller_.unrealDir, hidden);
-  QMessageBox confirmation(QMessageBox::Question, QStringLiteral("Move Packages"), displayText(text.question),
-                           QMessageBox::NoButton, this);
-  confirmation.setInformativeText(displayText(text.explanation));
-  QPushButton *move = confirmation.addButton(QStringLiteral("Move"), QMessageBox::AcceptRole);
-  QPushButton *cancel = confirmation.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-  confirmation.setDefaultButton(move);
-  confirmation.setEscapeButton(cancel);
-  confirmation.exec();
-  return confirmation.clickedButton() == move;
-}
-
-void MainWindow::showMoveReport(const MoveReport &report) {
-  if (report.moved.empty() && report.stayed.empty())
-    return;
-  lastReport_ = report;
-  reportLabel_->setText(displayText(reportSummary(report)));
-  detailsButton_->show();
-  if (reportWindow_)
-    showMoveReportDetails();
-}
-
-void MainWindow::showMoveReportDetails() {
-  if (!lastReport_)
-    return;
-  if (reportWindow_)
-    reportWindow_->deleteLater();
-  reportWindow_ = new MoveReportWindow(*lastReport_, this);
-  reportWindow_->setAttribute(Qt::WA_DeleteOnClose);
-  reportWindow_->show();
-}
 
 void MainWindow::updateTabLabel(int category) {
   const auto index = static_cast<std::size_t>(category);

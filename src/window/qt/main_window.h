@@ -1,16 +1,15 @@
 #pragma once
 
 #include "app/platform.h"
-#include "window/browse_texts.h"
+#include "catalogue/category.h"
+#include "window/qt/move_flow.h"
 #include "window/qt/move_report_window.h"
+#include "window/qt/status_bar_presenter.h"
 
 #include <QMainWindow>
-#include <QPointer>
-#include <QTimer>
 
 #include <array>
 #include <functional>
-#include <optional>
 
 class AppController;
 class CategoryFilterModel;
@@ -22,10 +21,12 @@ class QtPlatform;
 class QLabel;
 class QPushButton;
 class QTabWidget;
-struct MovePreview;
+class MoveReportWindow;
 
-// The one window: a tab per category, each with its table, and the command
-// buttons with their menu actions and shortcuts.
+// The one window: a tab per category, each with its table, the command
+// buttons with their menu actions and shortcuts, the filter, and the status
+// bar. The move's flow and the status bar's contents are classes of their
+// own.
 class MainWindow final : public QMainWindow, public TabView {
   Q_OBJECT
 
@@ -42,25 +43,18 @@ public:
 
   int indexOfSelectedTab() const override;
 
-  // Asks the user to confirm a move of what is ticked, then moves. With
-  // nothing ticked, or no installation, it moves at once.
-  void requestMove();
-  // The move itself, confirmed: the tables hold still and the cursor is busy
-  // until it ends.
-  void moveConfirmed();
-  // Shows in the status bar what a move did, with the details a click away.
-  void showMoveReport(const MoveReport &report);
-  void showMoveReportDetails();
+  void requestMove() { moveFlow_->request(); }
+  void moveConfirmed() { moveFlow_->moveConfirmed(); }
   void showAbout();
 
   QTabWidget *tabs() const { return tabs_; }
   QLineEdit *filter() const { return filter_; }
-  QLabel *tabCounts() const { return tabCounts_; }
-  QLabel *tickedTotals() const { return tickedTotals_; }
-  QLabel *installation() const { return installation_; }
-  QLabel *reportLabel() const { return reportLabel_; }
-  QPushButton *detailsButton() const { return detailsButton_; }
-  MoveReportWindow *reportWindow() const { return reportWindow_; }
+  QLabel *tabCounts() const { return status_->tabCounts(); }
+  QLabel *tickedTotals() const { return status_->tickedTotals(); }
+  QLabel *installation() const { return status_->installation(); }
+  QLabel *reportLabel() const { return status_->reportLabel(); }
+  QPushButton *detailsButton() const { return status_->detailsButton(); }
+  MoveReportWindow *reportWindow() const { return moveFlow_->reportWindow(); }
   CategoryTableView *tableView(int category) const { return views_[static_cast<std::size_t>(category)]; }
 
 protected:
@@ -69,10 +63,7 @@ protected:
 
 private:
   void applyFilter(const QString &text);
-  // The status bar is brought up to date once the event loop is idle, so
-  // that a command that changes many ticks repaints first.
-  void scheduleStatus();
-  void updateStatus();
+  std::size_t tickedHiddenByFilter() const;
   QAction *addCommand(const QString &text, const QKeySequence &shortcut, const std::function<void()> &command);
   void buildMenus();
   void updateTabLabel(int category);
@@ -80,26 +71,18 @@ private:
   // Gives the shown tab's table the focus, with a current row when it has
   // rows.
   void focusShownTable();
-  bool confirmMove(const MovePreview &preview);
 
   AppController &controller_;
   QTabWidget *tabs_ = nullptr;
-  std::array<CategoryTableModel *, 8> models_{};
-  std::array<CategoryFilterModel *, 8> filters_{};
+  std::array<CategoryTableModel *, kCategoryCount> models_{};
+  std::array<CategoryFilterModel *, kCategoryCount> filters_{};
   QLineEdit *filter_ = nullptr;
-  QLabel *tabCounts_ = nullptr;
-  QLabel *tickedTotals_ = nullptr;
-  QLabel *installation_ = nullptr;
-  QTimer statusTimer_;
-  PackageSizes sizes_;
-  std::array<CategoryTableView *, 8> views_{};
+  std::array<CategoryTableView *, kCategoryCount> views_{};
   QAction *tickAllAction_ = nullptr;
   QAction *tickTabAction_ = nullptr;
   QAction *untickAllAction_ = nullptr;
   QAction *findAction_ = nullptr;
   QAction *moveAction_ = nullptr;
-  QLabel *reportLabel_ = nullptr;
-  QPushButton *detailsButton_ = nullptr;
-  std::optional<MoveReport> lastReport_;
-  QPointer<MoveReportWindow> reportWindow_;
+  StatusBarPresenter *status_ = nullptr;
+  MoveFlow *moveFlow_ = nullptr;
 };

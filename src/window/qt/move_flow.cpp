@@ -1,0 +1,65 @@
+#include "window/qt/move_flow.h"
+
+#include "app/app_controller.h"
+#include "window/move_texts.h"
+#include "window/qt/display_text.h"
+#include "window/qt/move_report_window.h"
+#include "window/qt/status_bar_presenter.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+MoveFlow::MoveFlow(AppController &controller, QWidget *window, StatusBarPresenter &status,
+                   std::function<std::size_t()> hiddenByFilter)
+    : QObject(window), controller_(controller), window_(window), status_(status),
+      hiddenByFilter_(std::move(hiddenByFilter)) {
+  connect(&status_, &StatusBarPresenter::detailsRequested, this, &MoveFlow::showDetails);
+}
+
+void MoveFlow::request() {
+  const MovePreview preview = controller_.previewMove();
+  if (preview.packages > 0 && controller_.unrealDir && !confirm(preview))
+    return;
+  moveConfirmed();
+}
+
+void MoveFlow::moveConfirmed() {
+  QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  controller_.moveFiles();
+  QGuiApplication::restoreOverrideCursor();
+  status_.forgetSizes();
+  emit finished();
+}
+
+bool MoveFlow::confirm(const MovePreview &preview) {
+  const ConfirmationText text = confirmationText(preview, *controller_.unrealDir, hiddenByFilter_());
+  QMessageBox confirmation(QMessageBox::Question, QStringLiteral("Move Packages"), displayText(text.question),
+                           QMessageBox::NoButton, window_);
+  confirmation.setInformativeText(displayText(text.explanation));
+  QPushButton *move = confirmation.addButton(QStringLiteral("Move"), QMessageBox::AcceptRole);
+  QPushButton *cancel = confirmation.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+  confirmation.setDefaultButton(move);
+  confirmation.setEscapeButton(cancel);
+  confirmation.exec();
+  return confirmation.clickedButton() == move;
+}
+
+void MoveFlow::showReport(const MoveReport &report) {
+  if (report.moved.empty() && report.stayed.empty())
+    return;
+  lastReport_ = report;
+  status_.showMoveSummary(displayText(reportSummary(report)));
+  if (reportWindow_)
+    showDetails();
+}
+
+void MoveFlow::showDetails() {
+  if (!lastReport_)
+    return;
+  if (reportWindow_)
+    reportWindow_->deleteLater();
+  reportWindow_ = new MoveReportWindow(*lastReport_, window_);
+  reportWindow_->setAttribute(Qt::WA_DeleteOnClose);
+  reportWindow_->show();
+}

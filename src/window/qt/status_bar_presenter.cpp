@@ -1,0 +1,69 @@
+#include "window/qt/status_bar_presenter.h"
+
+#include "app/app_controller.h"
+#include "window/qt/display_text.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QStatusBar>
+
+StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *window,
+                                       std::function<std::size_t()> shownCategory)
+    : QObject(window), controller_(controller), shownCategory_(std::move(shownCategory)) {
+  reportLabel_ = new QLabel(window);
+  detailsButton_ = new QPushButton(QStringLiteral("&Details…"), window);
+  detailsButton_->setAccessibleName(QStringLiteral("Details of the last move"));
+  detailsButton_->setFlat(true);
+  detailsButton_->hide();
+  connect(detailsButton_, &QPushButton::clicked, this, &StatusBarPresenter::detailsRequested);
+  tabCounts_ = new QLabel(window);
+  tickedTotals_ = new QLabel(window);
+  installation_ = new QLabel(window);
+  for (QLabel *label : {tabCounts_, tickedTotals_, installation_})
+    label->setContentsMargins(12, 0, 12, 0);
+  QStatusBar *bar = window->statusBar();
+  bar->addWidget(reportLabel_, 1);
+  bar->addPermanentWidget(detailsButton_);
+  bar->addPermanentWidget(tabCounts_);
+  bar->addPermanentWidget(tickedTotals_);
+  bar->addPermanentWidget(installation_);
+  timer_.setSingleShot(true);
+  timer_.setInterval(0);
+  connect(&timer_, &QTimer::timeout, this, &StatusBarPresenter::update);
+}
+
+void StatusBarPresenter::schedule() {
+  if (!timer_.isActive())
+    timer_.start();
+}
+
+void StatusBarPresenter::forgetSizes() {
+  sizes_.clear();
+  schedule();
+}
+
+void StatusBarPresenter::showMoveSummary(const QString &summary) {
+  reportLabel_->setText(summary);
+  detailsButton_->show();
+}
+
+void StatusBarPresenter::update() {
+  const std::size_t shown = shownCategory_();
+  std::size_t ticked = 0;
+  for (const CacheEntry &entry : controller_.listAt(shown))
+    ticked += entry.selected == 1 ? 1 : 0;
+  tabCounts_->setText(QString::fromStdString(tabCountsText(controller_.listAt(shown).size(), ticked)));
+
+  // Sizes are looked up a few thousand at a time, between repaints.
+  constexpr std::size_t kLookupsPerStep = 4000;
+  TickedTotals totals;
+  std::size_t lookups = kLookupsPerStep;
+  const std::string cacheDirectory = controller_.cacheDirectory();
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    sizes_.addTicked(cacheDirectory, controller_.listAt(index), totals, lookups);
+  tickedTotals_->setText(QString::fromStdString(tickedTotalsText(totals)));
+  installation_->setText(displayText(installationText(controller_.unrealDir)));
+  if (totals.pendingSizes > 0)
+    timer_.start();
+}

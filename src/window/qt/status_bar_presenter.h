@@ -1,0 +1,52 @@
+#pragma once
+
+#include "window/browse_texts.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+class AppController;
+class QLabel;
+class QMainWindow;
+class QPushButton;
+
+// The status bar: what the last move did (with its Details button), the
+// shown tab's counts, the ticked packages' count and size, and the
+// installation. It is brought up to date once the event loop is idle, so
+// that a command that changes many ticks repaints first.
+class StatusBarPresenter final : public QObject {
+  Q_OBJECT
+
+public:
+  // `shownCategory` tells which tab is shown.
+  StatusBarPresenter(AppController &controller, QMainWindow *window, std::function<std::size_t()> shownCategory);
+
+  void schedule();
+  // The cache changed: sizes are looked up afresh.
+  void forgetSizes();
+  void showMoveSummary(const QString &summary);
+
+  QLabel *tabCounts() const { return tabCounts_; }
+  QLabel *tickedTotals() const { return tickedTotals_; }
+  QLabel *installation() const { return installation_; }
+  QLabel *reportLabel() const { return reportLabel_; }
+  QPushButton *detailsButton() const { return detailsButton_; }
+
+signals:
+  void detailsRequested();
+
+private:
+  void update();
+
+  AppController &controller_;
+  std::function<std::size_t()> shownCategory_;
+  QLabel *reportLabel_ = nullptr;
+  QPushButton *detailsButton_ = nullptr;
+  QLabel *tabCounts_ = nullptr;
+  QLabel *tickedTotals_ = nullptr;
+  QLabel *installation_ = nullptr;
+  QTimer timer_;
+  PackageSizes sizes_;
+};
