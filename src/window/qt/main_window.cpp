@@ -50,15 +50,34 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
 
   auto *central = new QWidget(this);
   auto *layout = new QVBoxLayout(central);
-  filter_ = new QLineEdit(central);
+  layout->addWidget(buildFilter(central));
+  layout->addWidget(buildTabs(central));
+  buildCommands();
+  layout->addLayout(buildButtons(central));
+  setCentralWidget(central);
+  buildMenus();
+
+  status_ = new StatusBarPresenter(controller_, this,
+                                   [this] { return static_cast<std::size_t>(std::max(0, tabs_->currentIndex())); });
+  moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
+  connect(moveFlow_, &MoveFlow::finished, this, &MainWindow::focusShownTable);
+
+  setTabOrder(filter_, tabs_);
+  resize(1100, 640);
+}
+
+QLineEdit *MainWindow::buildFilter(QWidget *parent) {
+  filter_ = new QLineEdit(parent);
   filter_->setPlaceholderText(QStringLiteral("Filter by name (Ctrl+F)"));
   filter_->setAccessibleName(QStringLiteral("Filter"));
   filter_->setClearButtonEnabled(true);
   filter_->installEventFilter(this);
   connect(filter_, &QLineEdit::textChanged, this, &MainWindow::applyFilter);
-  layout->addWidget(filter_);
+  return filter_;
+}
 
-  tabs_ = new QTabWidget(central);
+QTabWidget *MainWindow::buildTabs(QWidget *parent) {
+  tabs_ = new QTabWidget(parent);
   tabs_->setDocumentMode(true);
   // Eight tabs with six-digit counts fit the window: none scrolls away.
   tabs_->tabBar()->setExpanding(false);
@@ -78,12 +97,14 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
       status_->schedule();
     });
   }
-  layout->addWidget(tabs_);
   connect(tabs_, &QTabWidget::currentChanged, this, [this] {
     focusShownTable();
     status_->schedule();
   });
+  return tabs_;
+}
 
+void MainWindow::buildCommands() {
   tickAllAction_ = addCommand(QStringLiteral("Tick &All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
                               [this] { controller_.selectAll(); });
   tickTabAction_ = addCommand(QStringLiteral("Tick All in &Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
@@ -96,25 +117,16 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   });
   moveAction_ = addCommand(QStringLiteral("&Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
                            [this] { requestMove(); });
+}
 
+QHBoxLayout *MainWindow::buildButtons(QWidget *parent) {
   auto *buttons = new QHBoxLayout;
-  buttons->addWidget(buttonFor(tickAllAction_, central));
-  buttons->addWidget(buttonFor(tickTabAction_, central));
-  buttons->addWidget(buttonFor(untickAllAction_, central));
+  buttons->addWidget(buttonFor(tickAllAction_, parent));
+  buttons->addWidget(buttonFor(tickTabAction_, parent));
+  buttons->addWidget(buttonFor(untickAllAction_, parent));
   buttons->addStretch();
-  buttons->addWidget(buttonFor(moveAction_, central));
-  layout->addLayout(buttons);
-
-  setCentralWidget(central);
-  buildMenus();
-
-  status_ = new StatusBarPresenter(controller_, this,
-                                   [this] { return static_cast<std::size_t>(std::max(0, tabs_->currentIndex())); });
-  moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
-  connect(moveFlow_, &MoveFlow::finished, this, &MainWindow::focusShownTable);
-
-  setTabOrder(filter_, tabs_);
-  resize(1100, 640);
+  buttons->addWidget(buttonFor(moveAction_, parent));
+  return buttons;
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event) {

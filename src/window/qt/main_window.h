@@ -21,6 +21,7 @@ class QtPlatform;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class QHBoxLayout;
 class MoveReportWindow;
 
 // The one window: a tab per category, each with its table, the command
@@ -62,6 +63,10 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+  QLineEdit *buildFilter(QWidget *parent);
+  QTabWidget *buildTabs(QWidget *parent);
+  void buildCommands();
+  QHBoxLayout *buildButtons(QWidget *parent);
   void applyFilter(const QString &text);
   std::size_t tickedHiddenByFilter() const;
   QAction *addCommand(const QString &text, const QKeySequence &shortcut, const std::function<void()> &command);
