@@ -152,8 +152,11 @@ Recovery finishInterruptedMove(const std::string &indexPath, const std::optional
   }
   if (settlement.unknown.empty() && temporariesGone)
     return removeJournal(journal) ? Recovery::Finished : Recovery::Unsettled;
-  std::vector<std::size_t> settled = settlement.inTheGame;
-  settled.insert(settled.end(), settlement.stayed.begin(), settlement.stayed.end());
+  std::vector<const PlannedMove *> settled;
+  for (const std::vector<std::size_t> *records : {&settlement.inTheGame, &settlement.stayed}) {
+    for (const std::size_t record : *records)
+      settled.push_back(&read.journal.moves[record].move);
+  }
   if (!settled.empty())
     journalSettled(journal, settled);
   return Recovery::Unsettled;

@@ -7,15 +7,17 @@
 #include "relocation/replacement_file.h"
 
 #include <cerrno>
-#include <charconv>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Every field ends with a NUL byte, which neither a name from the index nor
-// a path can hold. The first field says the journal's form.
+// Every field ends with a NUL byte and every record with a line feed, which
+// no name from the index can hold. The first line says the journal's form.
+// A record cut short by an interruption is closed by the next append, so
+// that it spoils no record after it.
 constexpr std::string_view kHeader = "cache-sorter journal 2";
 constexpr std::string_view kMoveTag = "move";
 constexpr std::string_view kIndexTag = "index";
@@ -25,6 +27,8 @@ void appendField(std::string &text, std::string_view field) {
   text += field;
   text += '\0';
 }
+
+void endRecord(std::string &text) { text += '\n'; }
 
 const int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
@@ -43,15 +47,18 @@ bool append(const std::string &path, std::string records) {
   if (!file.valid() || !isRegular(file.get(), &size))
     return false;
   if (size == 0) {
-    std::string header;
-    appendField(header, kHeader);
-    records.insert(0, header);
+    records.insert(0, std::string(kHeader) + '\n');
   } else {
     // Never adds to a file in another form.
     std::string start(kHeader.size() + 1, '\0');
     if (::pread(file.get(), start.data(), start.size(), 0) != static_cast<ssize_t>(start.size()) ||
-        std::string_view(start).substr(0, kHeader.size()) != kHeader || start.back() != '\0')
+        std::string_view(start).substr(0, kHeader.size()) != kHeader || start.back() != '\n')
       return false;
+    char last = '\n';
+    if (::pread(file.get(), &last, 1, size - 1) != 1)
+      return false;
+    if (last != '\n')
+      records.insert(0, "\n");
   }
   return writeAll(file.get(), records.data(), records.size()) && flushFile(file.get()) && file.close() &&
          flushFolder(folderOf(path));
@@ -89,33 +96,31 @@ Journal parseFirstForm(const std::vector<std::string_view> &fields) {
   return journal;
 }
 
-Journal parse(const std::vector<std::string_view> &fields) {
+// The records after the header line. A line that is cut short or damaged
+// is passed over; each line stands alone.
+Journal parse(std::string_view text) {
   Journal journal;
-  std::size_t at = 1;
-  while (at < fields.size()) {
-    const std::string_view tag = fields[at];
-    if (tag == kMoveTag && at + 5 <= fields.size()) {
-      if (const Category *category = findCategory(fields[at + 1]))
+  std::set<std::string_view> settled;
+  std::size_t start = text.find('\n') + 1;
+  for (std::size_t end = text.find('\n', start); end != std::string_view::npos; end = text.find('\n', start)) {
+    const std::vector<std::string_view> fields = splitFields(text.substr(start, end - start));
+    start = end + 1;
+    const std::size_t count = fields.size();
+    if (count == 5 && fields[0] == kMoveTag) {
+      if (const Category *category = findCategory(fields[1]))
         journal.moves.push_back(
-            {PlannedMove{static_cast<std::size_t>(category - kCategories.data()), std::string(fields[at + 2]),
-                         std::string(fields[at + 3]), temporaryOrNothing(fields[at + 4])},
+            {PlannedMove{static_cast<std::size_t>(category - kCategories.data()), std::string(fields[2]),
+                         std::string(fields[3]), temporaryOrNothing(fields[4])},
              false});
-      at += 5;
-    } else if (tag == kIndexTag && at + 2 <= fields.size()) {
-      if (std::string name = temporaryOrNothing(fields[at + 1]); !name.empty())
+    } else if (count == 2 && fields[0] == kIndexTag) {
+      if (std::string name = temporaryOrNothing(fields[1]); !name.empty())
         journal.indexTemporaries.push_back(std::move(name));
-      at += 2;
-    } else if (tag == kSettledTag && at + 2 <= fields.size()) {
-      std::size_t record = 0;
-      const std::string_view number = fields[at + 1];
-      const auto parsed = std::from_chars(number.data(), number.data() + number.size(), record);
-      if (parsed.ec == std::errc() && record < journal.moves.size())
-        journal.moves[record].settled = true;
-      at += 2;
-    } else {
-      break; // cut short, or damaged: what follows cannot be trusted
+    } else if (count == 2 && fields[0] == kSettledTag && isTemporaryFileName(fields[1])) {
+      settled.insert(fields[1]);
     }
   }
+  for (JournalRecord &record : journal.moves)
+    record.settled = settled.contains(record.move.temporaryName);
   return journal;
 }
 
@@ -131,6 +136,7 @@ bool journalMoves(const std::string &path, std::span<const PlannedMove> moves) {
     appendField(text, move.cacheName);
     appendField(text, move.utName);
     appendField(text, move.temporaryName);
+    endRecord(text);
   }
   return append(path, std::move(text));
 }
@@ -139,14 +145,18 @@ bool journalIndexTemporary(const std::string &path, const std::string &temporary
   std::string text;
   appendField(text, kIndexTag);
   appendField(text, temporaryName);
+  endRecord(text);
   return append(path, std::move(text));
 }
 
-bool journalSettled(const std::string &path, const std::vector<std::size_t> &records) {
+bool journalSettled(const std::string &path, const std::vector<const PlannedMove *> &moves) {
   std::string text;
-  for (const std::size_t record : records) {
+  for (const PlannedMove *move : moves) {
+    if (move->temporaryName.empty())
+      continue;
     appendField(text, kSettledTag);
-    appendField(text, std::to_string(record));
+    appendField(text, move->temporaryName);
+    endRecord(text);
   }
   return append(path, std::move(text));
 }
@@ -172,11 +182,10 @@ JournalRead readJournal(const std::string &path) {
       break;
     text.append(block, static_cast<std::size_t>(got));
   }
-  const std::vector<std::string_view> fields = splitFields(text);
-  if (!fields.empty() && fields[0] == kHeader)
-    read.journal = parse(fields);
+  if (text.starts_with(std::string(kHeader) + '\n'))
+    read.journal = parse(text);
   else if (text.find(kHeader) == std::string::npos)
-    read.journal = parseFirstForm(fields);
+    read.journal = parseFirstForm(splitFields(text));
   else
     return read;
   read.state = JournalRead::State::Present;

@@ -44,8 +44,10 @@ std::string journalPath(const std::string &cacheDirectory);
 // what stands at `path` is not a journal this program wrote.
 bool journalMoves(const std::string &path, std::span<const PlannedMove> moves);
 bool journalIndexTemporary(const std::string &path, const std::string &temporaryName);
-// The records at these positions of Journal::moves are settled.
-bool journalSettled(const std::string &path, const std::vector<std::size_t> &records);
+// These move records are settled. A record is known by its temporary name,
+// which is random and its own: positions would shift when a record cut
+// short is closed.
+bool journalSettled(const std::string &path, const std::vector<const PlannedMove *> &moves);
 
 // Never waits and never follows a link. A record cut short by an
 // interruption is left out.

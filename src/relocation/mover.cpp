@@ -68,7 +68,6 @@ MoveOutcome Mover::run(const ListsView &lists) const {
   // Packages an earlier move of this session brought into the game while its
   // index could not be written: the lists, read back from that index, still
   // name them.
-  const std::size_t earlierRecords = earlier.journal.moves.size();
   const Settlement earlierSettlement =
       earlier.state == JournalRead::State::Present
           ? settleRecords(earlier.journal, settings_.cacheDirectory, settings_.installation)
@@ -114,11 +113,14 @@ MoveOutcome Mover::run(const ListsView &lists) const {
   } else {
     // What is on disk settles the rest at the next start; what this move
     // settled of an earlier one is marked, so that it is not settled twice.
-    std::vector<std::size_t> settled = earlierSettlement.inTheGame;
-    settled.insert(settled.end(), earlierSettlement.stayed.begin(), earlierSettlement.stayed.end());
+    std::vector<const PlannedMove *> settled;
+    for (const std::vector<std::size_t> *records : {&earlierSettlement.inTheGame, &earlierSettlement.stayed}) {
+      for (const std::size_t record : *records)
+        settled.push_back(&earlier.journal.moves[record].move);
+    }
     if (transfer.settled) {
-      for (std::size_t index = 0; index < plan.size(); ++index)
-        settled.push_back(earlierRecords + index);
+      for (const PlannedMove &move : plan)
+        settled.push_back(&move);
     }
     journalSettled(journal, settled);
   }

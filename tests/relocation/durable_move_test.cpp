@@ -219,6 +219,36 @@ TEST(DurableMove, TheNextStartFinishesAnInterruptedMove) {
   EXPECT_EQ(readFile(sandbox.cachedFile("C")), "copied, not yet removed");
 }
 
+// An append cut short (a full volume, a kill) leaves half a record at the
+// journal's end; what a later move adds must still read back whole.
+TEST(DurableMove, AJournalRecordCutShortSpoilsNoRecordAfterIt) {
+  const PlannedMove first{kMaps, "A", "DM-A.ut2", ".cache-sorter-aaaaaa"};
+  const PlannedMove later{kTextures, "C", "Sky.utx", ".cache-sorter-cccccc"};
+  // Cut short anywhere in a record, even with only its line feed missing.
+  for (const std::size_t cut : {std::size_t{3}, std::size_t{15}, std::size_t{41}, std::size_t{42}}) {
+    const TemporaryFolder scratch;
+    const std::string path = journalPath(scratch.path());
+    ASSERT_TRUE(journalMoves(path, std::vector<PlannedMove>{first}));
+    {
+      const std::string whole = std::string("move\0Maps\0B\0DM-B.ut2\0.cache-sorter-bbbbbb\0", 42);
+      const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_APPEND));
+      ASSERT_TRUE(writeAll(file.get(), whole.data(), std::min(cut, whole.size())));
+    }
+    ASSERT_TRUE(journalMoves(path, std::vector<PlannedMove>{later}));
+    ASSERT_TRUE(journalSettled(path, {&first}));
+
+    const JournalRead read = readJournal(path);
+    ASSERT_EQ(read.state, JournalRead::State::Present) << cut;
+    std::vector<std::string> records;
+    for (const JournalRecord &record : read.journal.moves)
+      records.push_back(record.move.cacheName + (record.settled ? " settled" : ""));
+    const std::vector<std::string> whole = {"A settled", "B", "C"};
+    const std::vector<std::string> cutShort = {"A settled", "C"};
+    EXPECT_EQ(records, cut >= 42 ? whole : cutShort) << cut;
+    EXPECT_EQ(read.journal.moves.back().move.temporaryName, ".cache-sorter-cccccc") << cut;
+  }
+}
+
 TEST(DurableMove, AStartAfterACleanExitWritesNothing) {
   const Sandbox sandbox;
   const std::string bundle = sandbox.addInstallation("Games");
