@@ -24,3 +24,16 @@ bool writeAll(int fd, const void *buffer, std::size_t size) {
   }
   return true;
 }
+
+std::optional<std::string> readToEnd(int fd) {
+  std::string text;
+  char block[64 * 1024];
+  for (;;) {
+    const ssize_t got = readSome(fd, block, sizeof block);
+    if (got < 0)
+      return std::nullopt;
+    if (got == 0)
+      return text;
+    text.append(block, static_cast<std::size_t>(got));
+  }
+}

@@ -108,19 +108,6 @@ std::optional<Target> targetOf(const std::string &indexPath) {
   return target;
 }
 
-std::optional<std::string> readAll(int fd) {
-  std::string text;
-  char block[64 * 1024];
-  for (;;) {
-    const ssize_t got = readSome(fd, block, sizeof block);
-    if (got < 0)
-      return std::nullopt;
-    if (got == 0)
-      return text;
-    text.append(block, static_cast<std::size_t>(got));
-  }
-}
-
 enum class Attempt { Swapped, Changed, Failed };
 
 struct AttemptResult {
@@ -275,7 +262,7 @@ bool swapIndex(const std::string &indexPath, const std::string &temporaryName, c
     // The new index lacks what the old one gained in the last instant: add
     // it to the new one, which is then what must not change underneath.
     current = [appended = std::move(result.appended)](int index) -> std::optional<std::string> {
-      std::optional<std::string> text = index >= 0 ? readAll(index) : std::string();
+      std::optional<std::string> text = index >= 0 ? readToEnd(index) : std::string();
       if (text)
         *text += appended;
       return text;

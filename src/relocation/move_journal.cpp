@@ -172,16 +172,10 @@ JournalRead readJournal(const std::string &path) {
   read.state = JournalRead::State::Unusable;
   if (!isRegular(file.get()))
     return read;
-  std::string text;
-  char block[64 * 1024];
-  for (;;) {
-    const ssize_t got = readSome(file.get(), block, sizeof block);
-    if (got < 0)
-      return read;
-    if (got == 0)
-      break;
-    text.append(block, static_cast<std::size_t>(got));
-  }
+  const std::optional<std::string> bytes = readToEnd(file.get());
+  if (!bytes)
+    return read;
+  const std::string &text = *bytes;
   if (text.starts_with(std::string(kHeader) + '\n'))
     read.journal = parse(text);
   else if (text.find(kHeader) == std::string::npos)
