@@ -54,13 +54,15 @@ std::optional<std::array<std::vector<CacheEntry>, kCategoryCount>> readAllLists(
   std::array<std::vector<CacheEntry>, kCategoryCount> lists;
   const ScanOutcome outcome = scanIndexLines(indexPath, [&](const IndexLine &line) {
     // Without a NUL byte the value ends where the line does, so most lines
-    // are sorted on their last bytes alone.
-    if (!line.mayHoldNul && !categoryOfLine(line.bytes))
+    // are sorted on their last bytes alone, before they are split.
+    const Category *category = line.mayHoldNul ? nullptr : categoryOfLine(line.bytes);
+    if (!line.mayHoldNul && !category)
       return;
     const std::optional<EntryLine> entry = splitEntryLine(line);
     if (!entry)
       return;
-    const Category *const category = categoryOfLine(entry->value);
+    if (line.mayHoldNul)
+      category = categoryOfLine(entry->value);
     if (!category)
       return;
     lists[static_cast<std::size_t>(category - kCategories.data())].push_back(
