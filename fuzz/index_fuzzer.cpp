@@ -57,6 +57,9 @@ Lists readLists(const std::string &path) {
     check(entries.has_value(), "the index can be read");
     lists[index] = std::move(*entries);
   }
+  // Start-up reads all eight in one pass; it must find the same.
+  const std::optional<std::array<std::vector<CacheEntry>, kCategoryCount>> onePass = readAllLists(path);
+  check(onePass && *onePass == lists, "one pass reads the same lists as one category at a time");
   return lists;
 }
 
