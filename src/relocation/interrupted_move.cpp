@@ -130,28 +130,28 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
   return settlement;
 }
 
-Recovery finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation) {
+void finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation) {
   const std::string cacheDirectory = folderOf(indexPath);
   const std::string journal = journalPath(cacheDirectory);
   const JournalRead read = readJournal(journal);
-  if (read.state == JournalRead::State::Absent)
-    return Recovery::NoJournal;
-  if (read.state == JournalRead::State::Unusable)
-    return Recovery::JournalUnusable;
+  if (read.state != JournalRead::State::Present)
+    return;
 
   const FileDescriptor cache = openFolder(cacheDirectory);
   if (!cache.valid())
-    return Recovery::Unsettled;
+    return;
   const bool temporariesGone = removeIndexTemporaries(read.journal, cache.get());
   const Settlement settlement = settleRecords(read.journal, cacheDirectory, installation);
   if (!settlement.inTheGame.empty()) {
     const std::string temporary = newTemporaryName(cache.get());
     if (!journalIndexTemporary(journal, temporary) ||
         !swapIndex(indexPath, temporary, withoutLinesOf(read.journal, settlement.inTheGame)))
-      return Recovery::Unsettled;
+      return;
   }
-  if (settlement.unknown.empty() && temporariesGone)
-    return removeJournal(journal) ? Recovery::Finished : Recovery::Unsettled;
+  if (settlement.unknown.empty() && temporariesGone) {
+    removeJournal(journal);
+    return;
+  }
   std::vector<const PlannedMove *> settled;
   for (const std::vector<std::size_t> *records : {&settlement.inTheGame, &settlement.stayed}) {
     for (const std::size_t record : *records)
@@ -159,7 +159,6 @@ Recovery finishInterruptedMove(const std::string &indexPath, const std::optional
   }
   if (!settled.empty())
     journalSettled(journal, settled);
-  return Recovery::Unsettled;
 }
 
 std::vector<CacheEntry> entriesOf(const Journal &journal, const std::vector<std::size_t> &records) {

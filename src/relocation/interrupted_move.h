@@ -23,19 +23,13 @@ struct Settlement {
 Settlement settleRecords(const Journal &journal, const std::string &cacheDirectory,
                          const std::optional<std::string> &installation);
 
-enum class Recovery {
-  NoJournal,       // nothing was interrupted; nothing was written
-  Finished,        // the journal is settled and gone
-  Unsettled,       // the journal stays for the next start
-  JournalUnusable, // something that is no journal of ours stands there
-};
-
 // Finishes what an interrupted move left behind, before the index is read:
 // removes the temporary files its journal names, and takes out of the index
 // the lines of the packages that had already reached the game. The journal
 // is removed only when every record is settled; otherwise it stays, marked
-// with what was settled, so that no line is taken out twice.
-Recovery finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation);
+// with what was settled, so that no line is taken out twice. A start without
+// a journal, or with something unusable in its place, touches nothing.
+void finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation);
 
 // The entries of the records at these positions.
 std::vector<CacheEntry> entriesOf(const Journal &journal, const std::vector<std::size_t> &records);
