@@ -19,37 +19,48 @@ namespace {
 
 enum class Place { Here, Absent, Unknown };
 
-// Whether a file stands at `relative` beneath the open folder `base`. A name
-// that passes through a link, or out of the folder, names nothing there: a
+// The folder a name from the index leads into beneath an open folder, and
+// the name's last component. A name that passes through a link, or out of
+// the folder, or into a folder that is not there, names nothing there: a
 // move never put anything at such a name.
-Place placeOf(int base, const std::string &relative) {
+struct NamedFolder {
+  FileDescriptor folder;
+  std::string leaf;
+  Place whenNotOpen = Place::Absent;
+};
+
+NamedFolder folderOfName(int base, const std::string &relative) {
+  NamedFolder named;
   const std::optional<RelativeName> name = splitRelativeName(relative);
   if (!name)
-    return Place::Absent;
-  const FileDescriptor folder = openFolderBeneath(base, name->folder);
-  if (!folder.valid())
-    return errno == ENOENT || errno == ENOTDIR || errno == ELOOP ? Place::Absent : Place::Unknown;
-  const std::optional<struct stat> found = statLeaf(folder.get(), name->leaf);
+    return named;
+  named.folder = openFolderBeneath(base, name->folder);
+  if (!named.folder.valid() && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+    named.whenNotOpen = Place::Unknown;
+  named.leaf = name->leaf;
+  return named;
+}
+
+// Whether a regular file stands at `leaf` in the named folder, or `name`
+// when given.
+Place placeIn(const NamedFolder &named, const std::string *name = nullptr) {
+  if (!named.folder.valid())
+    return named.whenNotOpen;
+  const std::optional<struct stat> found = statLeaf(named.folder.get(), name ? *name : named.leaf);
   if (found)
     return S_ISREG(found->st_mode) ? Place::Here : Place::Absent;
   return errno == ENOENT ? Place::Absent : Place::Unknown;
 }
 
-// Removes this program's temporary file `name` from the folder of the
-// destination `utName` beneath `category`: false when that cannot be told.
-bool removeTemporary(int category, const std::string &utName, const std::string &name) {
+// Removes this program's temporary file `name` beside a destination: false
+// when it may still be there.
+bool removeTemporary(const NamedFolder &destination, const std::string &name) {
   if (name.empty())
     return true;
-  const std::optional<RelativeName> destination = splitRelativeName(utName);
-  if (!destination)
-    return true;
-  const FileDescriptor folder = openFolderBeneath(category, destination->folder);
-  if (!folder.valid())
-    return errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
-  const std::optional<struct stat> found = statLeaf(folder.get(), name);
-  if (!found)
-    return errno == ENOENT;
-  return !S_ISREG(found->st_mode) || ::unlinkat(folder.get(), name.c_str(), 0) == 0;
+  const Place temporary = placeIn(destination, &name);
+  if (temporary != Place::Here)
+    return temporary == Place::Absent;
+  return ::unlinkat(destination.folder.get(), name.c_str(), 0) == 0;
 }
 
 // False when one may still be there: the journal must then stay to name it.
@@ -112,14 +123,13 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
       error = folder.valid() ? 0 : (installation ? errno : ENODEV);
     }
     const bool categoryAbsent = error == ENOENT || error == ENOTDIR;
-    if (!cache.valid() || (!folder.valid() && !categoryAbsent) ||
-        (folder.valid() && !removeTemporary(folder.get(), move.utName, move.temporaryName))) {
+    const NamedFolder destination = folder.valid() ? folderOfName(folder.get(), move.utName) : NamedFolder{};
+    if (!cache.valid() || (!folder.valid() && !categoryAbsent) || !removeTemporary(destination, move.temporaryName)) {
       settlement.unknown.push_back(record);
       continue;
     }
-    const Place cached = placeOf(cache.get(), move.cacheName + ".uxx");
-    const Place installed =
-        cached == Place::Absent && folder.valid() ? placeOf(folder.get(), move.utName) : Place::Absent;
+    const Place cached = placeIn(folderOfName(cache.get(), move.cacheName + ".uxx"));
+    const Place installed = cached == Place::Absent ? placeIn(destination) : Place::Absent;
     if (cached == Place::Unknown || installed == Place::Unknown)
       settlement.unknown.push_back(record);
     else if (installed == Place::Here)
