@@ -1,6 +1,8 @@
 #include "posix/name_folding.h"
 
-#include <cctype>
+#include "posix/file_descriptor.h"
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +53,11 @@ bool folderFoldsCase([[maybe_unused]] int folder, const std::string &path) {
     return true;
 #endif
   return parentFoldsCase(path);
+}
+
+bool folderAtFoldsCase(const std::string &path) {
+  const FileDescriptor folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return folder.valid() && folderFoldsCase(folder.get(), path);
 }
 
 std::string foldAsciiCase(std::string_view name) {

@@ -7,6 +7,8 @@
 // only in the case of their letters for one name: macOS's default volumes,
 // FAT and exFAT, and Linux folders with case folding on.
 bool folderFoldsCase(int folder, const std::string &path);
+// The same for the folder at `path`; false when it cannot be opened.
+bool folderAtFoldsCase(const std::string &path);
 
 // `c`, or its small letter when it is an ASCII capital A-Z.
 inline char foldAsciiCapital(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }

@@ -1,6 +1,5 @@
 #include "relocation/move_preview.h"
 
-#include "posix/beneath.h"
 #include "posix/name_folding.h"
 #include "posix/paths.h"
 #include "relocation/move_claims.h"
@@ -10,10 +9,8 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
                         const std::optional<std::string> &installation) {
   MovePreview preview;
   MoveClaims claims([&](std::optional<std::size_t> category) {
-    const std::string folder =
-        category ? installation.value_or("") + "/" + std::string(kCategories[*category].name) : cacheDirectory;
-    const FileDescriptor opened = openFolder(folder);
-    return opened.valid() && folderFoldsCase(opened.get(), folder);
+    return folderAtFoldsCase(category ? installation.value_or("") + "/" + std::string(kCategories[*category].name)
+                                      : cacheDirectory);
   });
   for (std::size_t category = 0; category < kCategoryCount; ++category) {
     for (const CacheEntry &entry : lists[category]) {
