@@ -1,6 +1,5 @@
 #include "app/app_controller.h"
 #include "posix/file_descriptor.h"
-#include "posix/flush.h"
 #include "posix/io.h"
 #include "relocation/index_writer.h"
 #include "relocation/move_journal.h"
@@ -154,29 +153,6 @@ TEST(DurableMove, AnIndexThatKeepsChangingIsLeftAsItIs) {
     expected += line + "\n";
   EXPECT_EQ(readFile(path), expected);
   EXPECT_FALSE(exists(folder / ".cache-sorter-test00"));
-}
-
-TEST(DurableMove, FlushesAsOftenForManyPackagesAsForFew) {
-  for (const bool sameVolume : {false, true}) {
-    std::vector<std::uint64_t> flushes;
-    for (const int packages : {4, 400}) {
-      MoveCommand move(sameVolume ? "Games" : "");
-      std::string index = "[Cache]\n";
-      for (int package = 0; package < packages; ++package) {
-        const std::string name = "P" + std::to_string(package);
-        move.sandbox.writeCachedFile(name, name);
-        index += name + "=" + name + (package % 2 ? ".ut2\n" : ".utx\n");
-      }
-      move.start(index);
-      move.controller().selectAll();
-      const std::uint64_t before = flushCallCount();
-      move.controller().moveFiles();
-      flushes.push_back(flushCallCount() - before);
-      EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\n");
-    }
-    EXPECT_EQ(flushes[0], flushes[1]) << (sameVolume ? "rename" : "copy");
-    EXPECT_LE(flushes[1], 40u);
-  }
 }
 
 // A move that stopped part-way: its journal, and the state its steps left.
