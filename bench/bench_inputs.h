@@ -71,7 +71,7 @@ class ManyPackages {
 public:
   ManyPackages(std::size_t count, bool sameVolume, const std::string &parent = "");
 
-  Locations locations() const { return {home_, folder_.path("Volumes")}; }
+  Locations locations() const { return {home_, folder_.path("Volumes"), folder_.path("."), home_ + "/.local/share"}; }
   std::string cacheDirectory() const { return home_ + "/Library/Application Support/Unreal Tournament 2004/Cache"; }
   std::string game() const { return folder_.path("Volumes/Games/Applications/Unreal Tournament 2004.app"); }
   // "<Category>/<utName>" of package `index`.
@@ -90,7 +90,9 @@ private:
 class IndexedCache {
 public:
   explicit IndexedCache(std::size_t entries);
-  Locations locations() const { return {folder_.path("home"), folder_.path("Volumes")}; }
+  Locations locations() const {
+    return {folder_.path("home"), folder_.path("Volumes"), folder_.path("."), folder_.path("home/.local/share")};
+  }
 
 private:
   BenchFolder folder_;

@@ -24,7 +24,7 @@ void BM_MovePackages(benchmark::State &state) {
   // One iteration each: the set-up and the removal stay outside the clock.
   const ManyPackages packages(count, sameVolume);
   SilentPlatform platform;
-  AppController controller(platform, packages.locations(), std::chrono::milliseconds(0));
+  AppController controller(platform, packages.locations(), nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
   controller.selectAll();
   const std::uint64_t before = flushCallCount();

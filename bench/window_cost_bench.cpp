@@ -45,7 +45,7 @@ double timeMove(const ManyPackages &packages, Window window) {
   // The same process, with its application, but no window.
   const OffscreenApplication application;
   SilentPlatform platform;
-  AppController controller(platform, packages.locations(), std::chrono::milliseconds(0));
+  AppController controller(platform, packages.locations(), nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
   controller.selectAll();
   const auto start = std::chrono::steady_clock::now();

@@ -1,4 +1,4 @@
 #include "app/locations.h"
 #include "window/qt/application_main.h"
 
-int main(int argc, char **argv) { return applicationMain(argc, argv, Locations{currentHomeFolder(), "/Volumes"}); }
+int main(int argc, char **argv) { return applicationMain(argc, argv, systemLocations()); }

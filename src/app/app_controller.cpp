@@ -1,5 +1,6 @@
 #include "app/app_controller.h"
 
+#include "app/game_layouts.h"
 #include "app/installation_search.h"
 #include "catalogue/cache_reader.h"
 #include "posix/paths.h"
@@ -29,16 +30,25 @@ constexpr const char *kCannotOpenIndex = "Could not open cache file";
 
 } // namespace
 
-AppController::AppController(Platform &platform, Locations locations, std::chrono::milliseconds reloadDelay)
-    : platform_(platform), locations_(std::move(locations)), reloadDelay_(reloadDelay) {}
+AppController::AppController(Platform &platform, Locations locations, ChoiceStore *choices,
+                             std::chrono::milliseconds reloadDelay)
+    : platform_(platform), locations_(std::move(locations)), choices_(choices), reloadDelay_(reloadDelay) {}
 
 AppController::~AppController() = default;
 
 void AppController::awakeFromNib() {
-  cacheFile = expandTilde(kCacheFilePath, locations_.homeFolder);
-  unrealDir.reset();
-  getUnrealDirectory();
-  if (terminationRequested_)
+  const ResolvedGame game = resolveGame(rememberedChoices());
+  location_ = game.location;
+  cacheFile = game.cacheFile;
+  unrealDir = game.installation;
+  if (game.macRelease && !location_.gameChosen) {
+    unrealDir.reset();
+    getUnrealDirectory();
+    if (terminationRequested_)
+      return;
+  }
+  // Nothing found: the window shows where the search looked.
+  if (!hasCache())
     return;
   lock_.emplace(cacheDirectory());
   if (lock_->state() == FolderLock::State::HeldElsewhere) {
@@ -46,9 +56,53 @@ void AppController::awakeFromNib() {
     return;
   }
   finishInterruptedMove(cacheFile, unrealDir);
-  if (!unrealDir)
+  // The Mac release's start-up tells of a missing installation at once;
+  // elsewhere the status bar says so, beside the command to choose one.
+  if (!unrealDir && game.macRelease)
     platform_.runAlertPanel(kNoInstallationMessage);
   readAllCategories();
+}
+
+AppController::ResolvedGame AppController::resolveGame(const ChosenFolders &chosen) {
+  ResolvedGame game;
+  game.location.cacheChosen = chosen.cacheFolder.has_value();
+  game.location.gameChosen = chosen.gameFolder.has_value();
+  game.installation = chosen.gameFolder;
+  const std::string macCache = expandTilde(kCacheFilePath, locations_.homeFolder);
+  // The Mac release's layout comes first and, where its cache is, alone.
+  if (!chosen.cacheFolder && somethingAt(macCache)) {
+    game.location.layout = kMacReleaseLayout;
+    game.cacheFile = macCache;
+    game.macRelease = true;
+    return game;
+  }
+  const LayoutSearch search = searchLayouts(locations_);
+  searched_ = search.looked;
+  searched_.cacheIndexes.insert(searched_.cacheIndexes.begin(), macCache);
+  searched_.gameFolders.insert(searched_.gameFolders.begin(),
+                               locations_.volumesFolder + "/*/Applications/Unreal Tournament 2004.app");
+  if (chosen.cacheFolder) {
+    game.cacheFile = *chosen.cacheFolder + "/cache.ini";
+    if (!game.installation)
+      game.installation = search.anyInstallation ? search.anyInstallation
+                                                 : searchInstallation(locations_.volumesFolder).installation;
+    return game;
+  }
+  // On a Mac there is always a volumes folder; the Mac release's start-up
+  // then says what is missing, as it always has.
+  if (!search.found && somethingAt(locations_.volumesFolder)) {
+    game.location.layout = kMacReleaseLayout;
+    game.cacheFile = macCache;
+    game.macRelease = true;
+    return game;
+  }
+  if (!search.found)
+    return game;
+  game.location.layout = search.found->layout;
+  game.cacheFile = search.found->cacheFile;
+  if (!game.installation)
+    game.installation = search.found->installation;
+  return game;
 }
 
 void AppController::getUnrealDirectory() {

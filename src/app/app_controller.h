@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/cell_value.h"
+#include "app/folder_choices.h"
+#include "app/game_search.h"
 #include "app/locations.h"
 #include "app/platform.h"
 #include "catalogue/cache_entry.h"
@@ -25,7 +27,8 @@ class AppController {
 public:
   // `reloadDelay` is the pause between writing the index and reading it
   // again at the end of a move.
-  AppController(Platform &platform, Locations locations,
+  // `choices`, when given, keeps the folders the user chooses between runs.
+  AppController(Platform &platform, Locations locations, ChoiceStore *choices = nullptr,
                 std::chrono::milliseconds reloadDelay = std::chrono::seconds(1));
   AppController(const AppController &) = delete;
   AppController &operator=(const AppController &) = delete;
@@ -33,7 +36,9 @@ public:
 
   // Start-up: sets cacheFile, looks for the installation and reads the eight
   // lists. Ends the application after the alert when the volumes folder or
-  // the cache index cannot be read.
+  // the cache index cannot be read. Where neither the Mac release's cache
+  // nor a volumes folder is, the game's other layouts are searched; when
+  // they hold no cache either, cacheFile stays empty and nothing is read.
   void awakeFromNib();
   void getUnrealDirectory();
   // The entries of one category read from cacheFile; std::nullopt, after the
@@ -68,6 +73,22 @@ public:
 
   // Whether two paths lie on one volume, judged from their text alone.
   bool sameVolume(const std::string &first, const std::string &second) const;
+
+  // Whether there is a cache to show: one was found or chosen.
+  bool hasCache() const { return !cacheFile.empty(); }
+  const GameLocation &location() const { return location_; }
+  // Where the last search looked.
+  const SearchedPlaces &searchedPlaces() const { return searched_; }
+  const std::string &homeFolder() const { return locations_.homeFolder; }
+
+  // The user's choice of a folder. Each refuses a folder that is not what it
+  // should be and then changes nothing; it returns the reason. A choice takes
+  // effect at once (a new cache is read) and is remembered.
+  std::optional<std::string> chooseCacheFolder(const std::string &folder);
+  std::optional<std::string> chooseGameFolder(const std::string &folder);
+  // Goes back to the search; returns why the cache it finds cannot be read.
+  std::optional<std::string> forgetChosenFolders();
+  bool hasChosenFolders() const { return location_.cacheChosen || location_.gameChosen; }
 
   // The folder that holds cacheFile and the cached files.
   std::string cacheDirectory() const;
@@ -117,6 +138,23 @@ private:
   // alert of loadCache(), when the application is ending because the index
   // could not be opened.
   bool readAllCategories();
+
+  // Where the game is, from the choices and the search.
+  struct ResolvedGame {
+    GameLocation location;
+    std::string cacheFile; // empty when none was found
+    std::optional<std::string> installation;
+    bool macRelease = false; // the installation is then the volumes search's
+  };
+  ResolvedGame resolveGame(const ChosenFolders &chosen);
+  // The remembered choices that still hold.
+  ChosenFolders rememberedChoices() const;
+  void remember(const ChosenFolders &chosen);
+  // Locks, finishes an interrupted move in and reads the cache at
+  // `indexPath`; the current cache stays when that fails, and the reason
+  // comes back.
+  std::optional<std::string> switchCache(const std::string &indexPath);
+  void dropCache();
   void reloadAllTables() const;
   void failFatally(const std::string &message);
   std::string volumesPrefix() const;
@@ -125,6 +163,9 @@ private:
 
   Platform &platform_;
   const Locations locations_;
+  ChoiceStore *const choices_;
+  GameLocation location_;
+  SearchedPlaces searched_;
   // Held from before an interrupted move is finished until the controller
   // goes, so that two windows never move the same cache's packages.
   std::optional<FolderLock> lock_;

@@ -22,3 +22,14 @@ std::string currentHomeFolder() {
     return user->pw_dir;
   return "/";
 }
+
+std::string currentDataHome(const std::string &homeFolder) {
+  if (const char *data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
+    return data;
+  return expandTilde("~/.local/share", homeFolder);
+}
+
+Locations systemLocations() {
+  const std::string home = currentHomeFolder();
+  return Locations{home, "/Volumes", "", currentDataHome(home)};
+}

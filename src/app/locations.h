@@ -3,10 +3,15 @@
 #include <string>
 
 // The fixed places the controller works in. The program's entry fills them
-// from the environment; tests point them at temporary folders.
+// from the environment; tests point every one of them at temporary folders.
 struct Locations {
   std::string homeFolder;    // stands for "~"
   std::string volumesFolder; // "/Volumes" in production, without a trailing "/"
+  // Put before the absolute paths the game's other layouts name
+  // ("/usr/local/games/ut2004"): empty in production.
+  std::string rootFolder;
+  // The user's data folder: XDG_DATA_HOME, or "~/.local/share".
+  std::string dataHome;
 };
 
 // The game's cache index, relative to the home folder; the cache folder is
@@ -20,3 +25,10 @@ std::string expandTilde(const std::string &path, const std::string &homeFolder);
 // HOME when set and not empty, else the password database's home folder,
 // else "/".
 std::string currentHomeFolder();
+
+// XDG_DATA_HOME when it is an absolute path, else "<homeFolder>/.local/share",
+// as the XDG base directory specification says.
+std::string currentDataHome(const std::string &homeFolder);
+
+// The locations of the program as installed: the real home and root.
+Locations systemLocations();

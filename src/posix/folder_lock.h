@@ -17,6 +17,8 @@ public:
 
   explicit FolderLock(const std::string &folder);
   State state() const { return state_; }
+  // Whether the lock is held on the folder that stands at `folder` now.
+  bool holds(const std::string &folder) const;
 
 private:
   FileDescriptor folder_;

@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // The folder part of `path`: "." for a bare name, "/" for a name in the root.
 inline std::string folderOf(const std::string &path) {
@@ -27,4 +30,11 @@ inline std::optional<std::uint64_t> plainFileSize(const std::string &path) {
 inline bool replaceableFileAt(const std::string &path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+// Whether this process may add and remove names in the folder at `path`,
+// judged as the kernel judges the process's own rights (a read-only volume
+// counts): 0, or the error that stands in the way (ENOENT for no folder).
+inline int folderWriteError(const std::string &path) {
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
 }

@@ -13,10 +13,17 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
                                       : cacheDirectory);
   });
   for (std::size_t category = 0; category < kCategoryCount; ++category) {
+    bool folderChecked = !installation;
     for (const CacheEntry &entry : lists[category]) {
       if (entry.selected != 1)
         continue;
       ++preview.packages;
+      if (!folderChecked) {
+        folderChecked = true;
+        const std::string folder(kCategories[category].name);
+        if (folderWriteError(*installation + "/" + folder) != 0)
+          preview.unwritableFolders.push_back(folder);
+      }
       const MoveClaims::Claim claim = claims.claim(PlannedMove{category, entry.cacheName, entry.utName, {}});
       if (claim == MoveClaims::Claim::SameCachedFile || claim == MoveClaims::Claim::SameDestination)
         ++preview.clashes;

@@ -21,6 +21,10 @@ struct MovePreview {
   // destination or their cached file.
   std::size_t clashes = 0;
   std::vector<std::string> firstReplaced; // "<Category>/<utName>" of the first kNamedReplacements
+  // The category folders of the ticked packages that this process cannot
+  // write to, or that are missing: nothing can move into them, and a rename
+  // that fails says nothing.
+  std::vector<std::string> unwritableFolders;
 };
 
 // What a move of the entries ticked in `lists` would do, looked up on disk.

@@ -66,10 +66,6 @@ std::string tickedTotalsText(const TickedTotals &totals) {
   return text;
 }
 
-std::string installationText(const std::optional<std::string> &installation) {
-  return installation ? *installation : std::string("No installation found");
-}
-
 std::string emptyTabText(std::size_t category, bool filtered) {
   const std::string kind = category < kPackageKinds.size() ? kPackageKinds[category] : "packages";
   return filtered ? "No " + kind + " match the filter" : "No cached " + kind;

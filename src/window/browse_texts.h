@@ -38,8 +38,6 @@ struct TickedTotals {
 // "57 ticked in all, 1.2 GiB", with ", 3 sizes unknown" or ", sizing…".
 std::string tickedTotalsText(const TickedTotals &totals);
 
-// The installation's path, or "No installation found".
-std::string installationText(const std::optional<std::string> &installation);
 
 // What an empty tab says: "No cached maps", or "No maps match the filter".
 std::string emptyTabText(std::size_t category, bool filtered);

@@ -32,14 +32,15 @@ std::string formatCount(std::size_t count) {
 
 std::string countPackages(std::size_t count) { return formatCount(count) + (count == 1 ? " package" : " packages"); }
 
-ConfirmationText confirmationText(const MovePreview &preview, const std::string &installation,
+ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where,
                                   std::size_t hiddenByFilter) {
   ConfirmationText text;
   std::string size = formatByteSize(preview.totalBytes);
   if (preview.unknownSizes > 0)
     size += ", " + formatCount(preview.unknownSizes) + " of unknown size";
   text.question = "Move " + countPackages(preview.packages) + " (" + size + ") into the game?";
-  text.explanation = "They go to " + installation + ".";
+  text.explanation = "They go from " + where.cacheFolder + " to " + where.gameFolder +
+                     (where.layout.empty() ? "." : " (" + where.layout + ").");
   if (preview.replacements > 0) {
     text.explanation += "\n\n" + formatCount(preview.replacements) +
                         (preview.replacements == 1 ? " of them replaces a file" : " of them replace files") +
@@ -77,5 +78,17 @@ std::string reportSummary(const MoveReport &report) {
   std::string text = "Moved " + countPackages(report.moved.size()) + " into the game";
   if (!report.stayed.empty())
     text += "; " + formatCount(report.stayed.size()) + " stayed in the cache";
+  return text;
+}
+
+ConfirmationText unwritableText(const MovePreview &preview, const LocationParts &where) {
+  ConfirmationText text;
+  text.question = "Cannot move into the game: its folders cannot be written";
+  std::string folders;
+  for (const std::string &folder : preview.unwritableFolders)
+    folders += (folders.empty() ? "" : ", ") + folder;
+  text.explanation = "In " + where.gameFolder + ", you may not write to " + folders +
+                     " (or it is missing), so nothing was moved.\n\nMove the packages as a user who may write "
+                     "there, or choose another game folder with File > Choose Game Folder….";
   return text;
 }

@@ -2,6 +2,7 @@
 
 #include "app/app_controller.h"
 #include "app/platform.h"
+#include "window/location_texts.h"
 
 #include <cstdint>
 #include <string>
@@ -23,8 +24,12 @@ struct ConfirmationText {
   std::string explanation; // where they go, what they replace, what is hidden
 };
 // `hiddenByFilter` counts the ticked entries that the window does not show.
-ConfirmationText confirmationText(const MovePreview &preview, const std::string &installation,
+ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where,
                                   std::size_t hiddenByFilter = 0);
+
+// Said in place of the confirmation when the game's folders the ticked
+// packages go to cannot be written.
+ConfirmationText unwritableText(const MovePreview &preview, const LocationParts &where);
 
 // "Moving DM-Example.ut2 (3 of 10)" or, during a long copy,
 // "Copying DM-Example.ut2: 120 of 500 MiB".

@@ -54,7 +54,9 @@ TEST(Startup, GoesOnWithoutAnInstallation) {
 TEST(Startup, EndsWhenTheVolumesFolderCannotBeListed) {
   const Sandbox sandbox;
   sandbox.writeIndex(kAllCategories);
-  const StartedController started({sandbox.home(), sandbox.root() + "/missing"});
+  Locations locations = sandbox.locations();
+  locations.volumesFolder = sandbox.root() + "/missing";
+  const StartedController started(locations);
 
   EXPECT_EQ(started.window.log, (EventLog{"alert: Could not access mounted volumes", "terminate 1"}));
   EXPECT_TRUE(started.controller.terminationRequested());

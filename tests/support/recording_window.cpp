@@ -22,7 +22,7 @@ std::vector<std::string> RecordingWindow::eventsStartingWith(const std::string &
 }
 
 StartedController::StartedController(const Locations &locations)
-    : controller(window.platform, locations, std::chrono::milliseconds(0)) {
+    : controller(window.platform, locations, nullptr, std::chrono::milliseconds(0)) {
   window.connect(controller);
   controller.awakeFromNib();
 }

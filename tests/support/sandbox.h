@@ -15,7 +15,9 @@ public:
   // the volumes folder and moves are copies.
   explicit Sandbox(std::string homeVolume = "");
 
-  Locations locations() const { return {home(), volumes()}; }
+  // Every place the program looks lies in the sandbox: the other layouts'
+  // absolute folders under root(), the data folder in the home folder.
+  Locations locations() const { return {home(), volumes(), root(), home() + "/.local/share"}; }
   std::string home() const { return home_; }
   std::string volumes() const { return root_ / "Volumes"; }
   std::string cacheDirectory() const;

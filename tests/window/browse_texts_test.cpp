@@ -33,7 +33,6 @@ TEST(BrowseTexts, LabelsAndStatus) {
   EXPECT_EQ(tickedTotalsText({57, (12ull << 30) / 10, 0, 0}), "57 ticked in all, 1.2 GiB");
   EXPECT_EQ(tickedTotalsText({3, 10, 2, 0}), "3 ticked in all, 10 bytes, 2 sizes unknown");
   EXPECT_EQ(tickedTotalsText({3, 10, 0, 1}), "3 ticked in all, 10 bytes, sizing…");
-  EXPECT_EQ(installationText(std::nullopt), "No installation found");
   EXPECT_EQ(emptyTabText(2, false), "No cached maps");
   EXPECT_EQ(emptyTabText(5, true), "No static meshes match the filter");
 }

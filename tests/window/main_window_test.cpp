@@ -223,8 +223,10 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   EXPECT_TRUE(allAnswered());
   EXPECT_EQ(title, "Move Packages");
   EXPECT_EQ(question, "Move 2 packages (11 bytes) into the game?");
-  EXPECT_EQ(explanation, QString::fromStdString("They go to " + bundle +
-                                                ".\n\n1 of them replaces a file already in the game:\nMaps/DM-1.ut2"));
+  EXPECT_EQ(explanation,
+            QString::fromStdString("They go from ~/Library/Application Support/Unreal Tournament 2004/Cache to " +
+                                   bundle + " (Mac, 2004 release).\n\n1 of them replaces a file already in the game:\n"
+                                            "Maps/DM-1.ut2"));
 
   EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), "map one");
   EXPECT_EQ(readFile(bundle + "/Textures/Sand.utx"), "sand");
@@ -425,8 +427,10 @@ TEST_F(MainWindowTest, TheStatusBarCountsAndSizesTheTicks) {
   QTest::qWait(50);
   EXPECT_EQ(window.tabCounts()->text(), "5 packages, 5 ticked");
   EXPECT_EQ(window.tickedTotals()->text(), "9 ticked in all, 1.5 KiB, 7 sizes unknown");
-  EXPECT_EQ(window.installation()->text(),
-            QString::fromStdString(sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app"));
+  EXPECT_EQ(window.location()->toolTip(),
+            QString::fromStdString("Mac, 2004 release · Cache ~/Library/Application Support/Unreal Tournament "
+                                   "2004/Cache · Game " +
+                                   sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app"));
   press(table(kMaps), Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
   QTest::qWait(50);
   EXPECT_EQ(window.tickedTotals()->text(), "0 ticked in all, 0 bytes");

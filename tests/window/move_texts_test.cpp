@@ -27,22 +27,22 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
   preview.unknownSizes = 2;
   preview.replacements = 5;
   preview.firstReplaced = {"Maps/A.ut2", "Maps/B.ut2", "Maps/C.ut2", "Maps/D.ut2", "Maps/E.ut2"};
-  const ConfirmationText text = confirmationText(preview, "/Volumes/Games/Applications/Unreal Tournament 2004.app", 7);
+  const ConfirmationText text = confirmationText(preview, LocationParts{"", "~/Cache", "/Volumes/Games/Applications/Unreal Tournament 2004.app"}, 7);
   EXPECT_EQ(text.question, "Move 1,234 packages (340 MiB, 2 of unknown size) into the game?");
-  EXPECT_EQ(text.explanation, "They go to /Volumes/Games/Applications/Unreal Tournament 2004.app.\n\n"
+  EXPECT_EQ(text.explanation, "They go from ~/Cache to /Volumes/Games/Applications/Unreal Tournament 2004.app.\n\n"
                               "5 of them replace files already in the game:\nMaps/A.ut2\nMaps/B.ut2\nMaps/C.ut2\n"
                               "and 2 more\n\n7 ticked packages are hidden by the filter.");
 
   preview.clashes = 2;
   preview.firstReplaced = {std::string(5000, 'L') + ".ut2"};
-  const ConfirmationText clashes = confirmationText(preview, "/G");
+  const ConfirmationText clashes = confirmationText(preview, LocationParts{"Linux", "~/c", "/G"});
   EXPECT_NE(clashes.explanation.find("2 of them stay in the cache: an earlier ticked package goes to the same file"),
             std::string::npos);
   EXPECT_LT(clashes.explanation.size(), 1000u) << "a long name is cut";
 
-  const ConfirmationText one = confirmationText(MovePreview{1, 100, 0, 0, 0, {}}, "/G");
+  const ConfirmationText one = confirmationText(MovePreview{1, 100, 0, 0, 0, {}, {}}, LocationParts{"Linux", "~/c", "/G"});
   EXPECT_EQ(one.question, "Move 1 package (100 bytes) into the game?");
-  EXPECT_EQ(one.explanation, "They go to /G.");
+  EXPECT_EQ(one.explanation, "They go from ~/c to /G (Linux).");
 }
 
 TEST(MoveTexts, ProgressAndReport) {

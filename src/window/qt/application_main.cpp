@@ -3,6 +3,7 @@
 #include "app/app_controller.h"
 #include "window/qt/main_window.h"
 #include "window/qt/qt_platform.h"
+#include "window/qt/settings_choice_store.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -18,7 +19,8 @@ int applicationMain(int argc, char **argv, const Locations &locations) {
 
 int runCacheSorter(const Locations &locations) {
   QtPlatform platform;
-  AppController controller(platform, locations);
+  SettingsChoiceStore choices;
+  AppController controller(platform, locations, &choices);
   MainWindow window(controller);
   window.connectPlatform(platform);
   window.connectOutlets();

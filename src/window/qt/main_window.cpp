@@ -3,11 +3,14 @@
 #include "app/app_controller.h"
 #include "catalogue/category.h"
 #include "window/browse_texts.h"
+#include "window/location_texts.h"
 #include "window/move_texts.h"
+#include "window/qt/action_button.h"
 #include "window/qt/category_filter_model.h"
 #include "window/qt/category_table_model.h"
 #include "window/qt/category_table_view.h"
 #include "window/qt/display_text.h"
+#include "window/qt/empty_cache_page.h"
 #include "window/qt/qt_platform.h"
 
 #include <QAction>
@@ -20,6 +23,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -32,38 +36,42 @@ QString categoryName(std::size_t index) {
   return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-QPushButton *buttonFor(QAction *action, QWidget *parent) {
-  auto *button = new QPushButton(action->text(), parent);
-  const QString name = QString(action->text()).remove(QLatin1Char('&'));
-  button->setToolTip(QStringLiteral("%1 (%2)").arg(name, action->shortcut().toString(QKeySequence::NativeText)));
-  button->setAccessibleName(name);
-  button->setFocusPolicy(Qt::TabFocus);
-  QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
-  return button;
-}
-
 } // namespace
 
 MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow(parent), controller_(controller) {
   setWindowTitle(QStringLiteral("Cache Sorter"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/cache-sorter-256.png")));
 
-  auto *central = new QWidget(this);
-  auto *layout = new QVBoxLayout(central);
-  layout->addWidget(buildFilter(central));
-  layout->addWidget(buildTabs(central));
+  folderChoices_ = new FolderChoiceFlow(controller_, this);
   buildCommands();
-  layout->addLayout(buildButtons(central));
-  setCentralWidget(central);
+  pages_ = new QStackedWidget(this);
+  browsePage_ = buildBrowsePage(pages_);
+  emptyPage_ = new EmptyCachePage(chooseCacheAction_, chooseGameAction_, pages_);
+  pages_->addWidget(browsePage_);
+  pages_->addWidget(emptyPage_);
+  setCentralWidget(pages_);
   buildMenus();
 
   status_ = new StatusBarPresenter(controller_, this,
                                    [this] { return static_cast<std::size_t>(std::max(0, tabs_->currentIndex())); });
   moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
   connect(moveFlow_, &MoveFlow::finished, this, &MainWindow::focusShownTable);
+  connect(folderChoices_, &FolderChoiceFlow::changed, this, [this] {
+    status_->forgetSizes();
+    reloadAllTables();
+  });
 
   setTabOrder(filter_, tabs_);
   resize(1100, 640);
+}
+
+QWidget *MainWindow::buildBrowsePage(QWidget *parent) {
+  auto *page = new QWidget(parent);
+  auto *layout = new QVBoxLayout(page);
+  layout->addWidget(buildFilter(page));
+  layout->addWidget(buildTabs(page));
+  layout->addLayout(buildButtons(page));
+  return page;
 }
 
 QLineEdit *MainWindow::buildFilter(QWidget *parent) {
@@ -117,6 +125,12 @@ void MainWindow::buildCommands() {
   });
   moveAction_ = addCommand(QStringLiteral("&Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
                            [this] { requestMove(); });
+  chooseCacheAction_ = addCommand(QStringLiteral("Choose &Cache Folder…"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                                  [this] { folderChoices_->chooseCacheFolder(); });
+  chooseGameAction_ = addCommand(QStringLiteral("Choose &Game Folder…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+                                 [this] { folderChoices_->chooseGameFolder(); });
+  forgetAction_ = addCommand(QStringLiteral("&Forget Chosen Folders"), QKeySequence(),
+                             [this] { folderChoices_->forgetChosenFolders(); });
 }
 
 QHBoxLayout *MainWindow::buildButtons(QWidget *parent) {
@@ -179,6 +193,10 @@ void MainWindow::buildMenus() {
   QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
   file->addAction(moveAction_);
   file->addSeparator();
+  file->addAction(chooseCacheAction_);
+  file->addAction(chooseGameAction_);
+  file->addAction(forgetAction_);
+  file->addSeparator();
   QAction *quit = file->addAction(QStringLiteral("&Quit"));
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -236,8 +254,24 @@ void MainWindow::connectPlatform(QtPlatform &platform) {
 void MainWindow::reloadAllTables() {
   for (CategoryTableModel *model : models_)
     model->reloadData();
+  showCacheOrSearch();
   focusShownTable();
 }
+
+void MainWindow::showCacheOrSearch() {
+  const bool hasCache = controller_.hasCache();
+  for (QAction *action : {tickAllAction_, tickTabAction_, untickAllAction_, findAction_, moveAction_})
+    action->setEnabled(hasCache);
+  forgetAction_->setEnabled(controller_.hasChosenFolders());
+  if (!hasCache) {
+    const EmptyWindowText text = emptyWindowText(controller_.searchedPlaces(), controller_.homeFolder());
+    emptyPage_->setText(displayText(text.heading), displayText(text.body));
+  }
+  pages_->setCurrentWidget(hasCache ? browsePage_ : static_cast<QWidget *>(emptyPage_));
+  status_->schedule();
+}
+
+bool MainWindow::showsTables() const { return pages_->currentWidget() == browsePage_; }
 
 int MainWindow::indexOfSelectedTab() const { return tabs_->currentIndex(); }
 

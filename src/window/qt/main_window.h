@@ -2,6 +2,7 @@
 
 #include "app/platform.h"
 #include "catalogue/category.h"
+#include "window/qt/folder_choice_flow.h"
 #include "window/qt/move_flow.h"
 #include "window/qt/move_report_window.h"
 #include "window/qt/status_bar_presenter.h"
@@ -22,6 +23,8 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class QHBoxLayout;
+class QStackedWidget;
+class EmptyCachePage;
 class MoveReportWindow;
 
 // The one window: a tab per category, each with its table, the command
@@ -39,7 +42,8 @@ public:
   // Makes `platform` put its alerts and progress over this window and hand it
   // the reports of moves.
   void connectPlatform(QtPlatform &platform);
-  // Makes every table fetch its rows, as when the window is first shown.
+  // Makes every table fetch its rows, as when the window is first shown,
+  // and shows the tables, or where the search looked when there is no cache.
   void reloadAllTables();
 
   int indexOfSelectedTab() const override;
@@ -52,7 +56,10 @@ public:
   QLineEdit *filter() const { return filter_; }
   QLabel *tabCounts() const { return status_->tabCounts(); }
   QLabel *tickedTotals() const { return status_->tickedTotals(); }
-  QLabel *installation() const { return status_->installation(); }
+  QLabel *location() const { return status_->location(); }
+  EmptyCachePage *emptyPage() const { return emptyPage_; }
+  bool showsTables() const;
+  FolderChoiceFlow *folderChoices() const { return folderChoices_; }
   QLabel *reportLabel() const { return status_->reportLabel(); }
   QPushButton *detailsButton() const { return status_->detailsButton(); }
   MoveReportWindow *reportWindow() const { return moveFlow_->reportWindow(); }
@@ -63,6 +70,7 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+  QWidget *buildBrowsePage(QWidget *parent);
   QLineEdit *buildFilter(QWidget *parent);
   QTabWidget *buildTabs(QWidget *parent);
   void buildCommands();
@@ -72,6 +80,8 @@ private:
   QAction *addCommand(const QString &text, const QKeySequence &shortcut, const std::function<void()> &command);
   void buildMenus();
   void updateTabLabel(int category);
+  // The tables with their commands, or the empty page.
+  void showCacheOrSearch();
   void switchTab(int step);
   // Gives the shown tab's table the focus, with a current row when it has
   // rows.
@@ -88,6 +98,13 @@ private:
   QAction *untickAllAction_ = nullptr;
   QAction *findAction_ = nullptr;
   QAction *moveAction_ = nullptr;
+  QAction *chooseCacheAction_ = nullptr;
+  QAction *chooseGameAction_ = nullptr;
+  QAction *forgetAction_ = nullptr;
+  QStackedWidget *pages_ = nullptr;
+  QWidget *browsePage_ = nullptr;
+  EmptyCachePage *emptyPage_ = nullptr;
+  FolderChoiceFlow *folderChoices_ = nullptr;
   StatusBarPresenter *status_ = nullptr;
   MoveFlow *moveFlow_ = nullptr;
 };

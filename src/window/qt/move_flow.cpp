@@ -24,6 +24,11 @@ void MoveFlow::request() {
   moveConfirmed();
 }
 
+LocationParts MoveFlow::where() const {
+  return locationParts(controller_.location(), controller_.cacheDirectory(), controller_.unrealDir,
+                       controller_.homeFolder());
+}
+
 void MoveFlow::moveConfirmed() {
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
   controller_.moveFiles();
@@ -33,7 +38,17 @@ void MoveFlow::moveConfirmed() {
 }
 
 bool MoveFlow::confirm(const MovePreview &preview) {
-  const ConfirmationText text = confirmationText(preview, *controller_.unrealDir, hiddenByFilter_());
+  // Renames into a folder that cannot be written fail without a word, so
+  // this is the one warning, and no Move is offered.
+  if (!preview.unwritableFolders.empty()) {
+    const ConfirmationText text = unwritableText(preview, where());
+    QMessageBox refusal(QMessageBox::Warning, QStringLiteral("Move Packages"), displayText(text.question),
+                        QMessageBox::Close, window_);
+    refusal.setInformativeText(displayText(text.explanation));
+    refusal.exec();
+    return false;
+  }
+  const ConfirmationText text = confirmationText(preview, where(), hiddenByFilter_());
   QMessageBox confirmation(QMessageBox::Question, QStringLiteral("Move Packages"), displayText(text.question),
                            QMessageBox::NoButton, window_);
   confirmation.setInformativeText(displayText(text.explanation));

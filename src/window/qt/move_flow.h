@@ -1,6 +1,7 @@
 #pragma once
 
 #include "relocation/move_progress.h"
+#include "window/location_texts.h"
 
 #include <QObject>
 #include <QPointer>
@@ -41,6 +42,7 @@ signals:
 
 private:
   bool confirm(const MovePreview &preview);
+  LocationParts where() const;
 
   AppController &controller_;
   QWidget *window_;

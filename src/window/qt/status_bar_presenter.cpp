@@ -1,12 +1,19 @@
 #include "window/qt/status_bar_presenter.h"
 
 #include "app/app_controller.h"
+#include "window/location_texts.h"
 #include "window/qt/display_text.h"
 
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QStatusBar>
+
+namespace {
+
+constexpr int kMostLocationWidth = 560;
+
+} // namespace
 
 StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *window,
                                        std::function<std::size_t()> shownCategory)
@@ -19,15 +26,15 @@ StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *w
   connect(detailsButton_, &QPushButton::clicked, this, &StatusBarPresenter::detailsRequested);
   tabCounts_ = new QLabel(window);
   tickedTotals_ = new QLabel(window);
-  installation_ = new QLabel(window);
-  for (QLabel *label : {tabCounts_, tickedTotals_, installation_})
+  location_ = new QLabel(window);
+  for (QLabel *label : {tabCounts_, tickedTotals_, location_})
     label->setContentsMargins(12, 0, 12, 0);
   QStatusBar *bar = window->statusBar();
   bar->addWidget(reportLabel_, 1);
   bar->addPermanentWidget(detailsButton_);
   bar->addPermanentWidget(tabCounts_);
   bar->addPermanentWidget(tickedTotals_);
-  bar->addPermanentWidget(installation_);
+  bar->addPermanentWidget(location_);
   timer_.setSingleShot(true);
   timer_.setInterval(0);
   connect(&timer_, &QTimer::timeout, this, &StatusBarPresenter::update);
@@ -49,6 +56,14 @@ void StatusBarPresenter::showMoveSummary(const QString &summary) {
 }
 
 void StatusBarPresenter::update() {
+  for (QLabel *label : {tabCounts_, tickedTotals_})
+    label->setVisible(controller_.hasCache());
+  if (!controller_.hasCache()) {
+    showLocation(QStringLiteral("No cache found"));
+    return;
+  }
+  showLocation(displayText(statusLocationText(locationParts(controller_.location(), controller_.cacheDirectory(),
+                                                            controller_.unrealDir, controller_.homeFolder()))));
   const std::size_t shown = shownCategory_();
   std::size_t ticked = 0;
   for (const CacheEntry &entry : controller_.listAt(shown))
@@ -63,7 +78,13 @@ void StatusBarPresenter::update() {
   for (std::size_t index = 0; index < kCategoryCount; ++index)
     sizes_.addTicked(cacheDirectory, controller_.listAt(index), totals, lookups);
   tickedTotals_->setText(QString::fromStdString(tickedTotalsText(totals)));
-  installation_->setText(displayText(installationText(controller_.unrealDir)));
   if (totals.pendingSizes > 0)
     timer_.start();
+}
+
+void StatusBarPresenter::showLocation(const QString &text) {
+  // Long paths are cut in the middle, so the counts beside them stay in
+  // view; the whole text is the tooltip.
+  location_->setToolTip(text);
+  location_->setText(location_->fontMetrics().elidedText(text, Qt::ElideMiddle, kMostLocationWidth));
 }

@@ -14,7 +14,7 @@ class QPushButton;
 
 // The status bar: what the last move did (with its Details button), the
 // shown tab's counts, the ticked packages' count and size, and the
-// installation. It is brought up to date once the event loop is idle, so
+// layout in use with its two folders. It is brought up to date once the event loop is idle, so
 // that a command that changes many ticks repaints first.
 class StatusBarPresenter final : public QObject {
   Q_OBJECT
@@ -30,7 +30,7 @@ public:
 
   QLabel *tabCounts() const { return tabCounts_; }
   QLabel *tickedTotals() const { return tickedTotals_; }
-  QLabel *installation() const { return installation_; }
+  QLabel *location() const { return location_; }
   QLabel *reportLabel() const { return reportLabel_; }
   QPushButton *detailsButton() const { return detailsButton_; }
 
@@ -39,6 +39,7 @@ signals:
 
 private:
   void update();
+  void showLocation(const QString &text);
 
   AppController &controller_;
   std::function<std::size_t()> shownCategory_;
@@ -46,7 +47,7 @@ private:
   QPushButton *detailsButton_ = nullptr;
   QLabel *tabCounts_ = nullptr;
   QLabel *tickedTotals_ = nullptr;
-  QLabel *installation_ = nullptr;
+  QLabel *location_ = nullptr;
   QTimer timer_;
   PackageSizes sizes_;
 };

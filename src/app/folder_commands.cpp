@@ -1,0 +1,101 @@
+// The folders the user chooses by hand, and going back to the search.
+#include "app/app_controller.h"
+
+#include "app/installation_search.h"
+#include "catalogue/cache_reader.h"
+#include "posix/paths.h"
+#include "relocation/interrupted_move.h"
+
+namespace {
+
+constexpr const char *kCannotOpenIndex = "Could not open cache file";
+
+} // namespace
+
+ChosenFolders AppController::rememberedChoices() const {
+  if (!choices_)
+    return {};
+  ChosenFolders chosen = choices_->load();
+  // A folder that has gone or changed since is passed over, not refused:
+  // the search stands in for it until the user chooses again.
+  if (chosen.cacheFolder && cacheFolderProblem(*chosen.cacheFolder))
+    chosen.cacheFolder.reset();
+  if (chosen.gameFolder && gameFolderProblem(*chosen.gameFolder))
+    chosen.gameFolder.reset();
+  return chosen;
+}
+
+void AppController::remember(const ChosenFolders &chosen) {
+  if (choices_)
+    choices_->save(chosen);
+}
+
+std::optional<std::string> AppController::chooseCacheFolder(const std::string &folder) {
+  if (std::optional<std::string> problem = cacheFolderProblem(folder))
+    return problem;
+  if (std::optional<std::string> problem = switchCache(folder + "/cache.ini"))
+    return problem;
+  location_.layout.clear();
+  location_.cacheChosen = true;
+  if (!unrealDir)
+    unrealDir = resolveGame(ChosenFolders{folder, std::nullopt}).installation;
+  ChosenFolders chosen = choices_ ? choices_->load() : ChosenFolders{};
+  chosen.cacheFolder = folder;
+  remember(chosen);
+  reloadAllTables();
+  return std::nullopt;
+}
+
+std::optional<std::string> AppController::chooseGameFolder(const std::string &folder) {
+  if (std::optional<std::string> problem = gameFolderProblem(folder))
+    return problem;
+  unrealDir = folder;
+  location_.gameChosen = true;
+  ChosenFolders chosen = choices_ ? choices_->load() : ChosenFolders{};
+  chosen.gameFolder = folder;
+  remember(chosen);
+  return std::nullopt;
+}
+
+std::optional<std::string> AppController::forgetChosenFolders() {
+  remember(ChosenFolders{});
+  ResolvedGame game = resolveGame(ChosenFolders{});
+  if (game.macRelease)
+    game.installation = searchInstallation(locations_.volumesFolder).installation;
+  unrealDir = game.installation;
+  location_ = game.location;
+  std::optional<std::string> problem;
+  if (game.cacheFile.empty() || (game.cacheFile != cacheFile && (problem = switchCache(game.cacheFile))))
+    dropCache();
+  reloadAllTables();
+  return problem;
+}
+
+std::optional<std::string> AppController::switchCache(const std::string &indexPath) {
+  const std::string folder = folderOf(indexPath);
+  std::optional<FolderLock> lock;
+  // Locking the folder this controller holds already would fail against
+  // its own lock.
+  if (!lock_ || !lock_->holds(folder)) {
+    lock.emplace(folder);
+    if (lock->state() == FolderLock::State::HeldElsewhere)
+      return std::string(kAlreadyRunningMessage);
+  }
+  finishInterruptedMove(indexPath, unrealDir);
+  std::optional<std::array<std::vector<CacheEntry>, kCategoryCount>> lists = readAllLists(indexPath);
+  if (!lists)
+    return std::string(kCannotOpenIndex);
+  if (lock)
+    lock_ = std::move(lock);
+  cacheFile = indexPath;
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    listAt(index) = std::move((*lists)[index]);
+  return std::nullopt;
+}
+
+void AppController::dropCache() {
+  lock_.reset();
+  cacheFile.clear();
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    listAt(index).clear();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+// One place the game is kept, besides the 2004 Mac release that start-up
+// looks for first. Paths begin with "~" (the home folder), "$XDG_DATA_HOME"
+// (the user's data folder) or "/" (the root); a user folder of "<game>" is the
+// installation itself.
+struct GameLayout {
+  std::string_view name;
+  // Holds "System/UT2004.ini", whose CachePath names the cache folder, and by
+  // default the cache itself in "Cache".
+  std::string_view userFolder;
+  // Holds "System" and the category folders.
+  std::string_view installation;
+};
+
+inline constexpr std::string_view kMacReleaseLayout = "Mac, 2004 release";
+
+// The search's order: the first row whose cache index exists gives the
+// cache; the first row with that cache and a real installation gives the
+// game.
+inline constexpr std::array kGameLayouts = {
+    // The community patch 3374 for the Mac (2025) keeps its user data under
+    // "UT2004" and the game inside its own bundle (the patch's notes).
+    GameLayout{"Mac, community patch", "~/Library/Application Support/UT2004", "/Applications/UT2004.app/Contents/Resources"},
+    // The 2004 Linux installer's default, and its upper-case spelling that
+    // players report, with the user data in "~/.ut2004" (the game's docs).
+    GameLayout{"Linux", "~/.ut2004", "/usr/local/games/ut2004"},
+    GameLayout{"Linux", "~/.ut2004", "/usr/local/games/UT2004"},
+    GameLayout{"Linux", "~/.ut2004", "/opt/ut2004"},
+    // The community patch 3374 for Linux: its installer's default folder; it
+    // keeps ~/.ut2004/System/UT2004.ini.
+    GameLayout{"Linux, community patch", "~/.ut2004", "$XDG_DATA_HOME/OldUnreal/UT2004"},
+    // Windows installations run through Steam's Proton keep everything in the
+    // game's folder (Steam's library layout, both of its home links).
+    GameLayout{"Steam", "<game>", "~/.local/share/Steam/steamapps/common/Unreal Tournament 2004"},
+    GameLayout{"Steam", "<game>", "~/.steam/steam/steamapps/common/Unreal Tournament 2004"},
+    // The same under Wine: the folders the Windows installer offers.
+    GameLayout{"Wine", "<game>", "~/.wine/drive_c/UT2004"},
+    GameLayout{"Wine", "<game>", "~/.wine/drive_c/UnrealTournament2004"},
+};

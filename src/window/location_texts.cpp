@@ -1,0 +1,51 @@
+#include "window/location_texts.h"
+
+namespace {
+
+constexpr const char *kChosen = " (chosen)";
+
+std::string listed(const std::vector<std::string> &paths, const std::string &homeFolder) {
+  std::string text;
+  for (const std::string &path : paths)
+    text += "\n    " + homeRelative(path, homeFolder);
+  return text;
+}
+
+} // namespace
+
+std::string homeRelative(const std::string &path, const std::string &homeFolder) {
+  std::string home = homeFolder;
+  while (home.size() > 1 && home.back() == '/')
+    home.pop_back();
+  if (home.empty() || home == "/")
+    return path;
+  if (path == home)
+    return "~";
+  if (path.size() > home.size() && path.compare(0, home.size(), home) == 0 && path[home.size()] == '/')
+    return "~" + path.substr(home.size());
+  return path;
+}
+
+LocationParts locationParts(const GameLocation &location, const std::string &cacheFolder,
+                            const std::optional<std::string> &installation, const std::string &homeFolder) {
+  LocationParts parts;
+  parts.layout = location.layout;
+  parts.cacheFolder = homeRelative(cacheFolder, homeFolder) + (location.cacheChosen ? kChosen : "");
+  parts.gameFolder = installation ? homeRelative(*installation, homeFolder) + (location.gameChosen ? kChosen : "")
+                                  : "not found";
+  return parts;
+}
+
+std::string statusLocationText(const LocationParts &parts) {
+  const std::string folders = "Cache " + parts.cacheFolder + " · Game " + parts.gameFolder;
+  return parts.layout.empty() ? folders : parts.layout + " · " + folders;
+}
+
+EmptyWindowText emptyWindowText(const SearchedPlaces &searched, const std::string &homeFolder) {
+  EmptyWindowText text;
+  text.heading = "No cache of Unreal Tournament 2004 was found";
+  text.body = "Cache Sorter looked for the game's cache.ini in:" + listed(searched.cacheIndexes, homeFolder) +
+              "\n\nand for the game in:" + listed(searched.gameFolders, homeFolder) +
+              "\n\nIf the game keeps them elsewhere, choose its Cache folder and its game folder.";
+  return text;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/game_search.h"
+
+#include <optional>
+#include <string>
+
+// How the window names the folders it works on.
+
+// `path` with the home folder shown as "~" when it lies inside it.
+std::string homeRelative(const std::string &path, const std::string &homeFolder);
+
+struct LocationParts {
+  std::string layout;      // "Linux"; empty when the user chose the cache
+  std::string cacheFolder; // "~/.ut2004/Cache", "… (chosen)" when chosen
+  std::string gameFolder;  // "/usr/local/games/ut2004", or that none was found
+};
+LocationParts locationParts(const GameLocation &location, const std::string &cacheFolder,
+                            const std::optional<std::string> &installation, const std::string &homeFolder);
+
+// The status bar's: "Linux · Cache ~/.ut2004/Cache · Game /usr/local/games/ut2004".
+std::string statusLocationText(const LocationParts &parts);
+
+// What the window shows in place of the tables when no cache was found.
+struct EmptyWindowText {
+  std::string heading;
+  std::string body; // where the search looked, and what to do
+};
+EmptyWindowText emptyWindowText(const SearchedPlaces &searched, const std::string &homeFolder);

@@ -1,0 +1,50 @@
+#include "window/qt/empty_cache_page.h"
+
+#include "window/qt/action_button.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+EmptyCachePage::EmptyCachePage(QAction *chooseCache, QAction *chooseGame, QWidget *parent) : QWidget(parent) {
+  heading_ = new QLabel(this);
+  QFont font = heading_->font();
+  font.setPointSizeF(font.pointSizeF() * 1.3);
+  font.setBold(true);
+  heading_->setFont(font);
+  heading_->setAlignment(Qt::AlignHCenter);
+  body_ = new QLabel(this);
+  body_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  body_->setWordWrap(true);
+
+  auto *buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(buttonFor(chooseCache, this));
+  buttons->addWidget(buttonFor(chooseGame, this));
+  buttons->addStretch();
+
+  auto *column = new QVBoxLayout;
+  column->addWidget(heading_);
+  column->addSpacing(12);
+  column->addWidget(body_);
+  column->addSpacing(12);
+  column->addLayout(buttons);
+
+  // The message sits in the middle of the window, at a width that reads well.
+  auto *rows = new QVBoxLayout(this);
+  auto *centred = new QHBoxLayout;
+  centred->addStretch();
+  centred->addLayout(column);
+  centred->addStretch();
+  rows->addStretch();
+  rows->addLayout(centred);
+  rows->addStretch();
+  body_->setMaximumWidth(640);
+}
+
+void EmptyCachePage::setText(const QString &heading, const QString &body) {
+  heading_->setText(heading);
+  body_->setText(body);
+}
