@@ -9,17 +9,23 @@ CATEGORY_FOLDERS=(Animations KarmaData Maps Music Sounds StaticMeshes System Tex
 
 # make_installation VOLUME_FOLDER: the game's bundle with its category folders.
 make_installation() {
-  local bundle="$1/$BUNDLE_SUBDIR"
+  make_game_folder "$1/$BUNDLE_SUBDIR"
+}
+
+# make_game_folder FOLDER: a game folder with its category folders.
+make_game_folder() {
+  local bundle="$1"
   local folder
   for folder in "${CATEGORY_FOLDERS[@]}"; do
     mkdir -p "$bundle/$folder"
   done
 }
 
-# make_sample_cache HOME: a cache of a dozen packages across all eight
-# categories, plus one package the game keeps that belongs to none.
+# make_sample_cache HOME [CACHE_FOLDER]: a cache of a dozen packages across
+# all eight categories, plus one package the game keeps that belongs to none,
+# in CACHE_FOLDER (by default the Mac release's, in HOME).
 make_sample_cache() {
-  local cache="$1/$CACHE_SUBDIR"
+  local cache="${2:-$1/$CACHE_SUBDIR}"
   mkdir -p "$cache"
   local -a entries=(
     "3F2A9C41D0B7E6A58C1F2E3D4B5A6978=DM-Deck17-Remix.ut2"
@@ -47,8 +53,13 @@ make_sample_cache() {
   printf 'server notes\n' >"$cache/99999999999999999999999999999999.uxx"
 }
 
+# Other folders to show in the sandbox, each "FOLDER=PLACE": the game of a
+# Linux layout at "/usr/local/games/ut2004", for example.
+SANDBOX_BINDS=()
+
 # run_sandboxed VOLUMES HOME PROGRAM [ARGS...]: runs PROGRAM with VOLUMES at
-# "/Volumes" (none at all when VOLUMES is empty) and HOME as the home folder.
+# "/Volumes" (none at all when VOLUMES is empty), HOME as the home folder and
+# the folders of SANDBOX_BINDS in their places.
 # A HOME inside VOLUMES is seen at its place under "/Volumes". The sandbox has
 # a root of its own (a private tmpfs), so nothing is created in the real root.
 run_sandboxed() {
@@ -79,6 +90,17 @@ run_sandboxed() {
     args+=(--perms 0700 --dir /tmp/runtime --setenv XDG_RUNTIME_DIR /tmp/runtime)
   fi
   [ -n "$volumes" ] && args+=(--dir /Volumes --bind "$volumes" /Volumes)
+  local bind
+  for bind in "${SANDBOX_BINDS[@]}"; do
+    # /usr is read-only here: a place under /usr/local gets a tmpfs of its own.
+    if [[ "${bind#*=}" == /usr/local/* ]]; then
+      args+=(--tmpfs /usr/local)
+      break
+    fi
+  done
+  for bind in "${SANDBOX_BINDS[@]}"; do
+    args+=(--bind "${bind%%=*}" "${bind#*=}")
+  done
   if [ -n "$volumes" ] && [[ "$home" == "$volumes"/* ]]; then
     args+=(--setenv HOME "/Volumes/${home#"$volumes"/}")
   else

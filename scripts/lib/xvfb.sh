@@ -43,3 +43,10 @@ press() {
   sleep 0.2
   xdotool key --delay 80 "$@"
 }
+
+# type_text WINDOW TEXT: gives WINDOW the keyboard and types TEXT.
+type_text() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+  sleep 0.2
+  xdotool type --delay 20 "$2"
+}

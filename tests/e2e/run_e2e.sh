@@ -166,25 +166,90 @@ case_no_installation() {
 # index, and quits.
 move_everything() {
   local home="$1" volume="$case_dir/Volumes/Macintosh HD"
-  local bundle="$volume/$BUNDLE_SUBDIR" cache="$home/$CACHE_SUBDIR"
   make_installation "$volume"
+  move_everything_between "$case_dir/Volumes" "$home" "$home/$CACHE_SUBDIR" "$volume/$BUNDLE_SUBDIR" "$volume/$BUNDLE_SUBDIR"
+}
+
+# move_everything_between VOLUMES HOME CACHE GAME GAME_OUTSIDE: starts the
+# program, ticks everything, moves it from CACHE into GAME (seen outside the
+# sandbox at GAME_OUTSIDE), checks every package and the index, and quits.
+move_everything_between() {
+  local volumes="$1" home="$2" cache="$3" game="$5"
   cp -a "$cache" "$case_dir/cache-before"
-  launch "$case_dir/Volumes" "$home"
+  launch "$volumes" "$home"
   local window
   need_window window "Cache Sorter" || return
+  tick_all_and_move "$window" "$cache" "$game"
+}
+
+# tick_all_and_move WINDOW CACHE GAME: Tick All, Move, and the checks of the
+# packages in GAME and of the index in CACHE against cache-before; quits.
+tick_all_and_move() {
+  local window="$1" cache="$2" game="$3"
   answer_move "$window" Return ctrl+shift+a || return
   wait_for_index "$cache/cache.ini" "[Cache]"$'\n'"$foreign_line"$'\n'
   press "$window" ctrl+q
   expect_exit 0
   local key destination checked=0
   while read -r key destination; do
-    expect_installed "$case_dir/cache-before" "$bundle" "$key" "$destination"
+    expect_installed "$case_dir/cache-before" "$game" "$key" "$destination"
     [ -e "$cache/$key.uxx" ] && fail "$key.uxx is still in the cache"
     checked=$((checked + 1))
   done < <(sample_packages "$case_dir/cache-before/cache.ini")
   [ "$checked" -eq 12 ] || fail "$checked packages checked, expected 12"
   [ "$(ls "$cache" | sort | tr '\n' ' ')" = "99999999999999999999999999999999.uxx cache.ini " ] ||
     fail "the cache holds $(ls "$cache")"
+}
+
+# The Linux client: the cache in ~/.ut2004, the game where its installer puts
+# it, and no volumes folder at all.
+case_linux_client() {
+  local home="$case_dir/home" game="$case_dir/ut2004"
+  make_sample_cache "$home" "$home/.ut2004/Cache"
+  make_game_folder "$game"
+  SANDBOX_BINDS=("$game=/usr/local/games/ut2004")
+  move_everything_between "" "$home" "$home/.ut2004/Cache" /usr/local/games/ut2004 "$game"
+  SANDBOX_BINDS=()
+}
+
+# A Windows installation under Steam: the cache inside the game's folder,
+# where the game's own settings put it, in Windows' spelling.
+case_steam() {
+  local home="$case_dir/home"
+  local game="$home/.local/share/Steam/steamapps/common/Unreal Tournament 2004"
+  make_game_folder "$game"
+  printf '[Core.System]\r\nCachePath=..\\Downloads\r\n' >"$game/System/UT2004.ini"
+  make_sample_cache "$home" "$game/Downloads"
+  move_everything_between "" "$home" "$game/Downloads" "$game" "$game"
+}
+
+# choose_folder WINDOW KEYS TITLE FOLDER: opens a folder dialog with KEYS and
+# picks FOLDER in it by typing its path.
+choose_folder() {
+  local window="$1" keys="$2" title="$3" folder="$4" dialog
+  press "$window" "$keys"
+  need_window dialog "$title" || return
+  type_text "$dialog" "$folder"
+  press "$dialog" Return
+}
+
+# Nothing to be found and no volumes folder: the window opens empty; the user
+# chooses both folders through the dialogs and moves.
+case_empty_window() {
+  local home="$case_dir/home" cache="$case_dir/home/Downloads/Cache" game="$case_dir/home/Games/UT2004"
+  make_sample_cache "$home" "$cache"
+  make_game_folder "$game"
+  cp -a "$cache" "$case_dir/cache-before"
+  launch "" "$home"
+  local window
+  need_window window "Cache Sorter" || return
+  find_window Error 1 >/dev/null && fail "an alert came up"
+  choose_folder "$window" ctrl+o "Choose Cache Folder" "$cache" || return
+  choose_folder "$window" ctrl+shift+o "Choose Game Folder" "$game" || return
+  local settings="$home/.config/cache-sorter/cache-sorter.ini"
+  grep -q "^cache=$cache\$" "$settings" 2>/dev/null || fail "the cache folder was not remembered"
+  grep -q "^game=$game\$" "$settings" 2>/dev/null || fail "the game folder was not remembered"
+  tick_all_and_move "$window" "$cache" "$game"
 }
 
 case_round_trip_on_one_volume() {
@@ -264,7 +329,8 @@ case_cancel_move() {
   [ -z "$(find "$volume/$BUNDLE_SUBDIR" -type f)" ] || fail "something reached the game"
 }
 
-all_cases=(missing_volumes no_installation round_trip_on_one_volume copy_across_volumes tick_one_tab cancel_move)
+all_cases=(missing_volumes no_installation round_trip_on_one_volume copy_across_volumes tick_one_tab cancel_move
+  linux_client steam empty_window)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 

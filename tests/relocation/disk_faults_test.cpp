@@ -12,7 +12,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -150,3 +153,48 @@ TEST(DiskFaults, ADestinationThatCannotTakeTheFileIsFoundBeforeCopying) {
 }
 
 } // namespace
+
+namespace {
+
+// Gives up, for this process, the root's right to write where the permission
+// bits say no, as an ordinary player's process has none.
+bool dropFileOverrides() {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2]{};
+  if (::syscall(SYS_capget, &header, data) != 0)
+    return false;
+  for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+    data[capability / 32].effective &= ~(1u << (capability % 32));
+    data[capability / 32].permitted &= ~(1u << (capability % 32));
+  }
+  return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
+
+TEST(DiskFaults, AGameFolderThatCannotBeWrittenIsFoundBeforeAnythingMoves) {
+  const Sandbox sandbox;
+  const std::string bundle = sandbox.addInstallation("Games");
+  sandbox.writeIndex("[Cache]\nM1=DM-One.ut2\nX1=Sky.utx\nA1=Walk.ukx\n");
+  for (const char *name : {"M1", "X1", "A1"})
+    sandbox.writeCachedFile(name, "package");
+  std::filesystem::permissions(bundle + "/Maps", std::filesystem::perms(0555));
+  std::filesystem::remove(bundle + "/Textures");
+
+  // In a child process, which alone gives up the root's overrides.
+  EXPECT_EXIT(
+      {
+        if (!dropFileOverrides())
+          std::_Exit(2);
+        StartedController started(sandbox.locations());
+        started.controller.selectAll();
+        const MovePreview preview = started.controller.previewMove();
+        std::_Exit(preview.unwritableFolders == std::vector<std::string>{"Maps", "Textures"} ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+
+  // With the overrides, Maps can be written; the missing folder still counts.
+  StartedController started(sandbox.locations());
+  started.controller.selectAll();
+  EXPECT_EQ(started.controller.previewMove().unwritableFolders, std::vector<std::string>{"Textures"});
+}

@@ -4,13 +4,16 @@
 #include "window/qt/main_window.h"
 #include "window/qt/qt_platform.h"
 
+#include "memory_choice_store.h"
 #include "sandbox.h"
+#include "window/qt/empty_cache_page.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -475,3 +478,112 @@ int main(int argc, char **argv) {
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
+
+namespace {
+
+// The window where neither the Mac release nor another layout is: no volumes
+// folder, no cache. The user chooses the folders with the dialogs.
+class EmptyWindowTest : public ::testing::Test {
+protected:
+  EmptyWindowTest() {
+    std::filesystem::remove_all(sandbox.volumes());
+    std::filesystem::remove_all(sandbox.home() + "/Library");
+    makeFolders(cacheFolder);
+    writeFile(cacheFolder + "/cache.ini", "[Cache]\r\nM1=DM-Chosen.ut2\r\n");
+    for (const char *folder : {"System", "Maps"})
+      makeFolders(gameFolder + "/" + folder);
+    window.connectOutlets();
+    window.connectPlatform(platform);
+    controller.awakeFromNib();
+    window.reloadAllTables();
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
+
+  // Presses Ctrl+O with `modifiers`, then types `folder` into the folder dialog
+  // that comes up and presses Return, as a person would.
+  void chooseWithDialog(Qt::KeyboardModifiers modifiers, const std::string &folder) {
+    QString title;
+    QTimer::singleShot(50, &window, [&] {
+      auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+      if (!dialog)
+        return;
+      title = dialog->windowTitle();
+      auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+      name->selectAll();
+      QTest::keyClicks(name, QString::fromStdString(folder));
+      QTest::keyClick(name, Qt::Key_Return);
+    });
+    // The window manager gives the window back the keyboard once a dialog
+    // closes; the offscreen platform leaves that to the test.
+    window.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : &window, Qt::Key_O, modifiers);
+    EXPECT_FALSE(title.isEmpty()) << "no folder dialog came up";
+  }
+
+  Sandbox sandbox;
+  const std::string cacheFolder = sandbox.root() + "/Downloads/Cache";
+  const std::string gameFolder = sandbox.root() + "/Games/UT2004";
+  QtPlatform platform;
+  MemoryChoiceStore store;
+  AppController controller{platform, sandbox.locations(), &store};
+  MainWindow window{controller};
+};
+
+TEST_F(EmptyWindowTest, SaysWhereItLookedAndTakesTheChosenFolders) {
+  EXPECT_FALSE(window.showsTables());
+  const QString said = window.emptyPage()->body()->text();
+  EXPECT_TRUE(said.contains(QStringLiteral("~/.ut2004/Cache/cache.ini"))) << said.toStdString();
+  EXPECT_TRUE(said.contains(QString::fromStdString(sandbox.root() + "/usr/local/games/ut2004")));
+  EXPECT_EQ(window.location()->text(), "No cache found");
+
+  chooseWithDialog(Qt::ControlModifier, cacheFolder);
+  EXPECT_TRUE(window.showsTables());
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (1)");
+  EXPECT_EQ(store.chosen.cacheFolder, cacheFolder);
+
+  chooseWithDialog(Qt::ControlModifier | Qt::ShiftModifier, gameFolder);
+  QTest::qWait(50);
+  EXPECT_EQ(window.location()->toolTip(),
+            QString::fromStdString("Cache " + cacheFolder + " (chosen) · Game " + gameFolder + " (chosen)"));
+
+  // A folder that is no game folder is refused with a message.
+  QString refusal;
+  QTimer::singleShot(200, &window, [&] {
+    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+      refusal = box->windowTitle();
+      QTest::keyClick(box, Qt::Key_Return);
+    }
+  });
+  chooseWithDialog(Qt::ControlModifier | Qt::ShiftModifier, cacheFolder);
+  EXPECT_EQ(refusal, "Cannot Use This Folder");
+  EXPECT_EQ(controller.unrealDir, gameFolder);
+
+  window.folderChoices()->forgetChosenFolders();
+  EXPECT_FALSE(window.showsTables());
+  EXPECT_TRUE(store.chosen.empty());
+}
+
+TEST(LayoutStatusTest, TheStatusBarNamesTheLinuxLayout) {
+  Sandbox sandbox;
+  std::filesystem::remove_all(sandbox.volumes());
+  makeFolders(sandbox.home() + "/.ut2004/Cache");
+  writeFile(sandbox.home() + "/.ut2004/Cache/cache.ini", "[Cache]\nM1=DM-One.ut2\n");
+  const std::string game = sandbox.root() + "/usr/local/games/ut2004";
+  for (const char *folder : {"System", "Maps", "Textures"})
+    makeFolders(game + "/" + folder);
+  QtPlatform platform;
+  AppController controller{platform, sandbox.locations()};
+  MainWindow window{controller};
+  window.connectOutlets();
+  controller.awakeFromNib();
+  window.reloadAllTables();
+  window.show();
+  QTest::qWait(50);
+  EXPECT_TRUE(window.showsTables());
+  EXPECT_EQ(window.location()->toolTip(), QString::fromStdString("Linux · Cache ~/.ut2004/Cache · Game " + game));
+}
+
+} // namespace

@@ -3,7 +3,7 @@
 #include "app/folder_choices.h"
 
 // Keeps the chosen folders with QSettings, in the user's configuration
-// folder ("~/.config/cache-sorter/cache-sorter.conf" on Linux). Nothing is
+// folder ("~/.config/cache-sorter/cache-sorter.ini" on Linux). Nothing is
 // written until the user chooses a folder.
 class SettingsChoiceStore final : public ChoiceStore {
 public:
