@@ -18,6 +18,8 @@ namespace {
 
 [[noreturn]] void startAndQuit(const Locations &locations) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // The chosen folders are read from the benchmark's own folder.
+  ::setenv("XDG_CONFIG_HOME", (locations.homeFolder + "/.config").c_str(), 1);
   int argc = 1;
   char name[] = "cache-sorter";
   char *argv[] = {name, nullptr};

@@ -54,7 +54,8 @@ make_sample_cache() {
 }
 
 # Other folders to show in the sandbox, each "FOLDER=PLACE": the game of a
-# Linux layout at "/usr/local/games/ut2004", for example.
+# Linux layout at "/usr/local/games/ut2004", for example. "ro:FOLDER=PLACE"
+# shows it read-only.
 SANDBOX_BINDS=()
 
 # run_sandboxed VOLUMES HOME PROGRAM [ARGS...]: runs PROGRAM with VOLUMES at
@@ -99,7 +100,12 @@ run_sandboxed() {
     fi
   done
   for bind in "${SANDBOX_BINDS[@]}"; do
-    args+=(--bind "${bind%%=*}" "${bind#*=}")
+    if [[ "$bind" == ro:* ]]; then
+      bind="${bind#ro:}"
+      args+=(--ro-bind "${bind%%=*}" "${bind#*=}")
+    else
+      args+=(--bind "${bind%%=*}" "${bind#*=}")
+    fi
   done
   if [ -n "$volumes" ] && [[ "$home" == "$volumes"/* ]]; then
     args+=(--setenv HOME "/Volumes/${home#"$volumes"/}")

@@ -87,8 +87,8 @@ ConfirmationText unwritableText(const MovePreview &preview, const LocationParts 
   std::string folders;
   for (const std::string &folder : preview.unwritableFolders)
     folders += (folders.empty() ? "" : ", ") + folder;
-  text.explanation = "In " + where.gameFolder + ", you may not write to " + folders +
-                     " (or it is missing), so nothing was moved.\n\nMove the packages as a user who may write "
-                     "there, or choose another game folder with File > Choose Game Folder….";
+  text.explanation = "These folders of " + where.gameFolder + " cannot be written by you, or are missing: " +
+                     folders + ".\n\nNothing was moved. Move the packages as a user who may write there, or "
+                               "choose another game folder (File > Choose Game Folder…).";
   return text;
 }

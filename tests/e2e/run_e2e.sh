@@ -212,6 +212,31 @@ case_linux_client() {
   SANDBOX_BINDS=()
 }
 
+# A game folder the player may not write to: the question before the move
+# says so and offers no Move; nothing moves, and no alert follows.
+case_read_only_game() {
+  local home="$case_dir/home" game="$case_dir/ut2004" cache="$case_dir/home/.ut2004/Cache"
+  make_sample_cache "$home" "$cache"
+  make_game_folder "$game"
+  cp -a "$cache" "$case_dir/cache-before"
+  local inode
+  inode="$(stat -c %i "$cache/cache.ini")"
+  SANDBOX_BINDS=("ro:$game=/usr/local/games/ut2004")
+  launch "" "$home"
+  SANDBOX_BINDS=()
+  local window
+  need_window window "Cache Sorter" || return
+  answer_move "$window" Return ctrl+shift+a || return
+  sleep 1.5
+  find_window "Move Packages" 1 >/dev/null && fail "the question stayed up"
+  find_window Error 1 >/dev/null && fail "an alert came up"
+  press "$window" ctrl+q
+  expect_exit 0
+  [ "$(stat -c %i "$cache/cache.ini")" = "$inode" ] || fail "the index was written anew"
+  diff -r -q "$case_dir/cache-before" "$cache" >/dev/null || fail "the cache changed"
+  [ -z "$(find "$game" -type f)" ] || fail "something reached the game"
+}
+
 # A Windows installation under Steam: the cache inside the game's folder,
 # where the game's own settings put it, in Windows' spelling.
 case_steam() {
@@ -330,7 +355,7 @@ case_cancel_move() {
 }
 
 all_cases=(missing_volumes no_installation round_trip_on_one_volume copy_across_volumes tick_one_tab cancel_move
-  linux_client steam empty_window)
+  linux_client read_only_game steam empty_window)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 

@@ -58,3 +58,15 @@ TEST(MoveTexts, ProgressAndReport) {
 }
 
 } // namespace
+
+TEST(MoveTexts, AGameFolderThatCannotBeWrittenIsNamedWithItsFolders) {
+  MovePreview preview;
+  preview.packages = 3;
+  preview.unwritableFolders = {"Maps", "Textures"};
+  const ConfirmationText text = unwritableText(preview, LocationParts{"Linux", "~/.ut2004/Cache", "/usr/local/games/ut2004"});
+  EXPECT_EQ(text.question, "Cannot move into the game: its folders cannot be written");
+  EXPECT_EQ(text.explanation,
+            "These folders of /usr/local/games/ut2004 cannot be written by you, or are missing: Maps, Textures.\n\n"
+            "Nothing was moved. Move the packages as a user who may write there, or choose another game folder "
+            "(File > Choose Game Folder…).");
+}
