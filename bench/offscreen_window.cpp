@@ -19,7 +19,8 @@ char **OffscreenApplication::arguments() {
 OffscreenApplication::OffscreenApplication() : application_(argumentCount(), arguments()) {}
 
 OffscreenWindow::OffscreenWindow(const Locations &locations, std::chrono::milliseconds progressDelay)
-    : platform_(progressDelay), controller_(platform_, locations, nullptr, std::chrono::milliseconds(0)), window_(controller_) {
+    : platform_(progressDelay), controller_(platform_, locations, nullptr, std::chrono::milliseconds(0)),
+      window_(controller_) {
   window_.connectOutlets();
   window_.connectPlatform(platform_);
   controller_.awakeFromNib();

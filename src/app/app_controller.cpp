@@ -84,8 +84,8 @@ AppController::ResolvedGame AppController::resolveGame(const ChosenFolders &chos
   if (chosen.cacheFolder) {
     game.cacheFile = *chosen.cacheFolder + "/cache.ini";
     if (!game.installation)
-      game.installation = search.anyInstallation ? search.anyInstallation
-                                                 : searchInstallation(locations_.volumesFolder).installation;
+      game.installation =
+          search.anyInstallation ? search.anyInstallation : searchInstallation(locations_.volumesFolder).installation;
     return game;
   }
   // On a Mac there is always a volumes folder; the Mac release's start-up

@@ -22,11 +22,14 @@ inline constexpr std::string_view kMacReleaseLayout = "Mac, 2004 release";
 // cache; the first row with that cache and a real installation gives the
 // game.
 inline constexpr std::array kGameLayouts = {
-    // The community patch 3374 for the Mac (2025) keeps its user data under
-    // "UT2004" and the game inside its own bundle (the patch's notes).
-    GameLayout{"Mac, community patch", "~/Library/Application Support/UT2004", "/Applications/UT2004.app/Contents/Resources"},
-    // The 2004 Linux installer's default, and its upper-case spelling that
-    // players report, with the user data in "~/.ut2004" (the game's docs).
+    // The community patch 3374 for the Mac (2025): the game inside its bundle
+    // (its installer); the cache inferred from the folder where the patch
+    // keeps its user data.
+    GameLayout{"Mac, community patch", "~/Library/Application Support/UT2004",
+               "/Applications/UT2004.app/Contents/Resources"},
+    // The 2004 Linux installer's default, then the upper-case spelling and
+    // /opt that players report; the user data in "~/.ut2004" (the game's
+    // documentation).
     GameLayout{"Linux", "~/.ut2004", "/usr/local/games/ut2004"},
     GameLayout{"Linux", "~/.ut2004", "/usr/local/games/UT2004"},
     GameLayout{"Linux", "~/.ut2004", "/opt/ut2004"},

@@ -72,7 +72,8 @@ LayoutSearch searchLayouts(const Locations &locations) {
   LayoutSearch search;
   for (const GameLayout &layout : kGameLayouts) {
     const std::string installation = placeOf(layout.installation, locations, "");
-    const std::string cacheFile = cacheIndexOf(placeOf(layout.userFolder, locations, installation), locations.rootFolder);
+    const std::string cacheFile =
+        cacheIndexOf(placeOf(layout.userFolder, locations, installation), locations.rootFolder);
     addOnce(search.looked.cacheIndexes, cacheFile);
     addOnce(search.looked.gameFolders, installation);
     const bool hasGame = isInstallation(installation);

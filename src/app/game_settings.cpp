@@ -56,7 +56,8 @@ std::optional<std::string> readCachePath(const std::string &iniPath) {
       continue;
     }
     const std::size_t equals = line.find('=');
-    if (!inCoreSystem || equals == std::string_view::npos || !sameIgnoringCase(trimmed(line.substr(0, equals)), "CachePath"))
+    if (!inCoreSystem || equals == std::string_view::npos ||
+        !sameIgnoringCase(trimmed(line.substr(0, equals)), "CachePath"))
       continue;
     std::string value(trimmed(line.substr(equals + 1)));
     std::replace(value.begin(), value.end(), '\\', '/');
@@ -70,8 +71,8 @@ std::optional<std::string> readCachePath(const std::string &iniPath) {
 std::string cacheIndexOf(const std::string &userFolder, const std::string &rootFolder) {
   const std::string systemFolder = userFolder + "/System";
   const std::string cachePath = readCachePath(systemFolder + "/UT2004.ini").value_or(std::string(kDefaultCachePath));
-  const std::filesystem::path folder =
-      cachePath.front() == '/' ? std::filesystem::path(rootFolder + cachePath) : std::filesystem::path(systemFolder) / cachePath;
+  const std::filesystem::path folder = cachePath.front() == '/' ? std::filesystem::path(rootFolder + cachePath)
+                                                                : std::filesystem::path(systemFolder) / cachePath;
   // "System/../Cache" reads as the "Cache" beside System, as the user knows it.
   return (folder.lexically_normal() / "cache.ini").string();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
 #include <optional>
 #include <string>
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -38,7 +38,6 @@ struct TickedTotals {
 // "57 ticked in all, 1.2 GiB", with ", 3 sizes unknown" or ", sizing…".
 std::string tickedTotalsText(const TickedTotals &totals);
 
-
 // What an empty tab says: "No cached maps", or "No maps match the filter".
 std::string emptyTabText(std::size_t category, bool filtered);
 

@@ -31,8 +31,8 @@ LocationParts locationParts(const GameLocation &location, const std::string &cac
   LocationParts parts;
   parts.layout = location.layout;
   parts.cacheFolder = homeRelative(cacheFolder, homeFolder) + (location.cacheChosen ? kChosen : "");
-  parts.gameFolder = installation ? homeRelative(*installation, homeFolder) + (location.gameChosen ? kChosen : "")
-                                  : "not found";
+  parts.gameFolder =
+      installation ? homeRelative(*installation, homeFolder) + (location.gameChosen ? kChosen : "") : "not found";
   return parts;
 }
 

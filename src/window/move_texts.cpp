@@ -32,8 +32,7 @@ std::string formatCount(std::size_t count) {
 
 std::string countPackages(std::size_t count) { return formatCount(count) + (count == 1 ? " package" : " packages"); }
 
-ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where,
-                                  std::size_t hiddenByFilter) {
+ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where, std::size_t hiddenByFilter) {
   ConfirmationText text;
   std::string size = formatByteSize(preview.totalBytes);
   if (preview.unknownSizes > 0)
@@ -87,8 +86,8 @@ ConfirmationText unwritableText(const MovePreview &preview, const LocationParts 
   std::string folders;
   for (const std::string &folder : preview.unwritableFolders)
     folders += (folders.empty() ? "" : ", ") + folder;
-  text.explanation = "These folders of " + where.gameFolder + " cannot be written by you, or are missing: " +
-                     folders + ".\n\nNothing was moved. Move the packages as a user who may write there, or "
-                               "choose another game folder (File > Choose Game Folder…).";
+  text.explanation = "These folders of " + where.gameFolder + " cannot be written by you, or are missing: " + folders +
+                     ".\n\nNothing was moved. Move the packages as a user who may write there, or "
+                     "choose another game folder (File > Choose Game Folder…).";
   return text;
 }

@@ -85,10 +85,8 @@ TEST_F(GameSearchTest, AGameFolderNeedsSystemAndACategoryFolderInAnyCase) {
     bool isGame;
   };
   const GameCase cases[] = {
-      {"exact names", {"System", "Maps"}, true},
-      {"names in another case", {"system", "TEXTURES"}, true},
-      {"no System", {"Maps", "Textures", "Music"}, false},
-      {"System alone", {"System"}, false},
+      {"exact names", {"System", "Maps"}, true},           {"names in another case", {"system", "TEXTURES"}, true},
+      {"no System", {"Maps", "Textures", "Music"}, false}, {"System alone", {"System"}, false},
       {"other folders", {"System", "Help", "Web"}, false},
   };
   for (const GameCase &game : cases) {

@@ -226,10 +226,10 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   EXPECT_TRUE(allAnswered());
   EXPECT_EQ(title, "Move Packages");
   EXPECT_EQ(question, "Move 2 packages (11 bytes) into the game?");
-  EXPECT_EQ(explanation,
-            QString::fromStdString("They go from ~/Library/Application Support/Unreal Tournament 2004/Cache to " +
-                                   bundle + " (Mac, 2004 release).\n\n1 of them replaces a file already in the game:\n"
-                                            "Maps/DM-1.ut2"));
+  EXPECT_EQ(explanation, QString::fromStdString(
+                             "They go from ~/Library/Application Support/Unreal Tournament 2004/Cache to " + bundle +
+                             " (Mac, 2004 release).\n\n1 of them replaces a file already in the game:\n"
+                             "Maps/DM-1.ut2"));
 
   EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), "map one");
   EXPECT_EQ(readFile(bundle + "/Textures/Sand.utx"), "sand");

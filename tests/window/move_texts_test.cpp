@@ -27,7 +27,8 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
   preview.unknownSizes = 2;
   preview.replacements = 5;
   preview.firstReplaced = {"Maps/A.ut2", "Maps/B.ut2", "Maps/C.ut2", "Maps/D.ut2", "Maps/E.ut2"};
-  const ConfirmationText text = confirmationText(preview, LocationParts{"", "~/Cache", "/Volumes/Games/Applications/Unreal Tournament 2004.app"}, 7);
+  const ConfirmationText text = confirmationText(
+      preview, LocationParts{"", "~/Cache", "/Volumes/Games/Applications/Unreal Tournament 2004.app"}, 7);
   EXPECT_EQ(text.question, "Move 1,234 packages (340 MiB, 2 of unknown size) into the game?");
   EXPECT_EQ(text.explanation, "They go from ~/Cache to /Volumes/Games/Applications/Unreal Tournament 2004.app.\n\n"
                               "5 of them replace files already in the game:\nMaps/A.ut2\nMaps/B.ut2\nMaps/C.ut2\n"
@@ -40,7 +41,8 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
             std::string::npos);
   EXPECT_LT(clashes.explanation.size(), 1000u) << "a long name is cut";
 
-  const ConfirmationText one = confirmationText(MovePreview{1, 100, 0, 0, 0, {}, {}}, LocationParts{"Linux", "~/c", "/G"});
+  const ConfirmationText one =
+      confirmationText(MovePreview{1, 100, 0, 0, 0, {}, {}}, LocationParts{"Linux", "~/c", "/G"});
   EXPECT_EQ(one.question, "Move 1 package (100 bytes) into the game?");
   EXPECT_EQ(one.explanation, "They go from ~/c to /G (Linux).");
 }
@@ -63,7 +65,8 @@ TEST(MoveTexts, AGameFolderThatCannotBeWrittenIsNamedWithItsFolders) {
   MovePreview preview;
   preview.packages = 3;
   preview.unwritableFolders = {"Maps", "Textures"};
-  const ConfirmationText text = unwritableText(preview, LocationParts{"Linux", "~/.ut2004/Cache", "/usr/local/games/ut2004"});
+  const ConfirmationText text =
+      unwritableText(preview, LocationParts{"Linux", "~/.ut2004/Cache", "/usr/local/games/ut2004"});
   EXPECT_EQ(text.question, "Cannot move into the game: its folders cannot be written");
   EXPECT_EQ(text.explanation,
             "These folders of /usr/local/games/ut2004 cannot be written by you, or are missing: Maps, Textures.\n\n"

@@ -57,7 +57,6 @@ void FolderChoiceFlow::settle(const std::optional<std::string> &problem, const Q
   emit changed();
   if (!problem)
     return;
-  QMessageBox message(QMessageBox::Warning, title, displayText(*problem),
-                      QMessageBox::Ok, window_);
+  QMessageBox message(QMessageBox::Warning, title, displayText(*problem), QMessageBox::Ok, window_);
   message.exec();
 }
