@@ -47,6 +47,7 @@ public:
   void runMoveAlert(const std::string &, const std::string &) override {}
   void terminate(int) override {}
   void showMoveProgress(const MoveProgress &) override {}
+  bool moveCancelled() override { return false; }
   void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override {}
   void reportMove(const MoveReport &) override {}

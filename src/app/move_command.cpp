@@ -15,7 +15,8 @@ void AppController::moveFiles() {
                                [this](const std::string &message, const std::string &detail) {
                                  platform_.runMoveAlert(message, detail);
                                },
-                               [this](const MoveProgress &progress) { platform_.showMoveProgress(progress); }});
+                               [this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },
+                               [this] { return platform_.moveCancelled(); }});
   const MoveOutcome outcome = mover.run(lists());
   if (!outcome.ran) {
     platform_.endMoveProgress();

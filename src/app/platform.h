@@ -50,6 +50,8 @@ public:
   virtual void terminate(int exitStatus) = 0;
   // Called before each package is moved and during a long copy.
   virtual void showMoveProgress(const MoveProgress &progress) = 0;
+  // Whether the user has asked to stop the move under way.
+  virtual bool moveCancelled() = 0;
   // The pause between writing the index and reading it back.
   virtual void waitBeforeReload(std::chrono::milliseconds delay) = 0;
   // Called once when the move command has finished its work.

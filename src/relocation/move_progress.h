@@ -24,4 +24,9 @@ struct MoveReport {
   };
   std::vector<Package> moved;
   std::vector<Package> stayed;
+  // Set when the user stopped the move: how many packages of how many were
+  // in hand by then. The others stayed, untouched.
+  bool cancelled = false;
+  std::size_t handled = 0;
+  std::size_t planned = 0;
 };

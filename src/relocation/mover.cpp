@@ -98,10 +98,16 @@ MoveOutcome Mover::run(const ListsView &lists) const {
           events_.packageAlert(failure.message, describeFailure(move, failure));
         },
         events_.progress,
+        events_.cancelled,
     };
     return transferFiles(plan, transferSettings);
   }();
   outcome.report = reportOf(plan, transfer);
+  if (transfer.cancelled > 0) {
+    outcome.report.cancelled = true;
+    outcome.report.planned = plan.size();
+    outcome.report.handled = plan.size() - transfer.cancelled;
+  }
 
   // Rewrite.
   const std::vector<CacheEntry> stayed = stayedEntries(plan, transfer);

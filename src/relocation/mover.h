@@ -26,6 +26,8 @@ struct MoveEvents {
   // An alert about one package, with `detail` naming it and the reason.
   std::function<void(const std::string &message, const std::string &detail)> packageAlert;
   std::function<void(const MoveProgress &progress)> progress;
+  // True once the user has stopped the move; may be empty.
+  std::function<bool()> cancelled;
 };
 
 struct MoveOutcome {

@@ -146,6 +146,8 @@ public:
   TransferResult run() {
     std::vector<Move> copies;
     for (std::size_t index = 0; index < plan_.size(); ++index) {
+      if (stopped(index))
+        continue;
       if (std::optional<Move> move = resolve(index); move && !renamed(*move))
         copies.push_back(std::move(*move));
     }
@@ -157,6 +159,7 @@ public:
       flushFile(folder->fd.get());
     TransferResult result;
     result.settled = unflushed.empty();
+    result.cancelled = cancelled_;
     for (std::optional<TransferFailure> &failure : stays_) {
       if (failure)
         result.stayed.push_back(std::move(*failure));
@@ -171,6 +174,18 @@ private:
     stays_[index] = TransferFailure{index, message ? message : "", error, reason ? reason : ""};
     if (message && settings_.alert)
       settings_.alert(plan_[index], *stays_[index]);
+  }
+
+  // Whether the user has stopped the move before package `index`, which
+  // then stays untouched. Once stopped, it stays stopped.
+  bool stopped(std::size_t index) {
+    if (!cancelling_ && settings_.cancelled && settings_.cancelled())
+      cancelling_ = true;
+    if (!cancelling_)
+      return false;
+    stay(index, nullptr, 0, kCancelledReason);
+    ++cancelled_;
+    return true;
   }
 
   // For a copy whose source changed (-1) or could not be looked at.
@@ -271,6 +286,8 @@ private:
   std::deque<StagedCopy> stageCopies(const std::vector<Move> &copies) {
     std::deque<StagedCopy> staged;
     for (const Move &move : copies) {
+      if (stopped(move.index))
+        continue;
       showProgress(move.index);
       if (move.from.folder->error != 0) {
         stay(move.index, kCannotRead, move.from.folder->error);
@@ -416,11 +433,15 @@ private:
   std::vector<Arrival> arrived_;
   std::set<const Folders::Opened *> receivingFolders_;
   std::set<const Folders::Opened *> sourceFoldersChanged_;
+  bool cancelling_ = false;
+  std::size_t cancelled_ = 0;
 };
 
 } // namespace
 
 std::string reasonOf(const TransferFailure &failure) {
+  if (failure.reason == kCancelledReason)
+    return failure.reason;
   std::string text = failure.message.empty() ? std::string("Could not be moved") : failure.message;
   if (!failure.reason.empty())
     text += " (" + failure.reason + ")";

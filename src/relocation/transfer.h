@@ -32,6 +32,8 @@ struct TransferResult {
   // packages keep their lines, and the move's journal must outlast the
   // index's rewrite so that the next start settles them by what is on disk.
   bool settled = true;
+  // How many packages stayed untouched because the move was stopped.
+  std::size_t cancelled = 0;
 };
 
 struct TransferSettings {
@@ -42,6 +44,9 @@ struct TransferSettings {
   // Called for each failure that has a message.
   std::function<void(const PlannedMove &move, const TransferFailure &failure)> alert;
   std::function<void(const MoveProgress &progress)> progress;
+  // Asked before each package: true once the user has stopped the move. The
+  // package in hand is finished; the later ones stay.
+  std::function<bool()> cancelled;
 };
 
 // Moves each planned package's cached file to its destination in the
@@ -68,6 +73,9 @@ struct TransferSettings {
 // cached files removed; the cache folders flushed. The number of flushes
 // does not grow with the number of packages.
 TransferResult transferFiles(const std::vector<PlannedMove> &plan, const TransferSettings &settings);
+
+// The reason a package that the stopped move did not reach stayed.
+inline constexpr const char *kCancelledReason = "Left in the cache: the move was cancelled";
 
 // Every package of the plan stays, for `message`; nothing is touched.
 TransferResult keepAllInCache(const std::vector<PlannedMove> &plan, const std::string &message);

@@ -74,7 +74,10 @@ std::string progressLabel(const MoveProgress &progress) {
 }
 
 std::string reportSummary(const MoveReport &report) {
-  std::string text = "Moved " + countPackages(report.moved.size()) + " into the game";
+  std::string text = report.cancelled ? "Cancelled after " + formatCount(report.handled) + " of " +
+                                            countPackages(report.planned) + ": moved " +
+                                            countPackages(report.moved.size()) + " into the game"
+                                      : "Moved " + countPackages(report.moved.size()) + " into the game";
   if (!report.stayed.empty())
     text += "; " + formatCount(report.stayed.size()) + " stayed in the cache";
   return text;

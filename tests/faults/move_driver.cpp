@@ -106,6 +106,7 @@ public:
     std::_Exit(exitStatus);
   }
   void showMoveProgress(const MoveProgress &) override {}
+  bool moveCancelled() override { return false; }
   void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override {}
   void reportMove(const MoveReport &) override {}

@@ -188,3 +188,38 @@ TEST(MoveFiles, RewritesTheIndexWhenNothingIsTicked) {
 }
 
 } // namespace
+
+TEST(MoveFiles, ACancelledMoveFinishesThePackageInHandAndKeepsTheRest) {
+  for (const bool sameVolume : {false, true}) {
+    MoveCommand move(sameVolume ? "Games" : "");
+    std::string index = "[Cache]\n";
+    for (int map = 0; map < 5; ++map) {
+      const std::string name = "M" + std::to_string(map);
+      move.sandbox.writeCachedFile(name, "map " + name);
+      index += name + "=DM-" + name + ".ut2\n";
+    }
+    move.start(index);
+    move.controller().selectAll();
+    move.window().platform.duringMove = [&](const MoveProgress &progress) {
+      move.window().platform.cancelRequested = progress.current == 2;
+    };
+
+    move.controller().moveFiles();
+
+    const char *label = sameVolume ? "rename" : "copy";
+    const MoveReport &report = move.window().platform.report;
+    EXPECT_TRUE(report.cancelled) << label;
+    EXPECT_EQ(report.handled, 2u) << label;
+    EXPECT_EQ(report.planned, 5u) << label;
+    EXPECT_EQ(report.moved.size(), 2u) << label;
+    ASSERT_EQ(report.stayed.size(), 3u) << label;
+    EXPECT_EQ(report.stayed[0].reason, "Left in the cache: the move was cancelled") << label;
+    for (const char *name : {"M0", "M1"})
+      EXPECT_EQ(readFile(move.installed("Maps/DM-" + std::string(name) + ".ut2")), "map " + std::string(name));
+    for (const char *name : {"M2", "M3", "M4"})
+      EXPECT_TRUE(exists(move.sandbox.cachedFile(name))) << name << " " << label;
+    EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\nM2=DM-M2.ut2\nM3=DM-M3.ut2\nM4=DM-M4.ut2\n") << label;
+    EXPECT_EQ(move.controller().maps.size(), 3u) << "read again: " << label;
+    EXPECT_FALSE(exists(move.sandbox.cacheDirectory() + "/.cache-sorter-journal")) << label;
+  }
+}

@@ -39,6 +39,8 @@ public:
   std::vector<std::string> alertDetails;
   // Runs at each progress, for tests that act while a move is under way.
   std::function<void(const MoveProgress &progress)> duringMove;
+  // Set, by a test, to stop the move under way.
+  bool cancelRequested = false;
 
   void runAlertPanel(const std::string &message) override { log_.push_back("alert: " + message); }
   void runMoveAlert(const std::string &message, const std::string &detail) override {
@@ -51,6 +53,7 @@ public:
     if (duringMove)
       duringMove(progress);
   }
+  bool moveCancelled() override { return cancelRequested; }
   void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override { log_.push_back("progress end"); }
   void reportMove(const MoveReport &moveReport) override { report = moveReport; }

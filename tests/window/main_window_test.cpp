@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -584,6 +585,55 @@ TEST(LayoutStatusTest, TheStatusBarNamesTheLinuxLayout) {
   QTest::qWait(50);
   EXPECT_TRUE(window.showsTables());
   EXPECT_EQ(window.location()->toolTip(), QString::fromStdString("Linux · Cache ~/.ut2004/Cache · Game " + game));
+}
+
+} // namespace
+
+namespace {
+
+TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
+  Sandbox sandbox;
+  const std::string bundle = sandbox.addInstallation("Games");
+  std::string index = "[Cache]\n";
+  for (int map = 0; map < 5; ++map) {
+    const std::string name = "M" + std::to_string(map);
+    sandbox.writeCachedFile(name, std::string(1 << 20, 'm'));
+    index += name + "=DM-" + name + ".ut2\n";
+  }
+  sandbox.writeIndex(index);
+  QtPlatform platform{std::chrono::milliseconds(0)};
+  AppController controller{platform, sandbox.locations(), nullptr, std::chrono::milliseconds(0)};
+  MainWindow window{controller};
+  window.connectOutlets();
+  window.connectPlatform(platform);
+  controller.awakeFromNib();
+  window.reloadAllTables();
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  // Escape goes to the progress as soon as it shows; Return answers the
+  // question before it.
+  bool pressedEscape = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget *modal = QApplication::activeModalWidget();
+    if (auto *question = qobject_cast<QMessageBox *>(modal)) {
+      QTest::keyClick(question, Qt::Key_Return);
+    } else if (auto *progress = qobject_cast<QProgressDialog *>(modal); progress && !pressedEscape) {
+      pressedEscape = true;
+      QTest::keyClick(progress, Qt::Key_Escape);
+    }
+  });
+  poll.start(0);
+  QTest::keyClick(window.tableView(kMaps), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(window.tableView(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  poll.stop();
+
+  EXPECT_TRUE(pressedEscape);
+  EXPECT_EQ(window.reportLabel()->text(),
+            "Cancelled after 1 of 5 packages: moved 1 package into the game; 4 stayed in the cache");
+  EXPECT_TRUE(exists(bundle + "/Maps/DM-M0.ut2"));
+  EXPECT_EQ(controller.maps.size(), 4u);
 }
 
 } // namespace

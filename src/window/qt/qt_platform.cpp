@@ -76,9 +76,14 @@ void QtPlatform::terminate(int exitStatus) {
 }
 
 void QtPlatform::createProgressDialog() {
-  progress_ = new QProgressDialog(window_, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  progress_ = new QProgressDialog(window_, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                               Qt::WindowCloseButtonHint);
   progress_->setWindowTitle(QStringLiteral("Moving Packages"));
-  progress_->setCancelButton(nullptr);
+  // Cancel, Escape and closing the window all stop the move after the
+  // package in hand.
+  progress_->setCancelButtonText(QStringLiteral("Cancel"));
+  QObject::connect(progress_, &QProgressDialog::canceled, progress_, [this] { cancelled_ = true; });
+  QObject::connect(progress_, &QDialog::rejected, progress_, [this] { cancelled_ = true; });
   progress_->setMinimumWidth(380);
   progress_->setWindowModality(Qt::ApplicationModal);
   progress_->setMinimumDuration(0);
@@ -87,8 +92,10 @@ void QtPlatform::createProgressDialog() {
 }
 
 void QtPlatform::paintProgress() {
-  progress_->show();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  if (!cancelled_)
+    progress_->show();
+  // The dialog is modal: of the user's input, only its Cancel gets through.
+  QCoreApplication::processEvents();
   sincePaint_.start();
 }
 
@@ -97,7 +104,7 @@ void QtPlatform::showMoveProgress(const MoveProgress &progress) {
     moveTimer_.start();
   if (!progress_ && moveTimer_.elapsed() >= progressDelay_.count())
     createProgressDialog();
-  if (!progress_ || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintIntervalMs))
+  if (!progress_ || cancelled_ || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintIntervalMs))
     return;
   const auto total = static_cast<int>(std::min<std::size_t>(progress.total, INT_MAX / kStepsPerPackage));
   const int done = static_cast<int>(std::min<std::size_t>(progress.current - 1, static_cast<std::size_t>(total)));
@@ -108,6 +115,9 @@ void QtPlatform::showMoveProgress(const MoveProgress &progress) {
   progress_->setLabelText(displayText(progressLabel(progress)));
   paintProgress();
 }
+
+// A click on Cancel is seen at the progress's next repaint.
+bool QtPlatform::moveCancelled() { return cancelled_; }
 
 void QtPlatform::waitBeforeReload(std::chrono::milliseconds delay) {
   if (delay.count() <= 0)
@@ -131,6 +141,7 @@ void QtPlatform::endMoveProgress() {
   moveTimer_.invalidate();
   sincePaint_.invalidate();
   alertsSilenced_ = false;
+  cancelled_ = false;
   if (!progress_)
     return;
   progress_->hide();

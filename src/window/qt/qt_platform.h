@@ -27,6 +27,7 @@ public:
   void runMoveAlert(const std::string &message, const std::string &detail) override;
   void terminate(int exitStatus) override;
   void showMoveProgress(const MoveProgress &progress) override;
+  bool moveCancelled() override;
   void waitBeforeReload(std::chrono::milliseconds delay) override;
   void endMoveProgress() override;
   void reportMove(const MoveReport &report) override;
@@ -42,5 +43,6 @@ private:
   QElapsedTimer moveTimer_;
   QElapsedTimer sincePaint_;
   bool alertsSilenced_ = false;
+  bool cancelled_ = false;
   int exitStatus_ = 0;
 };
