@@ -63,13 +63,16 @@ public:
   // Moves the ticked entries' files into the installation, rewrites the index
   // without them, and reads and shows the eight lists again.
   void moveFiles();
+  // The same; with `keepDifferentFiles`, ticked packages whose file in the
+  // game holds other bytes stay in the cache.
+  void moveFiles(bool keepDifferentFiles);
 
   // What moveFiles() would do with the entries ticked now: for the window to
   // confirm it first.
   MovePreview previewMove() const;
   // The file that the entry at `row` of `table` would replace in the game,
-  // when one is there.
-  std::optional<std::string> existingDestination(const TableView *table, std::int32_t row) const;
+  // when one is there, compared with the cached file.
+  std::optional<InstalledFile> installedFile(const TableView *table, std::int32_t row) const;
 
   // Whether two paths lie on one volume, judged from their text alone.
   bool sameVolume(const std::string &first, const std::string &second) const;

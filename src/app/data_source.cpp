@@ -62,9 +62,9 @@ void AppController::setTicks(TableView *table, const std::vector<std::int32_t> &
   table->reloadData();
 }
 
-std::optional<std::string> AppController::existingDestination(const TableView *table, std::int32_t row) const {
+std::optional<InstalledFile> AppController::installedFile(const TableView *table, std::int32_t row) const {
   const std::size_t index = categoryOfTable(table);
   if (index >= kCategoryCount || !holdsRow(listAt(index), row))
     return std::nullopt;
-  return ::existingDestination(unrealDir, index, listAt(index)[static_cast<std::size_t>(row)].utName);
+  return ::installedFile(unrealDir, index, listAt(index)[static_cast<std::size_t>(row)], cacheDirectory());
 }

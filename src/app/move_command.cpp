@@ -4,13 +4,16 @@
 #include "relocation/mover.h"
 #include "relocation/same_volume.h"
 
-void AppController::moveFiles() {
+void AppController::moveFiles() { moveFiles(false); }
+
+void AppController::moveFiles(bool keepDifferentFiles) {
   if (terminationRequested_)
     return;
   const Mover mover(MoveSettings{cacheFile, cacheDirectory(), unrealDir,
                                  [this](const std::string &destination, const std::string &source) {
                                    return sameVolume(destination, source);
-                                 }},
+                                 },
+                                 keepDifferentFiles},
                     MoveEvents{[this](const std::string &message) { platform_.runAlertPanel(message); },
                                [this](const std::string &message, const std::string &detail) {
                                  platform_.runMoveAlert(message, detail);

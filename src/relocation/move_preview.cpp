@@ -4,6 +4,7 @@
 #include "posix/paths.h"
 #include "relocation/move_claims.h"
 #include "relocation/move_plan.h"
+#include "relocation/same_contents.h"
 
 MovePreview previewMove(const ListsView &lists, const std::string &cacheDirectory,
                         const std::optional<std::string> &installation) {
@@ -27,17 +28,36 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
       const MoveClaims::Claim claim = claims.claim(PlannedMove{category, entry.cacheName, entry.utName, {}});
       if (claim == MoveClaims::Claim::SameCachedFile || claim == MoveClaims::Claim::SameDestination)
         ++preview.clashes;
-      if (const std::optional<std::uint64_t> size = plainFileSize(cachedFilePath(cacheDirectory, entry.cacheName)))
+      const std::string cached = cachedFilePath(cacheDirectory, entry.cacheName);
+      if (const std::optional<std::uint64_t> size = plainFileSize(cached))
         preview.totalBytes += *size;
       else
-        ++preview.unknownSizes;
-      if (!existingDestination(installation, category, entry.utName))
+        ++preview.missingFiles;
+      const std::optional<std::string> existing = existingDestination(installation, category, entry.utName);
+      if (!existing)
         continue;
-      if (++preview.replacements <= kNamedReplacements)
-        preview.firstReplaced.push_back(destinationOf(kCategories[category], entry.utName));
+      ++preview.replacements;
+      const bool identical = sameContents(cached, *existing).value_or(false);
+      preview.differentReplacements += identical ? 0 : 1;
+      preview.replaced.push_back(Replacement{destinationOf(kCategories[category], entry.utName), identical});
     }
   }
   return preview;
+}
+
+std::optional<InstalledFile> installedFile(const std::optional<std::string> &installation, std::size_t category,
+                                           const CacheEntry &entry, const std::string &cacheDirectory) {
+  std::optional<std::string> existing = existingDestination(installation, category, entry.utName);
+  if (!existing)
+    return std::nullopt;
+  const bool identical = sameContents(cachedFilePath(cacheDirectory, entry.cacheName), *existing).value_or(false);
+  return InstalledFile{std::move(*existing), identical};
+}
+
+bool replacesADifferentFile(const std::optional<std::string> &installation, std::size_t category,
+                            const CacheEntry &entry, const std::string &cacheDirectory) {
+  const std::optional<InstalledFile> installed = installedFile(installation, category, entry, cacheDirectory);
+  return installed && !installed->identical;
 }
 
 std::optional<std::string> existingDestination(const std::optional<std::string> &installation, std::size_t category,

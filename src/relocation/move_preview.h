@@ -11,16 +11,23 @@
 // How many of the files a move would replace its preview names.
 inline constexpr std::size_t kNamedReplacements = 3;
 
+// A file in the game that a ticked package would replace.
+struct Replacement {
+  std::string destination; // "<Category>/<utName>"
+  bool identical = false;  // the same bytes as the cached file
+};
+
 // What a move of the ticked entries would do.
 struct MovePreview {
   std::size_t packages = 0;
   std::uint64_t totalBytes = 0; // of the cached files that are there
-  std::size_t unknownSizes = 0; // cached files that are missing
+  std::size_t missingFiles = 0; // ticked packages without a cached file: they stay
   std::size_t replacements = 0; // packages whose destination holds a file
   // Packages that stay because an earlier ticked package takes their
   // destination or their cached file.
   std::size_t clashes = 0;
-  std::vector<std::string> firstReplaced; // "<Category>/<utName>" of the first kNamedReplacements
+  std::vector<Replacement> replaced; // every one, in the order of the tabs
+  std::size_t differentReplacements = 0;
   // The category folders of the ticked packages that this process cannot
   // write to, or that are missing: nothing can move into them, and a rename
   // that fails says nothing.
@@ -28,8 +35,24 @@ struct MovePreview {
 };
 
 // What a move of the entries ticked in `lists` would do, looked up on disk.
+// Each file it would replace is compared with the cached file.
 MovePreview previewMove(const ListsView &lists, const std::string &cacheDirectory,
                         const std::optional<std::string> &installation);
+
+// A file in the game that a package would replace.
+struct InstalledFile {
+  std::string path;
+  bool identical = false; // the same bytes as the cached file
+};
+// The file in the game that the package of `category` would replace,
+// compared with its cached file, when one stands there.
+std::optional<InstalledFile> installedFile(const std::optional<std::string> &installation, std::size_t category,
+                                           const CacheEntry &entry, const std::string &cacheDirectory);
+
+// Whether the file that the package would replace holds other bytes than
+// its cached file (or cannot be compared); false when nothing stands there.
+bool replacesADifferentFile(const std::optional<std::string> &installation, std::size_t category,
+                            const CacheEntry &entry, const std::string &cacheDirectory);
 
 // The file that a package of `category` called `utName` would replace in the
 // installation, when one stands there.

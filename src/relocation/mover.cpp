@@ -5,6 +5,7 @@
 #include "relocation/interrupted_move.h"
 #include "relocation/move_journal.h"
 #include "relocation/move_plan.h"
+#include "relocation/move_preview.h"
 #include "relocation/replacement_file.h"
 #include "relocation/transfer.h"
 
@@ -49,6 +50,19 @@ std::vector<CacheEntry> stayedEntries(const std::vector<PlannedMove> &plan, cons
 
 } // namespace
 
+std::vector<PlannedMove> Mover::takeKeptPackages(std::vector<PlannedMove> &plan) const {
+  std::vector<PlannedMove> kept;
+  if (!settings_.keepDifferentFiles)
+    return kept;
+  std::erase_if(plan, [&](const PlannedMove &move) {
+    if (!replacesADifferentFile(settings_.installation, move.category, move.entry(), settings_.cacheDirectory))
+      return false;
+    kept.push_back(move);
+    return true;
+  });
+  return kept;
+}
+
 MoveOutcome Mover::run(const ListsView &lists) const {
   MoveOutcome outcome;
   const std::string journal = journalPath(settings_.cacheDirectory);
@@ -61,7 +75,8 @@ MoveOutcome Mover::run(const ListsView &lists) const {
 
   // Plan: the ticked entries, and the names of every file the move may
   // create.
-  const std::vector<PlannedMove> plan = planOf(lists);
+  std::vector<PlannedMove> plan = planOf(lists);
+  const std::vector<PlannedMove> kept = takeKeptPackages(plan);
   const FileDescriptor cacheFolder = openFolder(settings_.cacheDirectory);
   const std::string indexTemporary = cacheFolder.valid() ? newTemporaryName(cacheFolder.get()) : newTemporaryName();
 
@@ -103,6 +118,8 @@ MoveOutcome Mover::run(const ListsView &lists) const {
     return transferFiles(plan, transferSettings);
   }();
   outcome.report = reportOf(plan, transfer);
+  for (const PlannedMove &move : kept)
+    outcome.report.stayed.push_back({move.utName, move.cacheName, kKeptDifferentReason});
   if (transfer.cancelled > 0) {
     outcome.report.cancelled = true;
     outcome.report.planned = plan.size();
@@ -110,7 +127,9 @@ MoveOutcome Mover::run(const ListsView &lists) const {
   }
 
   // Rewrite.
-  const std::vector<CacheEntry> stayed = stayedEntries(plan, transfer);
+  std::vector<CacheEntry> stayed = stayedEntries(plan, transfer);
+  for (const PlannedMove &move : kept)
+    stayed.push_back(move.entry());
   const std::vector<CacheEntry> earlierInTheGame = entriesOf(earlier.journal, earlierSettlement.inTheGame);
   if (!journalled || !rewriteIndex(settings_.indexPath, indexTemporary, NewIndex{lists, stayed, earlierInTheGame})) {
     events_.alert(kCannotWriteIndex);

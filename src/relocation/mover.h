@@ -1,15 +1,20 @@
 #pragma once
 
 #include "catalogue/entry_lists.h"
+#include "relocation/move_plan.h"
 #include "relocation/move_progress.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Shown at start-up, and by a move that has files to move and nowhere to
 // put them.
 inline constexpr const char *kNoInstallationMessage = "Could not find installation of Unreal Tournament 2004";
+
+// Why a package whose destination holds a different file stayed.
+inline constexpr const char *kKeptDifferentReason = "Kept: a different file of that name is in the game";
 
 // Where a move works.
 struct MoveSettings {
@@ -18,6 +23,9 @@ struct MoveSettings {
   std::optional<std::string> installation; // nothing moves without one
   // Whether a destination path and a source path lie on one volume.
   std::function<bool(const std::string &destination, const std::string &source)> sameVolume;
+  // Ticked packages whose destination holds other bytes stay in the cache,
+  // and the files in the game stay as they are.
+  bool keepDifferentFiles = false;
 };
 
 // What a move tells the window while it runs.
@@ -46,6 +54,10 @@ public:
   MoveOutcome run(const ListsView &lists) const;
 
 private:
+  // Takes out of `plan` the packages to keep in the cache because their
+  // destination holds a different file.
+  std::vector<PlannedMove> takeKeptPackages(std::vector<PlannedMove> &plan) const;
+
   MoveSettings settings_;
   MoveEvents events_;
 };

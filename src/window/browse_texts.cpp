@@ -59,8 +59,8 @@ std::string tabCountsText(std::size_t packages, std::size_t ticked) {
 
 std::string tickedTotalsText(const TickedTotals &totals) {
   std::string text = formatCount(totals.ticked) + " ticked in all, " + formatByteSize(totals.bytes);
-  if (totals.unknownSizes > 0)
-    text += ", " + formatCount(totals.unknownSizes) + (totals.unknownSizes == 1 ? " size unknown" : " sizes unknown");
+  if (totals.missing > 0)
+    text += ", " + formatCount(totals.missing) + " missing";
   if (totals.pendingSizes > 0)
     text += ", sizing…";
   return text;
@@ -69,6 +69,13 @@ std::string tickedTotalsText(const TickedTotals &totals) {
 std::string emptyTabText(std::size_t category, bool filtered) {
   const std::string kind = category < kPackageKinds.size() ? kPackageKinds[category] : "packages";
   return filtered ? "No " + kind + " match the filter" : "No cached " + kind;
+}
+
+std::optional<std::uint64_t> PackageSizes::sizeOf(const std::string &cacheDirectory, const std::string &cacheName) {
+  auto known = sizes_.find(cacheName);
+  if (known == sizes_.end())
+    known = sizes_.emplace(cacheName, plainFileSize(cachedFilePath(cacheDirectory, cacheName))).first;
+  return known->second;
 }
 
 void PackageSizes::addTicked(const std::string &cacheDirectory, const std::vector<CacheEntry> &list,
@@ -89,6 +96,6 @@ void PackageSizes::addTicked(const std::string &cacheDirectory, const std::vecto
     if (known->second)
       totals.bytes += *known->second;
     else
-      ++totals.unknownSizes;
+      ++totals.missing;
   }
 }

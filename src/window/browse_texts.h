@@ -32,19 +32,22 @@ std::string tabCountsText(std::size_t packages, std::size_t ticked);
 struct TickedTotals {
   std::size_t ticked = 0;
   std::uint64_t bytes = 0;      // of the cached files whose size is known
-  std::size_t unknownSizes = 0; // cached files that are missing
+  std::size_t missing = 0;      // ticked packages without a cached file
   std::size_t pendingSizes = 0; // not looked up yet
 };
-// "57 ticked in all, 1.2 GiB", with ", 3 sizes unknown" or ", sizing…".
+// "57 ticked in all, 1.2 GiB", with ", 3 missing" or ", sizing…".
 std::string tickedTotalsText(const TickedTotals &totals);
 
 // What an empty tab says: "No cached maps", or "No maps match the filter".
 std::string emptyTabText(std::size_t category, bool filtered);
 
 // The sizes of cached files, looked up when first asked for and kept until
-// clear(): the window never looks at every file of the cache at once.
+// clear(): the window never looks at every file of the cache at once. A
+// missing file (or anything but a plain file) has no size.
 class PackageSizes {
 public:
+  std::optional<std::uint64_t> sizeOf(const std::string &cacheDirectory, const std::string &cacheName);
+
   // Adds the ticked entries of `list` to `totals`, looking up in
   // `cacheDirectory` at most `lookups` sizes not known yet (the others are
   // left pending), and lowers `lookups` by those it looked up.

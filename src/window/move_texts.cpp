@@ -35,17 +35,22 @@ std::string countPackages(std::size_t count) { return formatCount(count) + (coun
 ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where, std::size_t hiddenByFilter) {
   ConfirmationText text;
   std::string size = formatByteSize(preview.totalBytes);
-  if (preview.unknownSizes > 0)
-    size += ", " + formatCount(preview.unknownSizes) + " of unknown size";
   text.question = "Move " + countPackages(preview.packages) + " (" + size + ") into the game?";
   text.explanation = "They go from " + where.cacheFolder + " to " + where.gameFolder +
                      (where.layout.empty() ? "." : " (" + where.layout + ").");
+  if (preview.missingFiles > 0)
+    text.explanation += "\n\n" + formatCount(preview.missingFiles) +
+                        (preview.missingFiles == 1 ? " of them has no cached file and stays"
+                                                   : " of them have no cached file and stay") +
+                        " in the cache.";
   if (preview.replacements > 0) {
+    const std::size_t identical = preview.replacements - preview.differentReplacements;
     text.explanation += "\n\n" + formatCount(preview.replacements) +
                         (preview.replacements == 1 ? " of them replaces a file" : " of them replace files") +
-                        " already in the game:";
-    for (std::size_t index = 0; index < preview.firstReplaced.size() && index < kNamedReplacements; ++index)
-      text.explanation += "\n" + elideName(preview.firstReplaced[index]);
+                        " already in the game (" + formatCount(identical) + " identical, " +
+                        formatCount(preview.differentReplacements) + " different):";
+    for (std::size_t index = 0; index < preview.replaced.size() && index < kNamedReplacements; ++index)
+      text.explanation += "\n" + elideName(preview.replaced[index].destination);
     if (preview.replacements > kNamedReplacements)
       text.explanation += "\nand " + formatCount(preview.replacements - kNamedReplacements) + " more";
   }
@@ -74,10 +79,10 @@ std::string progressLabel(const MoveProgress &progress) {
 }
 
 std::string reportSummary(const MoveReport &report) {
-  std::string text = report.cancelled ? "Cancelled after " + formatCount(report.handled) + " of " +
-                                            countPackages(report.planned) + ": moved " +
-                                            countPackages(report.moved.size()) + " into the game"
-                                      : "Moved " + countPackages(report.moved.size()) + " into the game";
+  std::string text = report.cancelled
+                         ? "Cancelled after " + formatCount(report.handled) + " of " + countPackages(report.planned) +
+                               ": moved " + countPackages(report.moved.size()) + " into the game"
+                         : "Moved " + countPackages(report.moved.size()) + " into the game";
   if (!report.stayed.empty())
     text += "; " + formatCount(report.stayed.size()) + " stayed in the cache";
   return text;
@@ -92,5 +97,12 @@ ConfirmationText unwritableText(const MovePreview &preview, const LocationParts 
   text.explanation = "These folders of " + where.gameFolder + " cannot be written by you, or are missing: " + folders +
                      ".\n\nNothing was moved. Move the packages as a user who may write there, or "
                      "choose another game folder (File > Choose Game Folder…).";
+  return text;
+}
+
+std::string replacementList(const MovePreview &preview) {
+  std::string text;
+  for (const Replacement &replacement : preview.replaced)
+    text += replacement.destination + (replacement.identical ? ": identical\n" : ": different\n");
   return text;
 }

@@ -27,6 +27,13 @@ struct ConfirmationText {
 ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where,
                                   std::size_t hiddenByFilter = 0);
 
+// Every file the move would replace, a line each: "Maps/DM-A.ut2: identical".
+std::string replacementList(const MovePreview &preview);
+
+// The check box of the confirmation that keeps the different files in the
+// game where they are.
+inline constexpr const char *kKeepDifferentText = "Keep the files already in the game";
+
 // Said in place of the confirmation when the game's folders the ticked
 // packages go to cannot be written.
 ConfirmationText unwritableText(const MovePreview &preview, const LocationParts &where);

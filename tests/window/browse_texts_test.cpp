@@ -31,7 +31,7 @@ TEST(BrowseTexts, LabelsAndStatus) {
   EXPECT_EQ(tabLabel("Maps", 3, 4000, true), "Maps (3 of 4,000)");
   EXPECT_EQ(tabCountsText(4000, 12), "4,000 packages, 12 ticked");
   EXPECT_EQ(tickedTotalsText({57, (12ull << 30) / 10, 0, 0}), "57 ticked in all, 1.2 GiB");
-  EXPECT_EQ(tickedTotalsText({3, 10, 2, 0}), "3 ticked in all, 10 bytes, 2 sizes unknown");
+  EXPECT_EQ(tickedTotalsText({3, 10, 2, 0}), "3 ticked in all, 10 bytes, 2 missing");
   EXPECT_EQ(tickedTotalsText({3, 10, 0, 1}), "3 ticked in all, 10 bytes, sizing…");
   EXPECT_EQ(emptyTabText(2, false), "No cached maps");
   EXPECT_EQ(emptyTabText(5, true), "No static meshes match the filter");
@@ -49,7 +49,7 @@ TEST(BrowseTexts, SizesAreLookedUpForTickedEntriesOnlyAndKept) {
   sizes.addTicked(cache.path(), list, first, lookups);
   EXPECT_EQ(first.ticked, 3u);
   EXPECT_EQ(first.bytes, 5u);
-  EXPECT_EQ(first.unknownSizes, 1u) << "C is missing";
+  EXPECT_EQ(first.missing, 1u) << "C is missing";
   EXPECT_EQ(first.pendingSizes, 1u) << "B waits for the next step";
   EXPECT_EQ(lookups, 0u);
 

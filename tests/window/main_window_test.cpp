@@ -202,7 +202,7 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   window.tabs()->setCurrentIndex(kMaps);
   clickTick(kMaps, 1);
   EXPECT_EQ(table(kMaps)->model()->index(1, 1).data(Qt::ToolTipRole).toString(),
-            QString::fromStdString("Replaces " + bundle + "/Maps/DM-1.ut2"));
+            QString::fromStdString("A different file of that name is in the game: " + bundle + "/Maps/DM-1.ut2"));
   EXPECT_FALSE(table(kMaps)->model()->index(1, 1).data(Qt::DecorationRole).isNull()) << "marked as replacing";
   EXPECT_TRUE(table(kMaps)->model()->index(0, 1).data(Qt::DecorationRole).isNull());
   table(kMaps)->setFocus();
@@ -214,10 +214,15 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   press(table(kTextures), Qt::Key_Space);
 
   QString title, question, explanation;
+  bool keepOffered = false;
   answerMessageBoxes({[&](QMessageBox &box) {
     title = box.windowTitle();
     question = box.text();
     explanation = box.informativeText();
+    // The different map would be kept; the player chooses to replace it.
+    keepOffered = box.checkBox() && box.checkBox()->isChecked();
+    if (box.checkBox())
+      QTest::keyClick(box.checkBox(), Qt::Key_Space);
     QTest::keyClick(&box, Qt::Key_Return);
   }});
   QElapsedTimer timer;
@@ -229,8 +234,9 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   EXPECT_EQ(question, "Move 2 packages (11 bytes) into the game?");
   EXPECT_EQ(explanation, QString::fromStdString(
                              "They go from ~/Library/Application Support/Unreal Tournament 2004/Cache to " + bundle +
-                             " (Mac, 2004 release).\n\n1 of them replaces a file already in the game:\n"
-                             "Maps/DM-1.ut2"));
+                             " (Mac, 2004 release).\n\n1 of them replaces a file already in the game (0 "
+                             "identical, 1 different):\nMaps/DM-1.ut2"));
+  EXPECT_TRUE(keepOffered) << "a different file is kept unless the player says otherwise";
 
   EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), "map one");
   EXPECT_EQ(readFile(bundle + "/Textures/Sand.utx"), "sand");
@@ -430,7 +436,7 @@ TEST_F(MainWindowTest, TheStatusBarCountsAndSizesTheTicks) {
   press(table(kMaps), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
   QTest::qWait(50);
   EXPECT_EQ(window.tabCounts()->text(), "5 packages, 5 ticked");
-  EXPECT_EQ(window.tickedTotals()->text(), "9 ticked in all, 1.5 KiB, 7 sizes unknown");
+  EXPECT_EQ(window.tickedTotals()->text(), "9 ticked in all, 1.5 KiB, 7 missing");
   EXPECT_EQ(window.location()->toolTip(),
             QString::fromStdString("Mac, 2004 release · Cache ~/Library/Application Support/Unreal Tournament "
                                    "2004/Cache · Game " +
@@ -634,6 +640,74 @@ TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
             "Cancelled after 1 of 5 packages: moved 1 package into the game; 4 stayed in the cache");
   EXPECT_TRUE(exists(bundle + "/Maps/DM-M0.ut2"));
   EXPECT_EQ(controller.maps.size(), 4u);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, AStaleCacheShowsWhatIsMissingAndWhatIsInTheGame) {
+  const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
+  sandbox.writeCachedFile("M0", "same map");
+  writeFile(bundle + "/Maps/DM-0.ut2", "same map");
+  sandbox.writeCachedFile("M1", std::string(1536, 'n'));
+  writeFile(bundle + "/Maps/DM-1.ut2", "the older map");
+  sandbox.writeCachedFile("M3", "three");
+  window.tabs()->setCurrentIndex(kMaps);
+  QAbstractItemModel *maps = table(kMaps)->model();
+
+  // M2 and M4 have no cached file: greyed, said in the tooltip, no size.
+  const QBrush grey = QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+  EXPECT_EQ(maps->index(2, 1).data(Qt::ForegroundRole).value<QBrush>(), grey);
+  EXPECT_FALSE(maps->index(3, 1).data(Qt::ForegroundRole).isValid());
+  EXPECT_TRUE(maps->index(4, 2).data(Qt::ToolTipRole).toString().contains("No cached file"));
+  EXPECT_EQ(maps->headerData(3, Qt::Horizontal).toString(), "Size");
+  EXPECT_EQ(maps->index(1, 3).data().toString(), "1.5 KiB");
+  EXPECT_EQ(maps->index(2, 3).data().toString(), QString::fromUtf8("—"));
+
+  // The size column sorts: missing first, then by size.
+  table(kMaps)->horizontalHeader()->sectionClicked(CategoryTableModel::SizeColumn);
+  QStringList bySize;
+  for (int row = 0; row < maps->rowCount(); ++row)
+    bySize << maps->index(row, 1).data().toString();
+  EXPECT_EQ(bySize, (QStringList{"DM-2.ut2", "DM-4.ut2", "DM-3.ut2", "DM-0.ut2", "DM-1.ut2"}));
+  table(kMaps)->horizontalHeader()->sectionClicked(CategoryTableModel::SizeColumn);
+  table(kMaps)->horizontalHeader()->sectionClicked(CategoryTableModel::SizeColumn);
+
+  // The files in the game: the same bytes, or others.
+  EXPECT_EQ(maps->index(0, 1).data(Qt::ToolTipRole).toString(),
+            QString::fromStdString("Already in the game (identical): " + bundle + "/Maps/DM-0.ut2"));
+  EXPECT_TRUE(maps->index(1, 1).data(Qt::ToolTipRole).toString().startsWith("A different file"));
+
+  // Tick All; the question counts the missing and both kinds of files in the
+  // game, and keeps the different one by default.
+  press(table(kMaps), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+  QString explanation, details;
+  bool keepChecked = false;
+  answerMessageBoxes({[&](QMessageBox &box) {
+                        explanation = box.informativeText();
+                        details = box.detailedText();
+                        keepChecked = box.checkBox() && box.checkBox()->isChecked();
+                        QTest::keyClick(&box, Qt::Key_Return);
+                      },
+                      // The packages without a file cannot be read: the first
+                      // alert silences the others.
+                      [](QMessageBox &alert) {
+                        alert.checkBox()->setChecked(true);
+                        QTest::keyClick(&alert, Qt::Key_Return);
+                      }});
+  press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(explanation.contains("6 of them have no cached file and stay in the cache."));
+  EXPECT_TRUE(explanation.contains("2 of them replace files already in the game (1 identical, 1 different):"));
+  EXPECT_EQ(details, "Maps/DM-0.ut2: identical\nMaps/DM-1.ut2: different\n");
+  EXPECT_TRUE(keepChecked);
+
+  EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), "the older map") << "the different file stays in the game";
+  EXPECT_TRUE(exists(sandbox.cachedFile("M1"))) << "and its package in the cache";
+  EXPECT_FALSE(exists(sandbox.cachedFile("M0"))) << "the identical one moved";
+  EXPECT_EQ(readFile(bundle + "/Maps/DM-3.ut2"), "three");
+  EXPECT_TRUE(window.reportLabel()->text() == "Moved 2 packages into the game; 7 stayed in the cache")
+      << window.reportLabel()->text().toStdString();
 }
 
 } // namespace

@@ -24,25 +24,30 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
   MovePreview preview;
   preview.packages = 1234;
   preview.totalBytes = 340ull << 20;
-  preview.unknownSizes = 2;
+  preview.missingFiles = 2;
   preview.replacements = 5;
-  preview.firstReplaced = {"Maps/A.ut2", "Maps/B.ut2", "Maps/C.ut2", "Maps/D.ut2", "Maps/E.ut2"};
+  preview.differentReplacements = 2;
+  preview.replaced = {
+      {"Maps/A.ut2", true}, {"Maps/B.ut2", false}, {"Maps/C.ut2", true}, {"Maps/D.ut2", true}, {"Maps/E.ut2", false}};
   const ConfirmationText text = confirmationText(
       preview, LocationParts{"", "~/Cache", "/Volumes/Games/Applications/Unreal Tournament 2004.app"}, 7);
-  EXPECT_EQ(text.question, "Move 1,234 packages (340 MiB, 2 of unknown size) into the game?");
+  EXPECT_EQ(text.question, "Move 1,234 packages (340 MiB) into the game?");
   EXPECT_EQ(text.explanation, "They go from ~/Cache to /Volumes/Games/Applications/Unreal Tournament 2004.app.\n\n"
-                              "5 of them replace files already in the game:\nMaps/A.ut2\nMaps/B.ut2\nMaps/C.ut2\n"
-                              "and 2 more\n\n7 ticked packages are hidden by the filter.");
+                              "2 of them have no cached file and stay in the cache.\n\n"
+                              "5 of them replace files already in the game (3 identical, 2 different):\nMaps/A.ut2\n"
+                              "Maps/B.ut2\nMaps/C.ut2\nand 2 more\n\n7 ticked packages are hidden by the filter.");
+  EXPECT_EQ(replacementList(preview), "Maps/A.ut2: identical\nMaps/B.ut2: different\nMaps/C.ut2: identical\n"
+                                      "Maps/D.ut2: identical\nMaps/E.ut2: different\n");
 
   preview.clashes = 2;
-  preview.firstReplaced = {std::string(5000, 'L') + ".ut2"};
+  preview.replaced = {{std::string(5000, 'L') + ".ut2", false}};
   const ConfirmationText clashes = confirmationText(preview, LocationParts{"Linux", "~/c", "/G"});
   EXPECT_NE(clashes.explanation.find("2 of them stay in the cache: an earlier ticked package goes to the same file"),
             std::string::npos);
   EXPECT_LT(clashes.explanation.size(), 1000u) << "a long name is cut";
 
   const ConfirmationText one =
-      confirmationText(MovePreview{1, 100, 0, 0, 0, {}, {}}, LocationParts{"Linux", "~/c", "/G"});
+      confirmationText(MovePreview{1, 100, 0, 0, 0, {}, 0, {}}, LocationParts{"Linux", "~/c", "/G"});
   EXPECT_EQ(one.question, "Move 1 package (100 bytes) into the game?");
   EXPECT_EQ(one.explanation, "They go from ~/c to /G (Linux).");
 }

@@ -38,6 +38,14 @@ bool CategoryFilterModel::lessThan(const QModelIndex &left, const QModelIndex &r
     if ((first->selected == 1) != (second->selected == 1))
       return first->selected == 1;
     break;
+  case CategoryTableModel::SizeColumn: {
+    // Missing files sort before the smallest.
+    const std::optional<std::uint64_t> firstSize = source_->cachedSize(left.row());
+    const std::optional<std::uint64_t> secondSize = source_->cachedSize(right.row());
+    if (firstSize != secondSize)
+      return firstSize < secondSize;
+    break;
+  }
   case CategoryTableModel::UtNameColumn:
     if (first->utName != second->utName)
       return namesInOrder(first->utName, second->utName);

@@ -1,27 +1,49 @@
 #include "window/qt/category_table_model.h"
 
 #include "app/app_controller.h"
+#include "window/move_texts.h"
 #include "window/qt/display_text.h"
 
 #include <QApplication>
 #include <QStyle>
 
-CategoryTableModel::CategoryTableModel(AppController &controller, std::size_t category, QObject *parent)
-    : QAbstractTableModel(parent), controller_(controller), category_(category) {}
+CategoryTableModel::CategoryTableModel(AppController &controller, std::size_t category, PackageSizes &sizes,
+                                       QObject *parent)
+    : QAbstractTableModel(parent), controller_(controller), category_(category), sizes_(sizes) {}
 
-std::optional<QString> CategoryTableModel::replacedFile(int row) const {
-  const auto known = replacedFiles_.constFind(row);
-  if (known != replacedFiles_.constEnd())
-    return *known;
-  std::optional<QString> replaced;
-  if (const std::optional<std::string> path = controller_.existingDestination(this, row))
-    replaced = shownName(*path);
-  replacedFiles_.insert(row, replaced);
-  return replaced;
+std::optional<std::uint64_t> CategoryTableModel::cachedSize(int row) const {
+  const CacheEntry *entry = entryAt(row);
+  if (!entry)
+    return std::nullopt;
+  return sizes_.sizeOf(controller_.cacheDirectory(), entry->cacheName);
 }
 
+QVariant CategoryTableModel::sizeData(int row, int role) const {
+  if (role == Qt::TextAlignmentRole)
+    return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole)
+    return {};
+  const std::optional<std::uint64_t> size = cachedSize(row);
+  return size ? QString::fromStdString(formatByteSize(*size)) : QStringLiteral("—");
+}
+
+bool CategoryTableModel::fileMissing(int row) const { return entryAt(row) && !cachedSize(row); }
+
+const std::optional<InstalledFile> &CategoryTableModel::replacedFile(int row) const {
+  static const std::optional<InstalledFile> none;
+  const CacheEntry *entry = entryAt(row);
+  if (!entry)
+    return none;
+  const std::string key = entry->cacheName + '\0' + entry->utName;
+  auto known = replacedFiles_.find(key);
+  if (known == replacedFiles_.end())
+    known = replacedFiles_.emplace(key, controller_.installedFile(this, row)).first;
+  return known->second;
+}
+
+void CategoryTableModel::forgetFiles() { replacedFiles_.clear(); }
+
 void CategoryTableModel::reloadData() {
-  replacedFiles_.clear();
   const int rows = controller_.numberOfRowsInTableView(this);
   if (rows == shownRows_) {
     // Same rows: repaint in place, keeping the current row and the scroll
@@ -43,12 +65,20 @@ int CategoryTableModel::columnCount(const QModelIndex &parent) const { return pa
 QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
   if (!index.isValid())
     return {};
+  if (index.column() == SizeColumn)
+    return sizeData(index.row(), role);
+  // A row whose cached file is missing is drawn greyed.
+  if (role == Qt::ForegroundRole)
+    return fileMissing(index.row()) ? QApplication::palette().brush(QPalette::Disabled, QPalette::Text) : QVariant();
   const bool tickColumn = index.column() == TickColumn;
   if (!tickColumn && index.column() == UtNameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
-    if (const std::optional<QString> replaced = replacedFile(index.row())) {
+    if (const std::optional<InstalledFile> &replaced = replacedFile(index.row())) {
       if (role == Qt::DecorationRole)
-        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
-      return QStringLiteral("Replaces %1").arg(*replaced);
+        return QApplication::style()->standardIcon(replaced->identical ? QStyle::SP_MessageBoxInformation
+                                                                       : QStyle::SP_MessageBoxWarning);
+      return (replaced->identical ? QStringLiteral("Already in the game (identical): %1")
+                                  : QStringLiteral("A different file of that name is in the game: %1"))
+          .arg(shownName(replaced->path));
     }
   }
   if (tickColumn ? role != Qt::CheckStateRole : (role != Qt::DisplayRole && role != Qt::ToolTipRole))
@@ -59,7 +89,10 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
     return {};
   if (const int *selected = std::get_if<int>(&*value))
     return *selected == 1 ? Qt::Checked : Qt::Unchecked;
-  return shownName(std::get<std::string>(*value));
+  const QString name = shownName(std::get<std::string>(*value));
+  if (role == Qt::ToolTipRole && fileMissing(index.row()))
+    return name + QStringLiteral("\nNo cached file: the game purged it, or it was removed");
+  return name;
 }
 
 bool CategoryTableModel::setData(const QModelIndex &index, const QVariant &value, int role) {
@@ -87,6 +120,8 @@ QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation
     return QStringLiteral("Ticked");
   if (role != Qt::DisplayRole)
     return {};
+  if (section == SizeColumn)
+    return QStringLiteral("Size");
   return QString::fromStdString(columns_[section].headerText());
 }
 

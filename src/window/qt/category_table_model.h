@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/platform.h"
+#include "window/browse_texts.h"
 #include "window/header_column.h"
 
 #include "catalogue/cache_entry.h"
+#include "relocation/move_preview.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
+#include <unordered_map>
 
 #include <array>
 #include <optional>
@@ -22,9 +24,10 @@ class CategoryTableModel final : public QAbstractTableModel, public TableView {
   Q_OBJECT
 
 public:
-  enum Column { TickColumn, UtNameColumn, CacheNameColumn, ColumnCount };
+  enum Column { TickColumn, UtNameColumn, CacheNameColumn, SizeColumn, ColumnCount };
 
-  CategoryTableModel(AppController &controller, std::size_t category, QObject *parent);
+  // `sizes` looks up the cached files of the rows painted.
+  CategoryTableModel(AppController &controller, std::size_t category, PackageSizes &sizes, QObject *parent);
 
   void reloadData() override;
 
@@ -37,6 +40,12 @@ public:
 
   // The entry shown at `row`, or nullptr.
   const CacheEntry *entryAt(int row) const;
+  // The size of the row's cached file, looked up once; nothing when it is
+  // missing.
+  std::optional<std::uint64_t> cachedSize(int row) const;
+  // The files on disk may have changed: what was looked up is looked up
+  // again.
+  void forgetFiles();
   // Ticks the entries at `rows`, or unticks them, reloading once.
   void setTicks(const std::vector<int> &rows, bool ticked);
 
@@ -44,14 +53,18 @@ signals:
   void reloaded();
 
 private:
-  // The file the row's package would replace in the game, looked up once per
-  // row until the next reload.
-  std::optional<QString> replacedFile(int row) const;
+  // The file the row's package would replace in the game, looked up and
+  // compared once per package until forgetFiles().
+  const std::optional<InstalledFile> &replacedFile(int row) const;
+  QVariant sizeData(int row, int role) const;
+  bool fileMissing(int row) const;
 
   AppController &controller_;
   const std::size_t category_;
-  mutable QHash<int, std::optional<QString>> replacedFiles_;
-  const std::array<HeaderColumn, ColumnCount> columns_{HeaderColumn(""), HeaderColumn("UT Name"),
-                                                       HeaderColumn("Cache Name")};
+  PackageSizes &sizes_;
+  mutable std::unordered_map<std::string, std::optional<InstalledFile>> replacedFiles_;
+  // The data source's columns; the size is the window's own.
+  const std::array<HeaderColumn, SizeColumn> columns_{HeaderColumn(""), HeaderColumn("UT Name"),
+                                                      HeaderColumn("Cache Name")};
   int shownRows_ = 0;
 };

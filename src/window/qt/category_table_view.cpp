@@ -34,6 +34,9 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   columns->setSectionResizeMode(CategoryTableModel::UtNameColumn, QHeaderView::Interactive);
   columns->resizeSection(CategoryTableModel::UtNameColumn, 340);
   columns->setSectionResizeMode(CategoryTableModel::CacheNameColumn, QHeaderView::Stretch);
+  columns->setSectionResizeMode(CategoryTableModel::SizeColumn, QHeaderView::Interactive);
+  columns->resizeSection(CategoryTableModel::SizeColumn,
+                         fontMetrics().horizontalAdvance(QStringLiteral("999 MiB")) + 24);
   columns->setSectionsClickable(true);
   connect(columns, &QHeaderView::sectionClicked, this, &CategoryTableView::cycleSort);
 }

@@ -52,12 +52,15 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   setCentralWidget(pages_);
   buildMenus();
 
-  status_ = new StatusBarPresenter(controller_, this,
+  status_ = new StatusBarPresenter(controller_, this, sizes_,
                                    [this] { return static_cast<std::size_t>(std::max(0, tabs_->currentIndex())); });
   moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
-  connect(moveFlow_, &MoveFlow::finished, this, &MainWindow::focusShownTable);
+  connect(moveFlow_, &MoveFlow::finished, this, [this] {
+    forgetFiles();
+    focusShownTable();
+  });
   connect(folderChoices_, &FolderChoiceFlow::changed, this, [this] {
-    status_->forgetSizes();
+    forgetFiles();
     reloadAllTables();
   });
 
@@ -95,7 +98,7 @@ QTabWidget *MainWindow::buildTabs(QWidget *parent) {
   // with Ctrl+Page Down and Ctrl+Page Up.
   tabs_->tabBar()->setFocusPolicy(Qt::NoFocus);
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
-    models_[index] = new CategoryTableModel(controller_, index, this);
+    models_[index] = new CategoryTableModel(controller_, index, sizes_, this);
     filters_[index] = new CategoryFilterModel(models_[index], this);
     views_[index] = new CategoryTableView(filters_[index], tabs_);
     views_[index]->setAccessibleName(QStringLiteral("%1 packages").arg(categoryName(index)));
@@ -269,6 +272,14 @@ void MainWindow::showCacheOrSearch() {
   }
   pages_->setCurrentWidget(hasCache ? browsePage_ : static_cast<QWidget *>(emptyPage_));
   status_->schedule();
+}
+
+void MainWindow::forgetFiles() {
+  status_->forgetSizes();
+  for (CategoryTableModel *model : models_)
+    model->forgetFiles();
+  for (CategoryTableView *view : views_)
+    view->viewport()->update();
 }
 
 bool MainWindow::showsTables() const { return pages_->currentWidget() == browsePage_; }

@@ -2,6 +2,7 @@
 
 #include "app/platform.h"
 #include "catalogue/category.h"
+#include "window/browse_texts.h"
 #include "window/qt/folder_choice_flow.h"
 #include "window/qt/move_flow.h"
 #include "window/qt/move_report_window.h"
@@ -82,12 +83,18 @@ private:
   void updateTabLabel(int category);
   // The tables with their commands, or the empty page.
   void showCacheOrSearch();
+  // The cache or the game changed on disk: sizes, missing files and the
+  // files in the game are looked up again.
+  void forgetFiles();
   void switchTab(int step);
   // Gives the shown tab's table the focus, with a current row when it has
   // rows.
   void focusShownTable();
 
   AppController &controller_;
+  // The cached files' sizes, and which are missing, looked up as the tables
+  // paint rows and the status bar counts the ticked ones.
+  PackageSizes sizes_;
   QTabWidget *tabs_ = nullptr;
   std::array<CategoryTableModel *, kCategoryCount> models_{};
   std::array<CategoryFilterModel *, kCategoryCount> filters_{};

@@ -6,6 +6,7 @@
 #include "window/qt/move_report_window.h"
 #include "window/qt/status_bar_presenter.h"
 
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -31,7 +32,8 @@ LocationParts MoveFlow::where() const {
 
 void MoveFlow::moveConfirmed() {
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-  controller_.moveFiles();
+  controller_.moveFiles(keepDifferentFiles_);
+  keepDifferentFiles_ = false;
   QGuiApplication::restoreOverrideCursor();
   status_.forgetSizes();
   emit finished();
@@ -52,11 +54,21 @@ bool MoveFlow::confirm(const MovePreview &preview) {
   QMessageBox confirmation(QMessageBox::Question, QStringLiteral("Move Packages"), displayText(text.question),
                            QMessageBox::NoButton, window_);
   confirmation.setInformativeText(displayText(text.explanation));
+  // Replacing a file the game has in another version is final: the choice
+  // to keep those is offered, and made already when there are any.
+  QCheckBox *keep = nullptr;
+  if (preview.replacements > 0) {
+    keep = new QCheckBox(QString::fromUtf8(kKeepDifferentText), &confirmation);
+    keep->setChecked(preview.differentReplacements > 0);
+    confirmation.setCheckBox(keep);
+    confirmation.setDetailedText(displayText(replacementList(preview)));
+  }
   QPushButton *move = confirmation.addButton(QStringLiteral("Move"), QMessageBox::AcceptRole);
   QPushButton *cancel = confirmation.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
   confirmation.setDefaultButton(move);
   confirmation.setEscapeButton(cancel);
   confirmation.exec();
+  keepDifferentFiles_ = keep && keep->isChecked();
   return confirmation.clickedButton() == move;
 }
 

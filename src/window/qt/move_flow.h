@@ -49,5 +49,7 @@ private:
   StatusBarPresenter &status_;
   std::function<std::size_t()> hiddenByFilter_;
   std::optional<MoveReport> lastReport_;
+  // The confirmation's choice for the move it precedes.
+  bool keepDifferentFiles_ = false;
   QPointer<MoveReportWindow> reportWindow_;
 };

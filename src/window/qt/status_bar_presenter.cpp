@@ -15,9 +15,9 @@ constexpr int kMostLocationWidth = 560;
 
 } // namespace
 
-StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *window,
+StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *window, PackageSizes &sizes,
                                        std::function<std::size_t()> shownCategory)
-    : QObject(window), controller_(controller), shownCategory_(std::move(shownCategory)) {
+    : QObject(window), controller_(controller), shownCategory_(std::move(shownCategory)), sizes_(sizes) {
   reportLabel_ = new QLabel(window);
   detailsButton_ = new QPushButton(QStringLiteral("&Details…"), window);
   detailsButton_->setAccessibleName(QStringLiteral("Details of the last move"));

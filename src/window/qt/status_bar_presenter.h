@@ -21,7 +21,9 @@ class StatusBarPresenter final : public QObject {
 
 public:
   // `shownCategory` tells which tab is shown.
-  StatusBarPresenter(AppController &controller, QMainWindow *window, std::function<std::size_t()> shownCategory);
+  // `sizes` is shared with the tables, which look up the rows they paint.
+  StatusBarPresenter(AppController &controller, QMainWindow *window, PackageSizes &sizes,
+                     std::function<std::size_t()> shownCategory);
 
   void schedule();
   // The cache changed: sizes are looked up afresh.
@@ -49,5 +51,5 @@ private:
   QLabel *tickedTotals_ = nullptr;
   QLabel *location_ = nullptr;
   QTimer timer_;
-  PackageSizes sizes_;
+  PackageSizes &sizes_;
 };
