@@ -67,6 +67,16 @@ public:
   // game holds other bytes stay in the cache.
   void moveFiles(bool keepDifferentFiles);
 
+  // Puts the ticked packages' cached files in the Trash (or deletes them,
+  // when the user says so where there is none) and takes their lines out of
+  // the index, then reads the lists again and reports.
+  void discardTicked();
+  // How many entries name no cached file, looked up now.
+  std::size_t countMissingEntries() const;
+  // Takes the lines of entries that name no cached file out of the index,
+  // then reads the lists again; returns why it could not.
+  std::optional<std::string> removeMissingEntries();
+
   // What moveFiles() would do with the entries ticked now: for the window to
   // confirm it first.
   MovePreview previewMove() const;

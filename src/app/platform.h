@@ -56,6 +56,11 @@ public:
   virtual void waitBeforeReload(std::chrono::milliseconds delay) = 0;
   // Called once when the move command has finished its work.
   virtual void endMoveProgress() = 0;
+  // Puts the file at `path` in the desktop's Trash; false when it could not.
+  virtual bool moveToTrash(const std::string &path) = 0;
+  // The Trash took no file: asks whether to delete the `count` packages
+  // left for good instead.
+  virtual bool askDeleteForGood(std::size_t count) = 0;
   // Called after the tables have shown the new state.
   virtual void reportMove(const MoveReport &report) = 0;
 };

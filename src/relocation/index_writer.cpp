@@ -283,3 +283,24 @@ bool rewriteIndex(const std::string &indexPath, const std::string &temporaryName
       },
       pause);
 }
+
+IndexComposer indexWithout(std::function<bool(const EntryLine &entry)> drop) {
+  return [drop = std::move(drop)](int index) -> std::optional<std::string> {
+    if (index < 0)
+      return std::nullopt;
+    std::string text;
+    std::string tail;
+    const ScanOutcome outcome = scanIndexLines(
+        index,
+        [&](const IndexLine &line) {
+          const std::optional<EntryLine> entry = splitEntryLine(line);
+          if (entry && drop(*entry))
+            return;
+          text.append(line.bytes).append(1, '\n');
+        },
+        &tail);
+    if (outcome != ScanOutcome::Whole)
+      return std::nullopt;
+    return text + tail;
+  };
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/cache_entry.h"
+#include "catalogue/cache_reader.h"
 #include "catalogue/entry_lists.h"
 
 #include <array>
@@ -52,6 +53,11 @@ std::string composeIndex(const NewIndex &index, const LinesToKeep &lines);
 // Makes the text of a new index from the index on disk, open as `index`
 // (-1 when there is none); std::nullopt when that cannot be read whole.
 using IndexComposer = std::function<std::optional<std::string>(int index)>;
+
+// The index on disk less the entry lines that `drop` picks, each other line
+// as it was read; std::nullopt when it cannot be read whole, or there is
+// none.
+IndexComposer indexWithout(std::function<bool(const EntryLine &entry)> drop);
 
 // Replaces the index at `indexPath` with what `compose` makes of it, compare
 // and swap: the new text goes to the (recorded) temporary file

@@ -76,29 +76,13 @@ bool removeIndexTemporaries(const Journal &journal, int cacheFolder) {
   return removed;
 }
 
-// The index's text without one entry line for each record; std::nullopt when
-// it cannot be read whole, or there is none.
+// The index's text without one entry line for each record.
 IndexComposer withoutLinesOf(const Journal &journal, const std::vector<std::size_t> &records) {
   return [&journal, &records](int index) -> std::optional<std::string> {
-    if (index < 0)
-      return std::nullopt;
     EntryCounts counts;
     for (const std::size_t record : records)
       counts.add(journal.moves[record].move.cacheName, journal.moves[record].move.utName);
-    std::string text;
-    std::string tail;
-    const ScanOutcome outcome = scanIndexLines(
-        index,
-        [&](const IndexLine &line) {
-          const std::optional<EntryLine> entry = splitEntryLine(line);
-          if (entry && counts.take(entry->key, entry->value))
-            return;
-          text.append(line.bytes).append(1, '\n');
-        },
-        &tail);
-    if (outcome != ScanOutcome::Whole)
-      return std::nullopt;
-    return text + tail;
+    return indexWithout([&](const EntryLine &entry) { return counts.take(entry.key, entry.value); })(index);
   };
 }
 
@@ -115,6 +99,14 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
     if (journal.moves[record].settled)
       continue;
     const PlannedMove &move = journal.moves[record].move;
+    if (journal.moves[record].discard) {
+      const Place cached = cache.valid() ? placeIn(folderOfName(cache.get(), move.cacheName + ".uxx")) : Place::Unknown;
+      (cached == Place::Unknown ? settlement.unknown
+       : cached == Place::Here  ? settlement.stayed
+                                : settlement.gone)
+          .push_back(record);
+      continue;
+    }
     auto [category, isNew] = categories.try_emplace(move.category);
     auto &[folder, error] = category->second;
     if (isNew) {
@@ -133,7 +125,7 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
     if (cached == Place::Unknown || installed == Place::Unknown)
       settlement.unknown.push_back(record);
     else if (installed == Place::Here)
-      settlement.inTheGame.push_back(record);
+      settlement.gone.push_back(record);
     else
       settlement.stayed.push_back(record);
   }
@@ -152,10 +144,10 @@ void finishInterruptedMove(const std::string &indexPath, const std::optional<std
     return;
   const bool temporariesGone = removeIndexTemporaries(read.journal, cache.get());
   const Settlement settlement = settleRecords(read.journal, cacheDirectory, installation);
-  if (!settlement.inTheGame.empty()) {
+  if (!settlement.gone.empty()) {
     const std::string temporary = newTemporaryName(cache.get());
     if (!journalIndexTemporary(journal, temporary) ||
-        !swapIndex(indexPath, temporary, withoutLinesOf(read.journal, settlement.inTheGame)))
+        !swapIndex(indexPath, temporary, withoutLinesOf(read.journal, settlement.gone)))
       return;
   }
   if (settlement.unknown.empty() && temporariesGone) {
@@ -163,7 +155,7 @@ void finishInterruptedMove(const std::string &indexPath, const std::optional<std
     return;
   }
   std::vector<const PlannedMove *> settled;
-  for (const std::vector<std::size_t> *records : {&settlement.inTheGame, &settlement.stayed}) {
+  for (const std::vector<std::size_t> *records : {&settlement.gone, &settlement.stayed}) {
     for (const std::size_t record : *records)
       settled.push_back(&read.journal.moves[record].move);
   }
@@ -177,4 +169,33 @@ std::vector<CacheEntry> entriesOf(const Journal &journal, const std::vector<std:
   for (const std::size_t record : records)
     entries.push_back(journal.moves[record].move.entry());
   return entries;
+}
+
+EarlierRun settleEarlierRun(const std::string &journal, const std::string &cacheDirectory,
+                            const std::optional<std::string> &installation) {
+  EarlierRun earlier;
+  earlier.read = readJournal(journal);
+  if (earlier.read.state != JournalRead::State::Present)
+    return earlier;
+  earlier.settlement = settleRecords(earlier.read.journal, cacheDirectory, installation);
+  earlier.gone = entriesOf(earlier.read.journal, earlier.settlement.gone);
+  return earlier;
+}
+
+void closeJournal(const std::string &journal, const EarlierRun &earlier, std::span<const PlannedMove> run,
+                  bool runSettled) {
+  if (runSettled && earlier.settlement.unknown.empty()) {
+    removeJournal(journal);
+    return;
+  }
+  std::vector<const PlannedMove *> settled;
+  for (const std::vector<std::size_t> *records : {&earlier.settlement.gone, &earlier.settlement.stayed}) {
+    for (const std::size_t record : *records)
+      settled.push_back(&earlier.read.journal.moves[record].move);
+  }
+  if (runSettled) {
+    for (const PlannedMove &move : run)
+      settled.push_back(&move);
+  }
+  journalSettled(journal, settled);
 }

@@ -5,14 +5,17 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 // Where the journalled packages stand on disk now.
 struct Settlement {
-  std::vector<std::size_t> inTheGame; // cached file gone, destination there: the line must go
-  std::vector<std::size_t> stayed;    // nothing left to do: the line stays
-  std::vector<std::size_t> unknown;   // cannot be told now (a volume absent, a read error)
+  // The line must go: a move's cached file left the cache and its
+  // destination is there, or a discarded package's cached file is gone.
+  std::vector<std::size_t> gone;
+  std::vector<std::size_t> stayed;  // nothing left to do: the line stays
+  std::vector<std::size_t> unknown; // cannot be told now (a volume absent, a read error)
 };
 
 // Looks up each unsettled record of `journal`: the cached file beneath the
@@ -30,6 +33,23 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
 // with what was settled, so that no line is taken out twice. A start without
 // a journal, or with something unusable in its place, touches nothing.
 void finishInterruptedMove(const std::string &indexPath, const std::optional<std::string> &installation);
+
+// The journal an earlier run of this session left when its index could not
+// be written, settled by what is on disk: the lists, read back from that
+// index, still name the packages whose lines must go.
+struct EarlierRun {
+  JournalRead read;
+  Settlement settlement;
+  std::vector<CacheEntry> gone; // their lines go with the next rewrite
+};
+EarlierRun settleEarlierRun(const std::string &journal, const std::string &cacheDirectory,
+                            const std::optional<std::string> &installation);
+
+// Once a run's index is written: removes the journal when all is settled,
+// or marks what is (the earlier run's records it settled, and its own when
+// `runSettled`), so that the next start settles the rest and nothing twice.
+void closeJournal(const std::string &journal, const EarlierRun &earlier, std::span<const PlannedMove> run,
+                  bool runSettled);
 
 // The entries of the records at these positions.
 std::vector<CacheEntry> entriesOf(const Journal &journal, const std::vector<std::size_t> &records);

@@ -20,6 +20,7 @@ namespace {
 // that it spoils no record after it.
 constexpr std::string_view kHeader = "cache-sorter journal 2";
 constexpr std::string_view kMoveTag = "move";
+constexpr std::string_view kDiscardTag = "discard";
 constexpr std::string_view kIndexTag = "index";
 constexpr std::string_view kSettledTag = "settled";
 
@@ -106,12 +107,12 @@ Journal parse(std::string_view text) {
     const std::vector<std::string_view> fields = splitFields(text.substr(start, end - start));
     start = end + 1;
     const std::size_t count = fields.size();
-    if (count == 5 && fields[0] == kMoveTag) {
+    if (count == 5 && (fields[0] == kMoveTag || fields[0] == kDiscardTag)) {
       if (const Category *category = findCategory(fields[1]))
         journal.moves.push_back(
             {PlannedMove{static_cast<std::size_t>(category - kCategories.data()), std::string(fields[2]),
                          std::string(fields[3]), temporaryOrNothing(fields[4])},
-             false});
+             false, fields[0] == kDiscardTag});
     } else if (count == 2 && fields[0] == kIndexTag) {
       if (std::string name = temporaryOrNothing(fields[1]); !name.empty())
         journal.indexTemporaries.push_back(std::move(name));
@@ -128,10 +129,12 @@ Journal parse(std::string_view text) {
 
 std::string journalPath(const std::string &cacheDirectory) { return cacheDirectory + "/.cache-sorter-journal"; }
 
-bool journalMoves(const std::string &path, std::span<const PlannedMove> moves) {
+namespace {
+
+bool journalRecords(const std::string &path, std::string_view tag, std::span<const PlannedMove> moves) {
   std::string text;
   for (const PlannedMove &move : moves) {
-    appendField(text, kMoveTag);
+    appendField(text, tag);
     appendField(text, kCategories[move.category].name);
     appendField(text, move.cacheName);
     appendField(text, move.utName);
@@ -139,6 +142,16 @@ bool journalMoves(const std::string &path, std::span<const PlannedMove> moves) {
     endRecord(text);
   }
   return append(path, std::move(text));
+}
+
+} // namespace
+
+bool journalMoves(const std::string &path, std::span<const PlannedMove> moves) {
+  return journalRecords(path, kMoveTag, moves);
+}
+
+bool journalDiscards(const std::string &path, std::span<const PlannedMove> discards) {
+  return journalRecords(path, kDiscardTag, discards);
 }
 
 bool journalIndexTemporary(const std::string &path, const std::string &temporaryName) {

@@ -17,6 +17,9 @@
 struct JournalRecord {
   PlannedMove move;
   bool settled = false;
+  // A package put in the Trash (or deleted): only its cached file and its
+  // line go; `move.temporaryName` is no file, only the record's own name.
+  bool discard = false;
 };
 
 struct Journal {
@@ -43,6 +46,7 @@ std::string journalPath(const std::string &cacheDirectory);
 // none, and flushes it and its folder. False when any step fails, or when
 // what stands at `path` is not a journal this program wrote.
 bool journalMoves(const std::string &path, std::span<const PlannedMove> moves);
+bool journalDiscards(const std::string &path, std::span<const PlannedMove> discards);
 bool journalIndexTemporary(const std::string &path, const std::string &temporaryName);
 // These move records are settled. A record is known by its temporary name,
 // which is random and its own: positions would shift when a record cut

@@ -15,8 +15,11 @@ struct MoveProgress {
   std::uint64_t bytesTotal = 0; // 0 when no copy is under way
 };
 
-// What a move did, package by package.
+// What a move did, package by package; or what putting packages in the Trash
+// (or deleting them) did, `moved` then being the packages that went.
 struct MoveReport {
+  enum class Action { Move, Trash, Delete };
+  Action action = Action::Move;
   struct Package {
     std::string utName;
     std::string cacheName;

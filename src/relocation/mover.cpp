@@ -11,11 +11,6 @@
 
 namespace {
 
-constexpr const char *kCannotWriteIndex = "Could not write cache file";
-constexpr const char *kJournalUnusable =
-    "Could not move packages: the journal of an earlier move (.cache-sorter-journal in the cache folder) "
-    "cannot be read. Nothing was moved; move that file away to move packages again.";
-
 std::vector<PlannedMove> planOf(const ListsView &lists) {
   std::vector<PlannedMove> plan;
   for (std::size_t category = 0; category < kCategoryCount; ++category)
@@ -66,9 +61,9 @@ std::vector<PlannedMove> Mover::takeKeptPackages(std::vector<PlannedMove> &plan)
 MoveOutcome Mover::run(const ListsView &lists) const {
   MoveOutcome outcome;
   const std::string journal = journalPath(settings_.cacheDirectory);
-  const JournalRead earlier = readJournal(journal);
-  if (earlier.state == JournalRead::State::Unusable) {
-    events_.alert(kJournalUnusable);
+  const EarlierRun earlier = settleEarlierRun(journal, settings_.cacheDirectory, settings_.installation);
+  if (earlier.read.state == JournalRead::State::Unusable) {
+    events_.alert(kJournalUnusableMessage);
     return outcome;
   }
   outcome.ran = true;
@@ -79,14 +74,6 @@ MoveOutcome Mover::run(const ListsView &lists) const {
   const std::vector<PlannedMove> kept = takeKeptPackages(plan);
   const FileDescriptor cacheFolder = openFolder(settings_.cacheDirectory);
   const std::string indexTemporary = cacheFolder.valid() ? newTemporaryName(cacheFolder.get()) : newTemporaryName();
-
-  // Packages an earlier move of this session brought into the game while its
-  // index could not be written: the lists, read back from that index, still
-  // name them.
-  const Settlement earlierSettlement =
-      earlier.state == JournalRead::State::Present
-          ? settleRecords(earlier.journal, settings_.cacheDirectory, settings_.installation)
-          : Settlement{};
 
   // Journal: every file the move may create is named in it first.
   const bool journalled = journalMoves(journal, settings_.installation ? plan : std::vector<PlannedMove>{}) &&
@@ -102,8 +89,8 @@ MoveOutcome Mover::run(const ListsView &lists) const {
     }
     if (!journalled) {
       // Without the journal an interruption could not be finished later.
-      events_.alert(kCannotWriteIndex);
-      return keepAllInCache(plan, kCannotWriteIndex);
+      events_.alert(kCannotWriteIndexMessage);
+      return keepAllInCache(plan, kCannotWriteIndexMessage);
     }
     const TransferSettings transferSettings{
         settings_.cacheDirectory,
@@ -130,24 +117,9 @@ MoveOutcome Mover::run(const ListsView &lists) const {
   std::vector<CacheEntry> stayed = stayedEntries(plan, transfer);
   for (const PlannedMove &move : kept)
     stayed.push_back(move.entry());
-  const std::vector<CacheEntry> earlierInTheGame = entriesOf(earlier.journal, earlierSettlement.inTheGame);
-  if (!journalled || !rewriteIndex(settings_.indexPath, indexTemporary, NewIndex{lists, stayed, earlierInTheGame})) {
-    events_.alert(kCannotWriteIndex);
-  } else if (transfer.settled && earlierSettlement.unknown.empty()) {
-    removeJournal(journal);
-  } else {
-    // What is on disk settles the rest at the next start; what this move
-    // settled of an earlier one is marked, so that it is not settled twice.
-    std::vector<const PlannedMove *> settled;
-    for (const std::vector<std::size_t> *records : {&earlierSettlement.inTheGame, &earlierSettlement.stayed}) {
-      for (const std::size_t record : *records)
-        settled.push_back(&earlier.journal.moves[record].move);
-    }
-    if (transfer.settled) {
-      for (const PlannedMove &move : plan)
-        settled.push_back(&move);
-    }
-    journalSettled(journal, settled);
-  }
+  if (!journalled || !rewriteIndex(settings_.indexPath, indexTemporary, NewIndex{lists, stayed, earlier.gone}))
+    events_.alert(kCannotWriteIndexMessage);
+  else
+    closeJournal(journal, earlier, plan, transfer.settled);
   return outcome;
 }

@@ -13,6 +13,15 @@
 // put them.
 inline constexpr const char *kNoInstallationMessage = "Could not find installation of Unreal Tournament 2004";
 
+// Said when the index could not be rewritten, and nothing in it changed.
+inline constexpr const char *kCannotWriteIndexMessage = "Could not write cache file";
+inline constexpr const char *kJournalUnusableMessage =
+    "Could not move packages: the journal of an earlier move (.cache-sorter-journal in the cache folder) "
+    "cannot be read. Nothing was moved; move that file away to move packages again.";
+inline constexpr const char *kJournalUnusableForCleanupMessage =
+    "Could not change the cache: the journal of an earlier move (.cache-sorter-journal in the cache folder) "
+    "cannot be read. Nothing was changed; move that file away to try again.";
+
 // Why a package whose destination holds a different file stayed.
 inline constexpr const char *kKeptDifferentReason = "Kept: a different file of that name is in the game";
 

@@ -78,7 +78,27 @@ std::string progressLabel(const MoveProgress &progress) {
          formatCount(progress.total) + ")";
 }
 
+std::string wentText(const MoveReport &report) {
+  switch (report.action) {
+  case MoveReport::Action::Trash:
+    return "Put in the Trash";
+  case MoveReport::Action::Delete:
+    return "Deleted";
+  case MoveReport::Action::Move:
+    break;
+  }
+  return "Moved into the game";
+}
+
 std::string reportSummary(const MoveReport &report) {
+  if (report.action != MoveReport::Action::Move) {
+    std::string text =
+        (report.action == MoveReport::Action::Trash ? "Put " + countPackages(report.moved.size()) + " in the Trash"
+                                                    : "Deleted " + countPackages(report.moved.size()));
+    if (!report.stayed.empty())
+      text += "; " + formatCount(report.stayed.size()) + " stayed in the cache";
+    return text;
+  }
   std::string text = report.cancelled
                          ? "Cancelled after " + formatCount(report.handled) + " of " + countPackages(report.planned) +
                                ": moved " + countPackages(report.moved.size()) + " into the game"
@@ -105,4 +125,24 @@ std::string replacementList(const MovePreview &preview) {
   for (const Replacement &replacement : preview.replaced)
     text += replacement.destination + (replacement.identical ? ": identical\n" : ": different\n");
   return text;
+}
+
+std::string deleteForGoodQuestion(std::size_t count) {
+  return "Cache Sorter could not put the packages in the Trash. Delete " + countPackages(count) + " for good?";
+}
+
+ConfirmationText trashQuestion(std::size_t packages, std::uint64_t bytes, std::size_t missing) {
+  ConfirmationText text;
+  text.question = "Move " + countPackages(packages) + " (" + formatByteSize(bytes) + ") to the Trash?";
+  text.explanation = "Their cached files go to the Trash and their lines leave the index. Packages already in the "
+                     "game stay there.";
+  if (missing > 0)
+    text.explanation += "\n\n" + formatCount(missing) + (missing == 1 ? " of them has" : " of them have") +
+                        " no cached file: only the line goes.";
+  return text;
+}
+
+std::string removeMissingQuestion(std::size_t lines) {
+  return "Remove " + formatCount(lines) + (lines == 1 ? " line that names" : " lines that name") +
+         " no cached file from the index?";
 }

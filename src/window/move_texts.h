@@ -27,6 +27,15 @@ struct ConfirmationText {
 ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where,
                                   std::size_t hiddenByFilter = 0);
 
+// Asked when the Trash took no file.
+std::string deleteForGoodQuestion(std::size_t count);
+
+// Asked before the ticked packages go to the Trash.
+ConfirmationText trashQuestion(std::size_t packages, std::uint64_t bytes, std::size_t missing);
+
+// "Remove 99,600 lines that name no cached file from the index?"
+std::string removeMissingQuestion(std::size_t lines);
+
 // Every file the move would replace, a line each: "Maps/DM-A.ut2: identical".
 std::string replacementList(const MovePreview &preview);
 
@@ -42,5 +51,10 @@ ConfirmationText unwritableText(const MovePreview &preview, const LocationParts 
 // "Copying DM-Example.ut2: 120 of 500 MiB".
 std::string progressLabel(const MoveProgress &progress);
 
-// "Moved 54 packages into the game; 3 stayed in the cache".
+// How the report names the packages that went: "Moved into the game", "Put
+// in the Trash" or "Deleted".
+std::string wentText(const MoveReport &report);
+
+// "Moved 54 packages into the game; 3 stayed in the cache", "Put 3 packages
+// in the Trash".
 std::string reportSummary(const MoveReport &report);

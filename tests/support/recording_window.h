@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,6 +42,8 @@ public:
   std::function<void(const MoveProgress &progress)> duringMove;
   // Set, by a test, to stop the move under way.
   bool cancelRequested = false;
+  std::string trashFolder;
+  bool deleteForGood = false;
 
   void runAlertPanel(const std::string &message) override { log_.push_back("alert: " + message); }
   void runMoveAlert(const std::string &message, const std::string &detail) override {
@@ -54,6 +57,15 @@ public:
       duringMove(progress);
   }
   bool moveCancelled() override { return cancelRequested; }
+  // Renames the file into `trashFolder`; there is no Trash while it is empty.
+  bool moveToTrash(const std::string &path) override {
+    log_.push_back("trash " + path.substr(path.rfind('/') + 1));
+    return !trashFolder.empty() && std::rename(path.c_str(), (trashFolder + path.substr(path.rfind('/'))).c_str()) == 0;
+  }
+  bool askDeleteForGood(std::size_t count) override {
+    log_.push_back("ask delete " + std::to_string(count));
+    return deleteForGood;
+  }
   void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override { log_.push_back("progress end"); }
   void reportMove(const MoveReport &moveReport) override { report = moveReport; }

@@ -9,6 +9,7 @@
 #include "window/qt/category_filter_model.h"
 #include "window/qt/category_table_model.h"
 #include "window/qt/category_table_view.h"
+#include "window/qt/cleanup_flow.h"
 #include "window/qt/display_text.h"
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/qt_platform.h"
@@ -43,6 +44,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   setWindowIcon(QIcon(QStringLiteral(":/icons/cache-sorter-256.png")));
 
   folderChoices_ = new FolderChoiceFlow(controller_, this);
+  cleanup_ = new CleanupFlow(controller_, this, sizes_);
   buildCommands();
   pages_ = new QStackedWidget(this);
   browsePage_ = buildBrowsePage(pages_);
@@ -56,6 +58,10 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
                                    [this] { return static_cast<std::size_t>(std::max(0, tabs_->currentIndex())); });
   moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
   connect(moveFlow_, &MoveFlow::finished, this, [this] {
+    forgetFiles();
+    focusShownTable();
+  });
+  connect(cleanup_, &CleanupFlow::finished, this, [this] {
     forgetFiles();
     focusShownTable();
   });
@@ -128,6 +134,10 @@ void MainWindow::buildCommands() {
   });
   moveAction_ = addCommand(QStringLiteral("&Move Ticked Files"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
                            [this] { requestMove(); });
+  trashAction_ =
+      addCommand(QStringLiteral("Move to T&rash…"), QKeySequence::Delete, [this] { cleanup_->trashTicked(); });
+  removeMissingAction_ = addCommand(QStringLiteral("&Remove Missing Entries…"), QKeySequence(),
+                                    [this] { cleanup_->removeMissingEntries(); });
   chooseCacheAction_ = addCommand(QStringLiteral("Choose &Cache Folder…"), QKeySequence(Qt::CTRL | Qt::Key_O),
                                   [this] { folderChoices_->chooseCacheFolder(); });
   chooseGameAction_ = addCommand(QStringLiteral("Choose &Game Folder…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
@@ -209,6 +219,9 @@ void MainWindow::buildMenus() {
   edit->addAction(tickTabAction_);
   edit->addAction(untickAllAction_);
   edit->addSeparator();
+  edit->addAction(trashAction_);
+  edit->addAction(removeMissingAction_);
+  edit->addSeparator();
   edit->addAction(findAction_);
 
   QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -263,7 +276,8 @@ void MainWindow::reloadAllTables() {
 
 void MainWindow::showCacheOrSearch() {
   const bool hasCache = controller_.hasCache();
-  for (QAction *action : {tickAllAction_, tickTabAction_, untickAllAction_, findAction_, moveAction_})
+  for (QAction *action :
+       {tickAllAction_, tickTabAction_, untickAllAction_, findAction_, moveAction_, trashAction_, removeMissingAction_})
     action->setEnabled(hasCache);
   forgetAction_->setEnabled(controller_.hasChosenFolders());
   if (!hasCache) {

@@ -25,6 +25,7 @@ class QPushButton;
 class QTabWidget;
 class QHBoxLayout;
 class QStackedWidget;
+class CleanupFlow;
 class EmptyCachePage;
 class MoveReportWindow;
 
@@ -61,6 +62,7 @@ public:
   EmptyCachePage *emptyPage() const { return emptyPage_; }
   bool showsTables() const;
   FolderChoiceFlow *folderChoices() const { return folderChoices_; }
+  CleanupFlow *cleanup() const { return cleanup_; }
   QLabel *reportLabel() const { return status_->reportLabel(); }
   QPushButton *detailsButton() const { return status_->detailsButton(); }
   MoveReportWindow *reportWindow() const { return moveFlow_->reportWindow(); }
@@ -112,6 +114,9 @@ private:
   QWidget *browsePage_ = nullptr;
   EmptyCachePage *emptyPage_ = nullptr;
   FolderChoiceFlow *folderChoices_ = nullptr;
+  CleanupFlow *cleanup_ = nullptr;
+  QAction *trashAction_ = nullptr;
+  QAction *removeMissingAction_ = nullptr;
   StatusBarPresenter *status_ = nullptr;
   MoveFlow *moveFlow_ = nullptr;
 };

@@ -24,7 +24,8 @@ QTreeWidgetItem *addGroup(QTreeWidget *tree, const QString &title, const std::ve
 } // namespace
 
 MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Move Report"));
+  setWindowTitle(report.action == MoveReport::Action::Move ? QStringLiteral("Move Report")
+                                                           : QStringLiteral("Clean-up Report"));
   setModal(false);
   auto *layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(displayText(reportSummary(report) + "."), this));
@@ -37,9 +38,11 @@ MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : 
   QTreeWidgetItem *stayed = addGroup(
       tree, QStringLiteral("Stayed in the cache (%1)").arg(QString::fromStdString(formatCount(report.stayed.size()))),
       report.stayed);
-  QTreeWidgetItem *moved = addGroup(
-      tree, QStringLiteral("Moved into the game (%1)").arg(QString::fromStdString(formatCount(report.moved.size()))),
-      report.moved);
+  QTreeWidgetItem *moved =
+      addGroup(tree,
+               QStringLiteral("%1 (%2)").arg(displayText(wentText(report)),
+                                             QString::fromStdString(formatCount(report.moved.size()))),
+               report.moved);
   stayed->setExpanded(true);
   moved->setExpanded(report.stayed.empty());
   tree->header()->setSectionResizeMode(QHeaderView::Interactive);

@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QThread>
 
 namespace {
@@ -114,6 +116,25 @@ void QtPlatform::showMoveProgress(const MoveProgress &progress) {
   progress_->setValue(done * kStepsPerPackage + partial);
   progress_->setLabelText(displayText(progressLabel(progress)));
   paintProgress();
+}
+
+bool QtPlatform::moveToTrash(const std::string &path) {
+  QString trashed;
+  return QFile::moveToTrash(QFile::decodeName(QByteArray::fromStdString(path)), &trashed);
+}
+
+bool QtPlatform::askDeleteForGood(std::size_t count) {
+  const NormalCursor cursor;
+  QMessageBox question(QMessageBox::Warning, QStringLiteral("Move to Trash"), displayText(deleteForGoodQuestion(count)),
+                       QMessageBox::NoButton, visibleOrNull(window_));
+  question.setInformativeText(QStringLiteral("The desktop has no Trash for the cache folder, or it is full. "
+                                             "Deleted packages cannot be brought back."));
+  QPushButton *remove = question.addButton(QStringLiteral("Delete for Good"), QMessageBox::DestructiveRole);
+  QPushButton *keep = question.addButton(QStringLiteral("Keep Them"), QMessageBox::RejectRole);
+  question.setDefaultButton(keep);
+  question.setEscapeButton(keep);
+  question.exec();
+  return question.clickedButton() == remove;
 }
 
 // A click on Cancel is seen at the progress's next repaint.

@@ -1,0 +1,84 @@
+#include "window/qt/cleanup_flow.h"
+
+#include "app/app_controller.h"
+#include "window/browse_texts.h"
+#include "window/move_texts.h"
+#include "window/qt/display_text.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <limits>
+
+namespace {
+
+// A busy cursor for as long as it lives.
+class BusyCursor {
+public:
+  BusyCursor() { QGuiApplication::setOverrideCursor(Qt::BusyCursor); }
+  BusyCursor(const BusyCursor &) = delete;
+  BusyCursor &operator=(const BusyCursor &) = delete;
+  ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+bool ask(QWidget *window, const QString &title, const ConfirmationText &text, const QString &action) {
+  QMessageBox question(QMessageBox::Question, title, displayText(text.question), QMessageBox::NoButton, window);
+  question.setInformativeText(displayText(text.explanation));
+  QPushButton *yes = question.addButton(action, QMessageBox::AcceptRole);
+  QPushButton *no = question.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+  question.setDefaultButton(yes);
+  question.setEscapeButton(no);
+  question.exec();
+  return question.clickedButton() == yes;
+}
+
+} // namespace
+
+CleanupFlow::CleanupFlow(AppController &controller, QWidget *window, PackageSizes &sizes)
+    : QObject(window), controller_(controller), window_(window), sizes_(sizes) {}
+
+void CleanupFlow::trashTicked() {
+  TickedTotals totals;
+  std::size_t lookups = std::numeric_limits<std::size_t>::max();
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    sizes_.addTicked(controller_.cacheDirectory(), controller_.listAt(index), totals, lookups);
+  if (totals.ticked == 0)
+    return;
+  if (!ask(window_, QStringLiteral("Move to Trash"), trashQuestion(totals.ticked, totals.bytes, totals.missing),
+           QStringLiteral("Move to Trash")))
+    return;
+  {
+    const BusyCursor busy;
+    controller_.discardTicked();
+  }
+  sizes_.clear();
+  emit finished();
+}
+
+void CleanupFlow::removeMissingEntries() {
+  std::size_t missing = 0;
+  {
+    const BusyCursor busy;
+    missing = controller_.countMissingEntries();
+  }
+  if (missing == 0) {
+    QMessageBox::information(window_, QStringLiteral("Remove Missing Entries"),
+                             QStringLiteral("Every line of the index names a cached file."));
+    return;
+  }
+  const ConfirmationText text{removeMissingQuestion(missing),
+                              "The game has purged these packages from the cache already; their lines only make "
+                              "the lists longer. Lines of other files stay."};
+  if (!ask(window_, QStringLiteral("Remove Missing Entries"), text, QStringLiteral("Remove")))
+    return;
+  std::optional<std::string> problem;
+  {
+    const BusyCursor busy;
+    problem = controller_.removeMissingEntries();
+  }
+  sizes_.clear();
+  emit finished();
+  if (problem)
+    QMessageBox::warning(window_, QStringLiteral("Error"), displayText(*problem));
+}
