@@ -74,7 +74,9 @@ class ManyPackages {
 public:
   ManyPackages(std::size_t count, bool sameVolume, const std::string &parent = "");
 
-  Locations locations() const { return {home_, folder_.path("Volumes"), folder_.path("."), home_ + "/.local/share"}; }
+  Locations locations() const {
+    return {home_, folder_.path("Volumes"), folder_.path("."), home_ + "/.local/share", folder_.path("proc")};
+  }
   std::string cacheDirectory() const { return home_ + "/Library/Application Support/Unreal Tournament 2004/Cache"; }
   std::string game() const { return folder_.path("Volumes/Games/Applications/Unreal Tournament 2004.app"); }
   // "<Category>/<utName>" of package `index`.
@@ -94,7 +96,8 @@ class IndexedCache {
 public:
   explicit IndexedCache(std::size_t entries);
   Locations locations() const {
-    return {folder_.path("home"), folder_.path("Volumes"), folder_.path("."), folder_.path("home/.local/share")};
+    return {folder_.path("home"), folder_.path("Volumes"), folder_.path("."), folder_.path("home/.local/share"),
+            folder_.path("proc")};
   }
 
 private:

@@ -84,6 +84,9 @@ public:
   // when one is there, compared with the cached file.
   std::optional<InstalledFile> installedFile(const TableView *table, std::int32_t row) const;
 
+  // Whether the game runs now: moving files it has open may make it crash.
+  bool gameRunning() const;
+
   // Whether two paths lie on one volume, judged from their text alone.
   bool sameVolume(const std::string &first, const std::string &second) const;
 

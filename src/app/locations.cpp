@@ -31,5 +31,5 @@ std::string currentDataHome(const std::string &homeFolder) {
 
 Locations systemLocations() {
   const std::string home = currentHomeFolder();
-  return Locations{home, "/Volumes", "", currentDataHome(home)};
+  return Locations{home, "/Volumes", "", currentDataHome(home), "/proc"};
 }

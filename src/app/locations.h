@@ -12,6 +12,8 @@ struct Locations {
   std::string rootFolder;
   // The user's data folder: XDG_DATA_HOME, or "~/.local/share".
   std::string dataHome;
+  // Where the running processes are listed: "/proc".
+  std::string processFolder;
 };
 
 // The game's cache index, relative to the home folder; the cache folder is

@@ -1,6 +1,7 @@
 // The move command, as the window sees it: the Mover does the work on the
 // lists; the controller then reads them anew and has the tables show them.
 #include "app/app_controller.h"
+#include "app/game_process.h"
 #include "relocation/mover.h"
 #include "relocation/same_volume.h"
 
@@ -36,6 +37,8 @@ void AppController::moveFiles(bool keepDifferentFiles) {
 }
 
 MovePreview AppController::previewMove() const { return ::previewMove(lists(), cacheDirectory(), unrealDir); }
+
+bool AppController::gameRunning() const { return ::gameRunning(locations_.processFolder); }
 
 bool AppController::sameVolume(const std::string &first, const std::string &second) const {
   return pathsShareVolume(first, second, volumesPrefix());

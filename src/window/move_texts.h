@@ -36,6 +36,10 @@ ConfirmationText trashQuestion(std::size_t packages, std::uint64_t bytes, std::s
 // "Remove 99,600 lines that name no cached file from the index?"
 std::string removeMissingQuestion(std::size_t lines);
 
+// Added to the question before a move while the game runs.
+inline constexpr const char *kGameRunningWarning =
+    "Unreal Tournament 2004 is running. Moving files it has open may make it crash: quit the game first.";
+
 // Every file the move would replace, a line each: "Maps/DM-A.ut2: identical".
 std::string replacementList(const MovePreview &preview);
 

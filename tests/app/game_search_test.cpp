@@ -1,4 +1,5 @@
 #include "app/app_controller.h"
+#include "app/game_process.h"
 #include "app/game_search.h"
 #include "app/game_settings.h"
 
@@ -253,6 +254,34 @@ TEST_F(GameSearchTest, TheMacReleaseStaysFirstWhereAVolumesFolderIs) {
   const StartedController mac(sandbox.locations());
   EXPECT_EQ(mac.window.log, (EventLog{"alert: Could not find installation of Unreal Tournament 2004",
                                       "alert: Could not open cache file", "terminate 1"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(GameProcess, IsSeenByItsNameAmongTheProcesses) {
+  const TemporaryFolder proc;
+  struct ProcessCase {
+    const char *folder;
+    const char *name;
+    bool running;
+  };
+  const ProcessCase cases[] = {
+      {"1", "systemd\n", false},
+      {"self", "ut2004-bin\n", false},
+      {"77", "ut2004-binary\n", false},
+      {"78", "ut2004-bin-linu\n", true},
+  };
+  EXPECT_FALSE(gameRunning(proc.path() + "/missing"));
+  for (const ProcessCase &process : cases) {
+    makeFolders(proc / process.folder);
+    writeFile(proc / (std::string(process.folder) + "/comm"), process.name);
+    EXPECT_EQ(gameRunning(proc.path()), process.running) << process.name;
+  }
+  makeFolders(proc / "4242");
+  writeFile(proc / "4242/comm", "ut2004-bin\n");
+  EXPECT_TRUE(gameRunning(proc.path()));
 }
 
 } // namespace

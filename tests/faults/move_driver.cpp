@@ -124,8 +124,8 @@ int start(const std::string &root) {
   const Layout layout(root);
   PrintingPlatform platform;
   mark("start\n");
-  AppController controller(platform, Locations{layout.home, root + "/Volumes", root, root + "/data"}, nullptr,
-                           std::chrono::milliseconds(0));
+  AppController controller(platform, Locations{layout.home, root + "/Volumes", root, root + "/data", root + "/proc"},
+                           nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
   std::fflush(stdout);
   return 0;
@@ -134,8 +134,8 @@ int start(const std::string &root) {
 int move(const std::string &root) {
   const Layout layout(root);
   PrintingPlatform platform;
-  AppController controller(platform, Locations{layout.home, root + "/Volumes", root, root + "/data"}, nullptr,
-                           std::chrono::milliseconds(0));
+  AppController controller(platform, Locations{layout.home, root + "/Volumes", root, root + "/data", root + "/proc"},
+                           nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     for (CacheEntry &entry : controller.listAt(index))

@@ -711,3 +711,77 @@ TEST_F(MainWindowTest, AStaleCacheShowsWhatIsMissingAndWhatIsInTheGame) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, CleansTheCacheByKeys) {
+  // The Trash is the sandbox's own.
+  const std::string dataHome = sandbox.home() + "/.local/share";
+  makeFolders(dataHome);
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome));
+  sandbox.writeCachedFile("M0", "map zero");
+  sandbox.writeCachedFile("M1", "map one");
+  sandbox.writeCachedFile("X0", "sky");
+  window.tabs()->setCurrentIndex(kMaps);
+
+  // Ticking follows the filter: "dm-1" shows one map, and Tick All ticks it
+  // alone.
+  window.filter()->setFocus();
+  QTest::keyClicks(window.filter(), "dm-1");
+  QPushButton *tickAll = nullptr;
+  for (QPushButton *button : window.findChildren<QPushButton *>())
+    tickAll = button->accessibleName() == "Tick All" ? button : tickAll;
+  ASSERT_TRUE(tickAll);
+  EXPECT_EQ(tickAll->text(), "Tick &All Shown");
+  press(window.filter(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 1, 0, 0, 0}));
+  EXPECT_EQ(ticks(controller.textures), (std::vector<int>{0, 0})) << "no texture is shown";
+  press(window.filter(), Qt::Key_Escape);
+  EXPECT_EQ(tickAll->text(), "Tick &All");
+
+  // Delete puts the ticked package in the Trash, after asking.
+  QString trashQuestion;
+  answerMessageBoxes({[&](QMessageBox &box) {
+    trashQuestion = box.text();
+    QTest::keyClick(&box, Qt::Key_Return);
+  }});
+  table(kMaps)->setFocus();
+  press(table(kMaps), Qt::Key_Delete);
+  EXPECT_EQ(trashQuestion, "Move 1 package (7 bytes) to the Trash?");
+  EXPECT_FALSE(exists(sandbox.cachedFile("M1")));
+  EXPECT_EQ(readFile(dataHome + "/Trash/files/M1.uxx"), "map one");
+  EXPECT_EQ(window.reportLabel()->text(), "Put 1 package in the Trash");
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (4)");
+
+  // Ctrl+Shift+R takes out the lines that name no cached file.
+  QString removeQuestion;
+  answerMessageBoxes({[&](QMessageBox &box) {
+    removeQuestion = box.text();
+    QTest::keyClick(&box, Qt::Key_Return);
+  }});
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  press(table(kMaps), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(removeQuestion, "Remove 6 lines that name no cached file from the index?");
+  EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM0=DM-0.ut2\nX0=Sky.utx\n");
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (1)");
+  qunsetenv("XDG_DATA_HOME");
+}
+
+TEST_F(MainWindowTest, TheQuestionWarnsWhileTheGameRuns) {
+  makeFolders(sandbox.root() + "/proc/4242");
+  writeFile(sandbox.root() + "/proc/4242/comm", "ut2004-bin\n");
+  sandbox.writeCachedFile("M0", "map zero");
+  window.tabs()->setCurrentIndex(kMaps);
+  QString explanation;
+  answerMessageBoxes({[&](QMessageBox &box) {
+    explanation = box.informativeText();
+    QTest::keyClick(&box, Qt::Key_Escape);
+  }});
+  press(table(kMaps), Qt::Key_Space);
+  press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(explanation.startsWith("Unreal Tournament 2004 is running.")) << explanation.toStdString();
+  EXPECT_TRUE(exists(sandbox.cachedFile("M0")));
+}
+
+} // namespace

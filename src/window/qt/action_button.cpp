@@ -11,5 +11,10 @@ QPushButton *buttonFor(QAction *action, QWidget *parent) {
   button->setAccessibleName(name);
   button->setFocusPolicy(Qt::TabFocus);
   QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+  // The button says what its command says, also when that changes.
+  QObject::connect(action, &QAction::changed, button, [action, button] {
+    button->setText(action->text());
+    button->setEnabled(action->isEnabled());
+  });
   return button;
 }

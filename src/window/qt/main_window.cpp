@@ -122,10 +122,22 @@ QTabWidget *MainWindow::buildTabs(QWidget *parent) {
 }
 
 void MainWindow::buildCommands() {
-  tickAllAction_ = addCommand(QStringLiteral("Tick &All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
-                              [this] { controller_.selectAll(); });
-  tickTabAction_ = addCommand(QStringLiteral("Tick All in &Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
-                              [this] { controller_.selectAllCurrent(); });
+  // While a filter is on, ticking follows it: only the rows shown.
+  tickAllAction_ = addCommand(QStringLiteral("Tick &All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), [this] {
+    if (!filters_[0]->filtered()) {
+      controller_.selectAll();
+      return;
+    }
+    for (std::size_t index = 0; index < kCategoryCount; ++index)
+      tickShownRows(index);
+  });
+  tickTabAction_ =
+      addCommand(QStringLiteral("Tick All in &Tab"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T), [this] {
+        if (!filters_[0]->filtered())
+          controller_.selectAllCurrent();
+        else if (tabs_->currentIndex() >= 0)
+          tickShownRows(static_cast<std::size_t>(tabs_->currentIndex()));
+      });
   untickAllAction_ = addCommand(QStringLiteral("&Untick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U),
                                 [this] { controller_.untickAll(); });
   findAction_ = addCommand(QStringLiteral("&Filter by Name"), QKeySequence::Find, [this] {
@@ -136,8 +148,9 @@ void MainWindow::buildCommands() {
                            [this] { requestMove(); });
   trashAction_ =
       addCommand(QStringLiteral("Move to T&rash…"), QKeySequence::Delete, [this] { cleanup_->trashTicked(); });
-  removeMissingAction_ = addCommand(QStringLiteral("&Remove Missing Entries…"), QKeySequence(),
-                                    [this] { cleanup_->removeMissingEntries(); });
+  removeMissingAction_ =
+      addCommand(QStringLiteral("&Remove Missing Entries…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+                 [this] { cleanup_->removeMissingEntries(); });
   chooseCacheAction_ = addCommand(QStringLiteral("Choose &Cache Folder…"), QKeySequence(Qt::CTRL | Qt::Key_O),
                                   [this] { folderChoices_->chooseCacheFolder(); });
   chooseGameAction_ = addCommand(QStringLiteral("Choose &Game Folder…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
@@ -174,12 +187,25 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::tickShownRows(std::size_t category) {
+  const CategoryFilterModel *filter = filters_[category];
+  std::vector<int> rows;
+  rows.reserve(static_cast<std::size_t>(filter->rowCount()));
+  for (int row = 0; row < filter->rowCount(); ++row)
+    rows.push_back(filter->mapToSource(filter->index(row, 0)).row());
+  if (!rows.empty())
+    models_[category]->setTicks(rows, true);
+}
+
 void MainWindow::applyFilter(const QString &text) {
   const QByteArray bytes = text.toUtf8();
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     filters_[index]->setFilterText(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     updateTabLabel(static_cast<int>(index));
   }
+  const bool filtered = filters_[0]->filtered();
+  tickAllAction_->setText(filtered ? QStringLiteral("Tick &All Shown") : QStringLiteral("Tick &All"));
+  tickTabAction_->setText(filtered ? QStringLiteral("Tick Shown in &Tab") : QStringLiteral("Tick All in &Tab"));
   status_->schedule();
 }
 

@@ -79,6 +79,8 @@ private:
   void buildCommands();
   QHBoxLayout *buildButtons(QWidget *parent);
   void applyFilter(const QString &text);
+  // Ticks the rows of `category` that the filter shows.
+  void tickShownRows(std::size_t category);
   std::size_t tickedHiddenByFilter() const;
   QAction *addCommand(const QString &text, const QKeySequence &shortcut, const std::function<void()> &command);
   void buildMenus();

@@ -50,7 +50,9 @@ bool MoveFlow::confirm(const MovePreview &preview) {
     refusal.exec();
     return false;
   }
-  const ConfirmationText text = confirmationText(preview, where(), hiddenByFilter_());
+  ConfirmationText text = confirmationText(preview, where(), hiddenByFilter_());
+  if (controller_.gameRunning())
+    text.explanation = std::string(kGameRunningWarning) + "\n\n" + text.explanation;
   QMessageBox confirmation(QMessageBox::Question, QStringLiteral("Move Packages"), displayText(text.question),
                            QMessageBox::NoButton, window_);
   confirmation.setInformativeText(displayText(text.explanation));
