@@ -89,6 +89,9 @@ int main(int argc, char **argv) {
       {"Start-up read of the index, 100,000 entries, against one plain read", "BM_ReadIndex/100000",
        "BM_ReadIndexBaseline/100000", 2.0},
       {"Rewrite of the index, 100,000 kept entries", "BM_RewriteIndex/100000", "BM_RewriteIndexBaseline/100000", 3.0},
+      {"Remove Missing Entries, 100,000 lines of which 99,600 name no file, against a stat of each and one "
+       "durable write",
+       "BM_RemoveMissingEntries/100000", "BM_RemoveMissingEntriesBaseline/100000", 2.0},
       {"Copy across volumes, 256 MiB", "BM_CopyFile/256", "BM_CopyFileBaseline/256", 1.3},
       {"Move of 10,000 small packages across volumes, against cp -r, sync and rm", "BM_MovePackages/0/10000",
        "BM_MovePackagesCopyBaseline/10000", 1.3},

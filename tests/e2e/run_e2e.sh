@@ -237,6 +237,61 @@ case_read_only_game() {
   [ -z "$(find "$game" -type f)" ] || fail "something reached the game"
 }
 
+# A cache used for years: lines of purged packages, and a move long enough to
+# be cancelled. Remove Missing Entries (Ctrl+Shift+R) takes the dead lines
+# out; then everything is ticked and moved, and Escape in the progress stops
+# the move after the package in hand: each package is whole in the cache
+# with its line, or in the game without it.
+case_clean_and_cancel() {
+  local home volume cache
+  sample_with_installation
+  local index="$cache/cache.ini" i name
+  printf 'A0A0A0A0A0A0A0A0A0A0A0A0A0A0A0A%s=DM-Purged-%s.ut2\r\n' 1 1 2 2 3 3 >>"$index"
+  for i in $(seq 10 49); do
+    name="B00000000000000000000000000000$i"
+    head -c $((32 << 20)) /dev/zero >"$cache/$name.uxx"
+    printf '%s=DM-Big-%s.ut2\r\n' "$name" "$i" >>"$index"
+  done
+  launch "$case_dir/Volumes" "$home"
+  local window question progress
+  need_window window "Cache Sorter" || return
+  press "$window" ctrl+shift+r
+  need_window question "Remove Missing Entries" || return
+  press "$question" Return
+  for _ in $(seq 100); do
+    grep -q Purged "$index" || break
+    sleep 0.1
+  done
+  grep -q Purged "$index" && fail "the lines of purged packages stayed"
+  answer_move "$window" Return ctrl+shift+a || return
+  need_window progress "Moving Packages" || return
+  press "$progress" Escape
+  # The move ends: its progress goes, and its journal with it.
+  for _ in $(seq 300); do
+    xdotool search --onlyvisible --name "^Moving Packages\$" >/dev/null 2>&1 ||
+      [ -e "$cache/.cache-sorter-journal" ] || break
+    sleep 0.1
+  done
+  sleep 1.5
+  press "$window" ctrl+q
+  expect_exit 0
+  local moved=0 stayed=0 key value
+  for i in $(seq 10 49); do
+    key="B00000000000000000000000000000$i"
+    value="DM-Big-$i.ut2"
+    if [ -e "$cache/$key.uxx" ]; then
+      stayed=$((stayed + 1))
+      grep -q "^$key=$value\$" "$index" || fail "$key stayed without its line"
+      continue
+    fi
+    moved=$((moved + 1))
+    [ "$(stat -c %s "$volume/$BUNDLE_SUBDIR/Maps/$value" 2>/dev/null)" = $((32 << 20)) ] &&
+      cmp -s -n $((32 << 20)) /dev/zero "$volume/$BUNDLE_SUBDIR/Maps/$value" || fail "$value is not whole in the game"
+    grep -q "^$key=" "$index" && fail "$key moved but kept its line"
+  done
+  [ "$stayed" -gt 0 ] || fail "the move was not stopped"
+}
+
 # A Windows installation under Steam: the cache inside the game's folder,
 # where the game's own settings put it, in Windows' spelling.
 case_steam() {
@@ -355,7 +410,7 @@ case_cancel_move() {
 }
 
 all_cases=(missing_volumes no_installation round_trip_on_one_volume copy_across_volumes tick_one_tab cancel_move
-  linux_client read_only_game steam empty_window)
+  linux_client read_only_game steam empty_window clean_and_cancel)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 

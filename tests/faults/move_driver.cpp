@@ -6,6 +6,10 @@
 //   move_driver move DIR                start up, tick the "T" entries, move
 //   move_driver start DIR               start up only (finishing a move an interruption left)
 //   move_driver check DIR after-fault|after-recovery|after-restart ALERTS KILLED
+//   move_driver stale DIR               add lines of purged packages to the index
+//   move_driver clean DIR               start up, remove the lines that name no cached file
+//   move_driver trash DIR               start up, put the "T" packages in DIR/Trash
+//   move_driver check DIR clean-after-fault|clean-after-restart|trash-after-fault|trash-after-restart ...
 #include "app/app_controller.h"
 #include "catalogue/category.h"
 #include "posix/file_descriptor.h"
@@ -97,6 +101,7 @@ int setup(const std::string &root, const std::string &path) {
 
 class PrintingPlatform final : public Platform {
 public:
+  explicit PrintingPlatform(std::string trash = "") : trash_(std::move(trash)) {}
   void runAlertPanel(const std::string &message) override { std::printf("alert: %s\n", message.c_str()); }
   void runMoveAlert(const std::string &message, const std::string &detail) override {
     std::printf("alert: %s (%s)\n", message.c_str(), detail.c_str());
@@ -107,11 +112,16 @@ public:
   }
   void showMoveProgress(const MoveProgress &) override {}
   bool moveCancelled() override { return false; }
-  bool moveToTrash(const std::string &) override { return false; }
+  bool moveToTrash(const std::string &path) override {
+    return !trash_.empty() && ::rename(path.c_str(), (trash_ + path.substr(path.rfind('/'))).c_str()) == 0;
+  }
   bool askDeleteForGood(std::size_t) override { return false; }
   void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override {}
   void reportMove(const MoveReport &) override {}
+
+private:
+  std::string trash_;
 };
 
 // Marks where the program's own file system calls begin in a trace.
@@ -120,12 +130,15 @@ void mark(const char *what) {
   [[maybe_unused]] const ssize_t marked = ::write(STDOUT_FILENO, what, std::strlen(what));
 }
 
+Locations locationsOf(const Layout &layout) {
+  return Locations{layout.home, layout.root + "/Volumes", layout.root, layout.root + "/data", layout.root + "/proc"};
+}
+
 int start(const std::string &root) {
   const Layout layout(root);
   PrintingPlatform platform;
   mark("start\n");
-  AppController controller(platform, Locations{layout.home, root + "/Volumes", root, root + "/data", root + "/proc"},
-                           nullptr, std::chrono::milliseconds(0));
+  AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
   std::fflush(stdout);
   return 0;
@@ -134,8 +147,7 @@ int start(const std::string &root) {
 int move(const std::string &root) {
   const Layout layout(root);
   PrintingPlatform platform;
-  AppController controller(platform, Locations{layout.home, root + "/Volumes", root, root + "/data", root + "/proc"},
-                           nullptr, std::chrono::milliseconds(0));
+  AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     for (CacheEntry &entry : controller.listAt(index))
@@ -143,6 +155,42 @@ int move(const std::string &root) {
   }
   mark("move\n");
   controller.moveFiles();
+  std::fflush(stdout);
+  return 0;
+}
+
+// Lines of packages the game purged long ago: no cached file.
+const std::string kStaleLines = "G1=DM-Purged.ut2\r\nG2=Purged.utx\r\n";
+
+int stale(const std::string &root) {
+  const Layout layout(root);
+  return writeBytes(layout.cache + "/cache.ini", kOldIndex + kStaleLines) ? 0 : 1;
+}
+
+int clean(const std::string &root) {
+  const Layout layout(root);
+  PrintingPlatform platform;
+  AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
+  controller.awakeFromNib();
+  mark("clean\n");
+  if (const std::optional<std::string> problem = controller.removeMissingEntries())
+    std::printf("alert: %s\n", problem->c_str());
+  std::fflush(stdout);
+  return 0;
+}
+
+int trash(const std::string &root) {
+  const Layout layout(root);
+  fs::create_directories(root + "/Trash");
+  PrintingPlatform platform(root + "/Trash");
+  AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
+  controller.awakeFromNib();
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    for (CacheEntry &entry : controller.listAt(index))
+      entry.selected = entry.cacheName.starts_with("T") ? 1 : 0;
+  }
+  mark("trash\n");
+  controller.discardTicked();
   std::fflush(stdout);
   return 0;
 }
@@ -201,11 +249,58 @@ private:
   int broken_ = 0;
 };
 
+// After Remove Missing Entries: nothing but the lines of purged packages
+// changed; after a restart, they are gone and nothing is left behind.
+int checkClean(Checker &checker, const std::string &when, const std::string &index) {
+  const std::string cleaned = "[Cache]\nT1=DM-One.ut2\nK1=Kept.uax\nR0=Readme.txt\nT2=Sky.utx\nT3=Empty.u\n"
+                              "T4=DM-Old.ut2\n";
+  for (const Package &package : kPackages)
+    checker.expect(readBytes(checker.layout().cached(package)) == contentOf(package),
+                   std::string(package.cacheName) + " stayed whole in the cache");
+  if (when == "clean-after-restart") {
+    checker.expect(index == cleaned, "the index is the cleaned one");
+    checker.noDebris();
+  } else {
+    // A purged package's file that could not be looked at keeps its line.
+    bool cleanedSome = false;
+    for (const char *kept : {"", "G1=DM-Purged.ut2\n", "G2=Purged.utx\n", "G1=DM-Purged.ut2\nG2=Purged.utx\n"})
+      cleanedSome = cleanedSome || index == cleaned + kept;
+    checker.expect(index == kOldIndex + kStaleLines || cleanedSome, "the index is the old one or a cleaned one");
+  }
+  return checker.broken() == 0 ? 0 : 1;
+}
+
+// After Move to Trash: every ticked package whole in the cache or in the
+// Trash, and a line for exactly those in the cache once no journal is left.
+int checkTrash(Checker &checker, const std::string &root, const std::string &when, const std::string &index) {
+  const Layout &layout = checker.layout();
+  const bool journalLeft = fs::exists(fs::symlink_status(layout.cache + "/.cache-sorter-journal"));
+  for (const Package &package : kPackages) {
+    const bool inCache = readBytes(layout.cached(package)) == contentOf(package);
+    const bool inTrash = readBytes(root + "/Trash/" + package.cacheName + ".uxx") == contentOf(package);
+    checker.expect(inCache || (isTicked(package) && inTrash), std::string(package.cacheName) + " is whole somewhere");
+    const std::string line = std::string("\n") + package.cacheName + "=" + package.utName + "\n";
+    const bool named = index.find(line) != std::string::npos ||
+                       index.find(line.substr(0, line.size() - 1) + "\r\n") != std::string::npos;
+    checker.expect(journalLeft || named == inCache,
+                   std::string(package.cacheName) + (inCache ? " keeps its line" : " lost its line"));
+  }
+  if (when == "trash-after-restart") {
+    checker.expect(index == "[Cache]\nK1=Kept.uax\nR0=Readme.txt\n", "the index holds the kept lines");
+    checker.noDebris();
+  }
+  return checker.broken() == 0 ? 0 : 1;
+}
+
 int check(const std::string &root, const std::string &when, const std::string &alertsPath, bool killed) {
   Checker checker(root);
   const Layout &layout = checker.layout();
   const std::string alerts = readBytes(alertsPath).value_or("");
   const std::string index = readBytes(layout.cache + "/cache.ini").value_or("(no index)");
+  if (when.starts_with("clean-"))
+    return checkClean(checker, when, index);
+  if (when.starts_with("trash-"))
+    return checkTrash(checker, root, when, index);
   checker.packagesWhole();
   checker.cachedFilesNamed(index);
 
@@ -289,6 +384,12 @@ int main(int argc, char **argv) {
     return move(args[1]);
   if (args.size() == 2 && args[0] == "start")
     return start(args[1]);
+  if (args.size() == 2 && args[0] == "stale")
+    return stale(args[1]);
+  if (args.size() == 2 && args[0] == "clean")
+    return clean(args[1]);
+  if (args.size() == 2 && args[0] == "trash")
+    return trash(args[1]);
   if (args.size() == 5 && args[0] == "check")
     return check(args[1], args[2], args[3], args[4] == "1");
   std::fprintf(stderr, "usage: move_driver setup DIR rename|copy | move DIR | check DIR WHEN ALERTS KILLED\n");

@@ -4,7 +4,8 @@
 # killed at the call, or the call failing with EIO, ENOSPC, EACCES or EPERM,
 # and the kernel's copy ending early. After each run the folders are checked,
 # then the driver runs again as a restart and they are checked again. Then
-# the same for the start-up that finishes a move killed part-way.
+# the same for the start-up that finishes a move killed part-way, and for
+# cleaning the cache (Remove Missing Entries, Move to Trash).
 #
 #   run_fault_suite.sh MOVE_DRIVER [rename|copy ...]
 set -euo pipefail
@@ -31,6 +32,10 @@ recovery_runs=0
 failures=0
 declare -A by_fault=()
 
+# What a restart runs, and how it is checked.
+restart_command=move
+restart_check=after-restart
+
 # Checks the sandbox after a faulted run, restarts, and checks again.
 check_and_restart() {
   local sandbox="$1" killed="$2" what="$3" mode="${4:-after-fault}"
@@ -40,8 +45,8 @@ check_and_restart() {
     failures=$((failures + 1))
     return
   fi
-  "$driver" move "$sandbox" >"$work/alerts-restart" || true
-  if ! verdict="$("$driver" check "$sandbox" after-restart "$work/alerts-restart" 0)"; then
+  "$driver" "$restart_command" "$sandbox" >"$work/alerts-restart" || true
+  if ! verdict="$("$driver" check "$sandbox" "$restart_check" "$work/alerts-restart" 0)"; then
     echo "FAIL ($what, after the restart): $verdict"
     failures=$((failures + 1))
   fi
@@ -170,6 +175,24 @@ for path in "${paths[@]}"; do
     done
   done <<<"$renames"
   echo "fault suite: $path: $recovery_calls calls of start-ups that finish an interrupted move"
+done
+
+# Cleaning the cache, faulted the same way: Remove Missing Entries on an
+# index with lines of purged packages, and Move to Trash of the ticked ones.
+# A restart runs the same command again.
+for command in clean trash; do
+  template="$work/template-$command"
+  mkdir "$template"
+  "$driver" setup "$template" copy
+  [ "$command" = clean ] && "$driver" stale "$template"
+  cp -a "$template" "$work/traced"
+  strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" "$command" "$work/traced" >/dev/null
+  rm -rf "$work/traced"
+  points="$(points_after "$command" "$work/trace")"
+  restart_command="$command"
+  restart_check="$command-after-restart"
+  inject_everywhere "$command" "$template" "$command" "$command-after-fault" "$points"
+  echo "fault suite: $command: $(count_calls "$points") calls"
 done
 
 errors=0
