@@ -144,15 +144,20 @@ int start(const std::string &root) {
   return 0;
 }
 
+// Ticks the packages whose cache names begin with "T", and only those.
+void tickTheTs(AppController &controller) {
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    for (CacheEntry &entry : controller.listAt(index))
+      entry.selected = entry.cacheName.starts_with("T") ? 1 : 0;
+  }
+}
+
 int move(const std::string &root) {
   const Layout layout(root);
   PrintingPlatform platform;
   AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
-  for (std::size_t index = 0; index < kCategoryCount; ++index) {
-    for (CacheEntry &entry : controller.listAt(index))
-      entry.selected = entry.cacheName.starts_with("T") ? 1 : 0;
-  }
+  tickTheTs(controller);
   mark("move\n");
   controller.moveFiles();
   std::fflush(stdout);
@@ -185,10 +190,7 @@ int trash(const std::string &root) {
   PrintingPlatform platform(root + "/Trash");
   AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
-  for (std::size_t index = 0; index < kCategoryCount; ++index) {
-    for (CacheEntry &entry : controller.listAt(index))
-      entry.selected = entry.cacheName.starts_with("T") ? 1 : 0;
-  }
+  tickTheTs(controller);
   mark("trash\n");
   controller.discardTicked();
   std::fflush(stdout);

@@ -46,6 +46,16 @@ std::vector<int> ticks(const std::vector<CacheEntry> &list) {
   return selected;
 }
 
+// Starts the program as its entry does, and shows the window.
+void startAndShow(MainWindow &window, QtPlatform &platform, AppController &controller) {
+  window.connectOutlets();
+  window.connectPlatform(platform);
+  controller.awakeFromNib();
+  window.reloadAllTables();
+  window.show();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+}
+
 // The real window and controller on a sandbox, shown on the offscreen
 // platform.
 class MainWindowTest : public ::testing::Test {
@@ -54,12 +64,7 @@ protected:
     sandbox.addInstallation("Games");
     sandbox.writeIndex("[Cache]\nM0=DM-0.ut2\nM1=DM-1.ut2\nM2=DM-2.ut2\nM3=DM-3.ut2\nM4=DM-4.ut2\n"
                        "X0=Sky.utx\nX1=Sand.utx\nU0=Caf\xC3\xA9.u\nU1=Caf\xE9.u\n");
-    window.connectOutlets();
-    window.connectPlatform(platform);
-    controller.awakeFromNib();
-    window.reloadAllTables();
-    window.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    startAndShow(window, platform, controller);
   }
 
   CategoryTableView *table(int category) { return window.tableView(category); }
@@ -499,12 +504,7 @@ protected:
     writeFile(cacheFolder + "/cache.ini", "[Cache]\r\nM1=DM-Chosen.ut2\r\n");
     for (const char *folder : {"System", "Maps"})
       makeFolders(gameFolder + "/" + folder);
-    window.connectOutlets();
-    window.connectPlatform(platform);
-    controller.awakeFromNib();
-    window.reloadAllTables();
-    window.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    startAndShow(window, platform, controller);
   }
 
   // Presses Ctrl+O with `modifiers`, then types `folder` into the folder dialog
