@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTabBar>
@@ -782,6 +783,44 @@ TEST_F(MainWindowTest, TheQuestionWarnsWhileTheGameRuns) {
   press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_TRUE(explanation.startsWith("Unreal Tournament 2004 is running.")) << explanation.toStdString();
   EXPECT_TRUE(exists(sandbox.cachedFile("M0")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, MoveAndTrashWaitForATick) {
+  window.tabs()->setCurrentIndex(kMaps);
+  QPushButton *moveButton = nullptr;
+  for (QPushButton *button : window.findChildren<QPushButton *>())
+    moveButton = button->accessibleName() == "Move Ticked Files" ? button : moveButton;
+  ASSERT_TRUE(moveButton);
+  EXPECT_FALSE(moveButton->isEnabled()) << "nothing is ticked";
+  struct stat info {};
+  ::stat(sandbox.cacheFile().c_str(), &info);
+  press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  press(table(kMaps), Qt::Key_Delete);
+  struct stat after {};
+  ::stat(sandbox.cacheFile().c_str(), &after);
+  EXPECT_EQ(after.st_ino, info.st_ino) << "the index was not written anew";
+
+  press(table(kMaps), Qt::Key_Space);
+  EXPECT_TRUE(moveButton->isEnabled());
+  press(table(kMaps), Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_FALSE(moveButton->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheStatusBarCutsItsTextsWithAnEllipsisAndATooltip) {
+  EXPECT_FALSE(window.detailsButton()->isFlat()) << "it reads as a button";
+  EXPECT_TRUE(window.detailsButton()->focusPolicy() & Qt::TabFocus);
+  window.resize(412, 400);
+  QTest::qWait(50);
+  for (QLabel *label : {window.tabCounts(), window.tickedTotals(), window.location()}) {
+    EXPECT_EQ(label->toolTip(), label->text()) << "the whole text is the tooltip";
+    EXPECT_LE(label->geometry().right(), window.statusBar()->width()) << label->text().toStdString();
+  }
+  EXPECT_LT(window.location()->width(), window.location()->fontMetrics().horizontalAdvance(window.location()->text()))
+      << "the location is cut";
 }
 
 } // namespace

@@ -111,6 +111,7 @@ QTabWidget *MainWindow::buildTabs(QWidget *parent) {
     tabs_->addTab(views_[index], categoryName(index));
     connect(models_[index], &CategoryTableModel::reloaded, this, [this, index] {
       updateTabLabel(static_cast<int>(index));
+      updateTickCommands();
       status_->schedule();
     });
   }
@@ -306,6 +307,7 @@ void MainWindow::showCacheOrSearch() {
        {tickAllAction_, tickTabAction_, untickAllAction_, findAction_, moveAction_, trashAction_, removeMissingAction_})
     action->setEnabled(hasCache);
   forgetAction_->setEnabled(controller_.hasChosenFolders());
+  updateTickCommands();
   if (!hasCache) {
     const EmptyWindowText text = emptyWindowText(controller_.searchedPlaces(), controller_.homeFolder());
     emptyPage_->setText(displayText(text.heading), displayText(text.body));
@@ -320,6 +322,19 @@ void MainWindow::forgetFiles() {
     model->forgetFiles();
   for (CategoryTableView *view : views_)
     view->viewport()->update();
+}
+
+void MainWindow::updateTickCommands() {
+  // Moving or trashing nothing is pointless to a user, though the move
+  // itself would still rewrite the index.
+  bool anyTicked = false;
+  for (std::size_t index = 0; index < kCategoryCount && !anyTicked; ++index) {
+    const std::vector<CacheEntry> &list = controller_.listAt(index);
+    anyTicked = std::any_of(list.begin(), list.end(), [](const CacheEntry &entry) { return entry.selected == 1; });
+  }
+  const bool enabled = controller_.hasCache() && anyTicked;
+  moveAction_->setEnabled(enabled);
+  trashAction_->setEnabled(enabled);
 }
 
 bool MainWindow::showsTables() const { return pages_->currentWidget() == browsePage_; }

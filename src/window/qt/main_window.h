@@ -87,6 +87,9 @@ private:
   void updateTabLabel(int category);
   // The tables with their commands, or the empty page.
   void showCacheOrSearch();
+  // Move and Move to Trash, with their buttons, only while something is
+  // ticked.
+  void updateTickCommands();
   // The cache or the game changed on disk: sizes, missing files and the
   // files in the game are looked up again.
   void forgetFiles();

@@ -3,6 +3,7 @@
 #include "app/app_controller.h"
 #include "window/location_texts.h"
 #include "window/qt/display_text.h"
+#include "window/qt/elided_label.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -18,16 +19,16 @@ constexpr int kMostLocationWidth = 560;
 StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *window, PackageSizes &sizes,
                                        std::function<std::size_t()> shownCategory)
     : QObject(window), controller_(controller), shownCategory_(std::move(shownCategory)), sizes_(sizes) {
-  reportLabel_ = new QLabel(window);
+  reportLabel_ = new ElidedLabel(window);
+  // A real button, with its frame and its focus mark when Tab reaches it.
   detailsButton_ = new QPushButton(QStringLiteral("&Details…"), window);
   detailsButton_->setAccessibleName(QStringLiteral("Details of the last move"));
-  detailsButton_->setFlat(true);
   detailsButton_->hide();
   connect(detailsButton_, &QPushButton::clicked, this, &StatusBarPresenter::detailsRequested);
-  tabCounts_ = new QLabel(window);
-  tickedTotals_ = new QLabel(window);
-  location_ = new QLabel(window);
-  for (QLabel *label : {tabCounts_, tickedTotals_, location_})
+  tabCounts_ = new ElidedLabel(window);
+  tickedTotals_ = new ElidedLabel(window);
+  location_ = new ElidedLabel(window);
+  for (ElidedLabel *label : {tabCounts_, tickedTotals_, location_})
     label->setContentsMargins(12, 0, 12, 0);
   QStatusBar *bar = window->statusBar();
   bar->addWidget(reportLabel_, 1);
@@ -51,7 +52,7 @@ void StatusBarPresenter::forgetSizes() {
 }
 
 void StatusBarPresenter::showMoveSummary(const QString &summary) {
-  reportLabel_->setText(summary);
+  reportLabel_->setWholeText(summary);
   detailsButton_->show();
 }
 
@@ -68,7 +69,7 @@ void StatusBarPresenter::update() {
   std::size_t ticked = 0;
   for (const CacheEntry &entry : controller_.listAt(shown))
     ticked += entry.selected == 1 ? 1 : 0;
-  tabCounts_->setText(QString::fromStdString(tabCountsText(controller_.listAt(shown).size(), ticked)));
+  tabCounts_->setWholeText(QString::fromStdString(tabCountsText(controller_.listAt(shown).size(), ticked)));
 
   // Sizes are looked up a few thousand at a time, between repaints.
   constexpr std::size_t kLookupsPerStep = 4000;
@@ -77,14 +78,14 @@ void StatusBarPresenter::update() {
   const std::string cacheDirectory = controller_.cacheDirectory();
   for (std::size_t index = 0; index < kCategoryCount; ++index)
     sizes_.addTicked(cacheDirectory, controller_.listAt(index), totals, lookups);
-  tickedTotals_->setText(QString::fromStdString(tickedTotalsText(totals)));
+  tickedTotals_->setWholeText(QString::fromStdString(tickedTotalsText(totals)));
   if (totals.pendingSizes > 0)
     timer_.start();
 }
 
 void StatusBarPresenter::showLocation(const QString &text) {
   // Long paths are cut in the middle, so the counts beside them stay in
-  // view; the whole text is the tooltip.
-  location_->setToolTip(text);
-  location_->setText(location_->fontMetrics().elidedText(text, Qt::ElideMiddle, kMostLocationWidth));
+  // view.
+  location_->setWholeText(text);
+  location_->setMaximumWidth(kMostLocationWidth);
 }

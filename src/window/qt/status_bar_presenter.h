@@ -1,6 +1,7 @@
 #pragma once
 
 #include "window/browse_texts.h"
+#include "window/qt/elided_label.h"
 
 #include <QObject>
 #include <QTimer>
@@ -8,6 +9,7 @@
 #include <functional>
 
 class AppController;
+
 class QLabel;
 class QMainWindow;
 class QPushButton;
@@ -45,11 +47,11 @@ private:
 
   AppController &controller_;
   std::function<std::size_t()> shownCategory_;
-  QLabel *reportLabel_ = nullptr;
+  ElidedLabel *reportLabel_ = nullptr;
   QPushButton *detailsButton_ = nullptr;
-  QLabel *tabCounts_ = nullptr;
-  QLabel *tickedTotals_ = nullptr;
-  QLabel *location_ = nullptr;
+  ElidedLabel *tabCounts_ = nullptr;
+  ElidedLabel *tickedTotals_ = nullptr;
+  ElidedLabel *location_ = nullptr;
   QTimer timer_;
   PackageSizes &sizes_;
 };
