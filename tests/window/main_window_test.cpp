@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -210,7 +211,8 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   EXPECT_EQ(table(kMaps)->model()->index(1, 1).data(Qt::ToolTipRole).toString(),
             QString::fromStdString("A different file of that name is in the game: " + bundle + "/Maps/DM-1.ut2"));
   EXPECT_FALSE(table(kMaps)->model()->index(1, 1).data(Qt::DecorationRole).isNull()) << "marked as replacing";
-  EXPECT_TRUE(table(kMaps)->model()->index(0, 1).data(Qt::DecorationRole).isNull());
+  EXPECT_FALSE(table(kMaps)->model()->index(0, 1).data(Qt::ToolTipRole).toString().contains("in the game"))
+      << "not marked";
   table(kMaps)->setFocus();
   press(table(kMaps), Qt::Key_PageUp, Qt::ControlModifier);
   press(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
@@ -821,6 +823,38 @@ TEST_F(MainWindowTest, TheStatusBarCutsItsTextsWithAnEllipsisAndATooltip) {
   }
   EXPECT_LT(window.location()->width(), window.location()->fontMetrics().horizontalAdvance(window.location()->text()))
       << "the location is cut";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ReturnDoubleClickAndCopyWorkOnRows) {
+  window.tabs()->setCurrentIndex(kMaps);
+  CategoryTableView *maps = table(kMaps);
+  maps->setFocus();
+  maps->setCurrentIndex(maps->model()->index(2, CategoryTableModel::UtNameColumn));
+  press(maps, Qt::Key_Return);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 1, 0, 0})) << "Return ticks the row";
+  QTest::mouseDClick(maps->viewport(), Qt::LeftButton, Qt::NoModifier,
+                     maps->visualRect(maps->model()->index(2, CategoryTableModel::UtNameColumn)).center());
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 0, 0})) << "a double-click unticks it";
+
+  maps->selectRow(1);
+  press(maps, Qt::Key_Down, Qt::ShiftModifier);
+  press(maps, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "DM-1.ut2\nDM-2.ut2");
+
+  // The real names take the room, and every name starts in one place.
+  QHeaderView *header = maps->horizontalHeader();
+  EXPECT_EQ(header->sectionResizeMode(CategoryTableModel::UtNameColumn), QHeaderView::Stretch);
+  EXPECT_FALSE(maps->model()->index(0, 1).data(Qt::DecorationRole).isNull());
+  for (QPushButton *button : window.findChildren<QPushButton *>()) {
+    if (!button->isVisible())
+      continue;
+    EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(QString(button->text()).remove(u'&')) + 24)
+        << button->text().toStdString();
+  }
 }
 
 } // namespace

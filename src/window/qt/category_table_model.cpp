@@ -18,6 +18,13 @@ std::optional<std::uint64_t> CategoryTableModel::cachedSize(int row) const {
   return sizes_.sizeOf(controller_.cacheDirectory(), entry->cacheName);
 }
 
+QPixmap CategoryTableModel::blankIcon() {
+  const int side = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
+  QPixmap blank(side, side);
+  blank.fill(Qt::transparent);
+  return blank;
+}
+
 QVariant CategoryTableModel::sizeData(int row, int role) const {
   if (role == Qt::TextAlignmentRole)
     return QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -80,6 +87,9 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
                                   : QStringLiteral("A different file of that name is in the game: %1"))
           .arg(shownName(replaced->path));
     }
+    // Every name starts where the marked ones do.
+    if (role == Qt::DecorationRole)
+      return blankIcon();
   }
   if (tickColumn ? role != Qt::CheckStateRole : (role != Qt::DisplayRole && role != Qt::ToolTipRole))
     return {};

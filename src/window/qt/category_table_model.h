@@ -8,6 +8,7 @@
 #include "relocation/move_preview.h"
 
 #include <QAbstractTableModel>
+#include <QPixmap>
 #include <unordered_map>
 
 #include <array>
@@ -57,6 +58,7 @@ private:
   // compared once per package until forgetFiles().
   const std::optional<InstalledFile> &replacedFile(int row) const;
   QVariant sizeData(int row, int role) const;
+  static QPixmap blankIcon();
   bool fileMissing(int row) const;
 
   AppController &controller_;

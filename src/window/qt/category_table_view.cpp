@@ -3,6 +3,8 @@
 #include "window/qt/category_filter_model.h"
 #include "window/qt/category_table_model.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -31,9 +33,11 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   columns->setSectionResizeMode(CategoryTableModel::TickColumn, QHeaderView::Fixed);
   columns->resizeSection(CategoryTableModel::TickColumn, 32);
-  columns->setSectionResizeMode(CategoryTableModel::UtNameColumn, QHeaderView::Interactive);
-  columns->resizeSection(CategoryTableModel::UtNameColumn, 340);
-  columns->setSectionResizeMode(CategoryTableModel::CacheNameColumn, QHeaderView::Stretch);
+  // The real names take the room; the coded names are 32 hex digits.
+  columns->setSectionResizeMode(CategoryTableModel::UtNameColumn, QHeaderView::Stretch);
+  columns->setSectionResizeMode(CategoryTableModel::CacheNameColumn, QHeaderView::Interactive);
+  columns->resizeSection(CategoryTableModel::CacheNameColumn,
+                         fontMetrics().horizontalAdvance(QString(32, QLatin1Char('D'))) + 24);
   columns->setSectionResizeMode(CategoryTableModel::SizeColumn, QHeaderView::Interactive);
   columns->resizeSection(CategoryTableModel::SizeColumn,
                          fontMetrics().horizontalAdvance(QStringLiteral("999 MiB")) + 24);
@@ -80,9 +84,27 @@ void CategoryTableView::toggleSelectedTicks() {
   source->setTicks(std::vector<int>(rows.begin(), rows.end()), anyUnticked);
 }
 
+void CategoryTableView::copySelectedNames() const {
+  QStringList names;
+  for (const QModelIndex &index : selectionModel()->selectedRows(CategoryTableModel::UtNameColumn))
+    names << index.data().toString();
+  if (names.isEmpty() && currentIndex().isValid())
+    names << currentIndex().siblingAtColumn(CategoryTableModel::UtNameColumn).data().toString();
+  if (!names.isEmpty())
+    QGuiApplication::clipboard()->setText(names.join(QLatin1Char('\n')));
+}
+
 void CategoryTableView::keyPressEvent(QKeyEvent *event) {
-  if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+  const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+  const bool toggles =
+      plain && (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter);
+  if (toggles) {
     toggleSelectedTicks();
+    event->accept();
+    return;
+  }
+  if (event->matches(QKeySequence::Copy)) {
+    copySelectedNames();
     event->accept();
     return;
   }
@@ -94,6 +116,16 @@ void CategoryTableView::keyPressEvent(QKeyEvent *event) {
     return;
   }
   QTableView::keyPressEvent(event);
+}
+
+void CategoryTableView::mouseDoubleClickEvent(QMouseEvent *event) {
+  // A double-click ticks or unticks the row, as Return does.
+  if (indexAt(event->position().toPoint()).isValid()) {
+    toggleSelectedTicks();
+    event->accept();
+    return;
+  }
+  QTableView::mouseDoubleClickEvent(event);
 }
 
 void CategoryTableView::mousePressEvent(QMouseEvent *event) {

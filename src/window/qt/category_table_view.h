@@ -20,11 +20,14 @@ public:
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
+  void mouseDoubleClickEvent(QMouseEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
 
 private:
   void toggleSelectedTicks();
+  // Ctrl+C: the real names of the selected rows, a line each.
+  void copySelectedNames() const;
   void cycleSort(int column);
 
   CategoryFilterModel *model_;
