@@ -102,6 +102,10 @@ public:
   // effect at once (a new cache is read) and is remembered.
   std::optional<std::string> chooseCacheFolder(const std::string &folder);
   std::optional<std::string> chooseGameFolder(const std::string &folder);
+  // Reads the lists again from the index, as at start-up (an interrupted
+  // move is finished first), and has the tables show them; returns why the
+  // index could not be read, the lists then as they were.
+  std::optional<std::string> reloadLists();
   // Goes back to the search; returns why the cache it finds cannot be read.
   std::optional<std::string> forgetChosenFolders();
   bool hasChosenFolders() const { return location_.cacheChosen || location_.gameChosen; }

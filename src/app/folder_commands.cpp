@@ -71,6 +71,14 @@ std::optional<std::string> AppController::forgetChosenFolders() {
   return problem;
 }
 
+std::optional<std::string> AppController::reloadLists() {
+  if (!hasCache())
+    return std::nullopt;
+  std::optional<std::string> problem = switchCache(cacheFile);
+  reloadAllTables();
+  return problem;
+}
+
 std::optional<std::string> AppController::switchCache(const std::string &indexPath) {
   const std::string folder = folderOf(indexPath);
   std::optional<FolderLock> lock;

@@ -858,3 +858,36 @@ TEST_F(MainWindowTest, ReturnDoubleClickAndCopyWorkOnRows) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, F5ReadsTheListsAgainAndTheRowMenuTicksAndCopies) {
+  window.tabs()->setCurrentIndex(kMaps);
+  writeFile(sandbox.cacheFile(), readFile(sandbox.cacheFile()) + "M5=DM-5.ut2\n");
+  press(table(kMaps), Qt::Key_F5);
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (6)");
+
+  // The row menu, opened with the keyboard's menu key on the current row.
+  CategoryTableView *maps = table(kMaps);
+  maps->setFocus();
+  maps->selectRow(4);
+  const auto choose = [&](int downs) {
+    QTimer::singleShot(50, maps, [downs] {
+      auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+      if (!menu)
+        return;
+      for (int step = 0; step < downs; ++step)
+        QTest::keyClick(menu, Qt::Key_Down);
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, maps->visualRect(maps->currentIndex()).center(),
+                            maps->viewport()->mapToGlobal(maps->visualRect(maps->currentIndex()).center()));
+    QApplication::sendEvent(maps, &event);
+  };
+  choose(1);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 0, 1, 0})) << "Tick";
+  choose(4);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "M4") << "Copy Cache Name";
+}
+
+} // namespace

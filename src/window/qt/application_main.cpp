@@ -4,6 +4,7 @@
 #include "window/qt/main_window.h"
 #include "window/qt/qt_platform.h"
 #include "window/qt/settings_choice_store.h"
+#include "window/qt/window_state.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -30,6 +31,9 @@ int runCacheSorter(const Locations &locations) {
     return platform.exitStatus();
 
   window.reloadAllTables();
+  restoreWindowState(window);
   window.show();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  saveWindowState(window);
+  return status;
 }

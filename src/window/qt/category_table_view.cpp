@@ -4,9 +4,11 @@
 #include "window/qt/category_table_model.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 
 #include <set>
@@ -68,11 +70,7 @@ void CategoryTableView::cycleSort(int column) {
 }
 
 void CategoryTableView::toggleSelectedTicks() {
-  std::set<int> rows;
-  for (const QModelIndex &index : selectionModel()->selectedRows())
-    rows.insert(model_->mapToSource(index).row());
-  if (rows.empty() && currentIndex().isValid())
-    rows.insert(model_->mapToSource(currentIndex()).row());
+  const std::vector<int> rows = selectedSourceRows();
   if (rows.empty())
     return;
   CategoryTableModel *source = model_->categoryModel();
@@ -81,17 +79,47 @@ void CategoryTableView::toggleSelectedTicks() {
     const CacheEntry *entry = source->entryAt(row);
     anyUnticked = anyUnticked || (entry && entry->selected != 1);
   }
-  source->setTicks(std::vector<int>(rows.begin(), rows.end()), anyUnticked);
+  source->setTicks(rows, anyUnticked);
 }
 
-void CategoryTableView::copySelectedNames() const {
+std::vector<int> CategoryTableView::selectedSourceRows() const {
+  std::set<int> rows;
+  for (const QModelIndex &index : selectionModel()->selectedRows())
+    rows.insert(model_->mapToSource(index).row());
+  if (rows.empty() && currentIndex().isValid())
+    rows.insert(model_->mapToSource(currentIndex()).row());
+  return {rows.begin(), rows.end()};
+}
+
+void CategoryTableView::copySelectedNames(bool cacheNames) const {
+  const int column = cacheNames ? CategoryTableModel::CacheNameColumn : CategoryTableModel::UtNameColumn;
   QStringList names;
-  for (const QModelIndex &index : selectionModel()->selectedRows(CategoryTableModel::UtNameColumn))
+  for (const QModelIndex &index : selectionModel()->selectedRows(column))
     names << index.data().toString();
   if (names.isEmpty() && currentIndex().isValid())
-    names << currentIndex().siblingAtColumn(CategoryTableModel::UtNameColumn).data().toString();
+    names << currentIndex().siblingAtColumn(column).data().toString();
   if (!names.isEmpty())
     QGuiApplication::clipboard()->setText(names.join(QLatin1Char('\n')));
+}
+
+void CategoryTableView::contextMenuEvent(QContextMenuEvent *event) {
+  const QModelIndex clicked = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+  if (clicked.isValid() && !selectionModel()->isRowSelected(clicked.row(), QModelIndex()))
+    selectionModel()->setCurrentIndex(clicked, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  const std::vector<int> rows = selectedSourceRows();
+  if (rows.empty())
+    return;
+  CategoryTableModel *source = model_->categoryModel();
+  QMenu menu(this);
+  menu.addAction(QStringLiteral("Tick"), this, [source, rows] { source->setTicks(rows, true); });
+  menu.addAction(QStringLiteral("Untick"), this, [source, rows] { source->setTicks(rows, false); });
+  menu.addSeparator();
+  menu.addAction(QStringLiteral("Copy Name"), this, [this] { copySelectedNames(false); });
+  menu.addAction(QStringLiteral("Copy Cache Name"), this, [this] { copySelectedNames(true); });
+  menu.addSeparator();
+  menu.addAction(QStringLiteral("Show Cached File"), this, [this] { emit showFolderRequested(false); });
+  menu.addAction(QStringLiteral("Show in the Game Folder"), this, [this] { emit showFolderRequested(true); });
+  menu.exec(event->globalPos());
 }
 
 void CategoryTableView::keyPressEvent(QKeyEvent *event) {

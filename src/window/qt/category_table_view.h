@@ -12,6 +12,11 @@ class CategoryFilterModel;
 class CategoryTableView final : public QTableView {
   Q_OBJECT
 
+signals:
+  // The folder of the selected row's cached file, or of its file in the
+  // game, is asked for in the file manager.
+  void showFolderRequested(bool inTheGame);
+
 public:
   CategoryTableView(CategoryFilterModel *model, QWidget *parent);
 
@@ -20,14 +25,18 @@ public:
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
+  void contextMenuEvent(QContextMenuEvent *event) override;
   void mouseDoubleClickEvent(QMouseEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
 
 private:
   void toggleSelectedTicks();
-  // Ctrl+C: the real names of the selected rows, a line each.
-  void copySelectedNames() const;
+  // Ctrl+C: the real names of the selected rows, a line each; with
+  // `cacheNames`, their cache names.
+  void copySelectedNames(bool cacheNames = false) const;
+  // The list positions of the selected rows, or of the current one.
+  std::vector<int> selectedSourceRows() const;
   void cycleSort(int column);
 
   CategoryFilterModel *model_;

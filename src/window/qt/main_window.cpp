@@ -12,6 +12,7 @@
 #include "window/qt/cleanup_flow.h"
 #include "window/qt/display_text.h"
 #include "window/qt/empty_cache_page.h"
+#include "window/qt/folder_opener.h"
 #include "window/qt/qt_platform.h"
 
 #include <QAction>
@@ -108,6 +109,12 @@ QTabWidget *MainWindow::buildTabs(QWidget *parent) {
     filters_[index] = new CategoryFilterModel(models_[index], this);
     views_[index] = new CategoryTableView(filters_[index], tabs_);
     views_[index]->setAccessibleName(QStringLiteral("%1 packages").arg(categoryName(index)));
+    connect(views_[index], &CategoryTableView::showFolderRequested, this, [this, index](bool inTheGame) {
+      if (!inTheGame)
+        openFolderInFileManager(controller_.cacheDirectory(), this);
+      else if (controller_.unrealDir)
+        openFolderInFileManager(*controller_.unrealDir + "/" + std::string(kCategories[index].name), this);
+    });
     tabs_->addTab(views_[index], categoryName(index));
     connect(models_[index], &CategoryTableModel::reloaded, this, [this, index] {
       updateTabLabel(static_cast<int>(index));
@@ -156,6 +163,18 @@ void MainWindow::buildCommands() {
                                   [this] { folderChoices_->chooseCacheFolder(); });
   chooseGameAction_ = addCommand(QStringLiteral("Choose &Game Folder…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
                                  [this] { folderChoices_->chooseGameFolder(); });
+  openCacheAction_ = addCommand(QStringLiteral("Open Cache Folder"), QKeySequence(),
+                                [this] { openFolderInFileManager(controller_.cacheDirectory(), this); });
+  openGameAction_ = addCommand(QStringLiteral("Open Game Folder"), QKeySequence(), [this] {
+    if (controller_.unrealDir)
+      openFolderInFileManager(*controller_.unrealDir, this);
+  });
+  reloadAction_ = addCommand(QStringLiteral("&Reload"), QKeySequence::Refresh, [this] {
+    if (const std::optional<std::string> problem = controller_.reloadLists())
+      QMessageBox::warning(this, QStringLiteral("Error"), displayText(*problem));
+    forgetFiles();
+    focusShownTable();
+  });
   forgetAction_ = addCommand(QStringLiteral("&Forget Chosen Folders"), QKeySequence(),
                              [this] { folderChoices_->forgetChosenFolders(); });
 }
@@ -237,6 +256,9 @@ void MainWindow::buildMenus() {
   file->addAction(chooseGameAction_);
   file->addAction(forgetAction_);
   file->addSeparator();
+  file->addAction(openCacheAction_);
+  file->addAction(openGameAction_);
+  file->addSeparator();
   QAction *quit = file->addAction(QStringLiteral("&Quit"));
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -252,6 +274,8 @@ void MainWindow::buildMenus() {
   edit->addAction(findAction_);
 
   QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+  view->addAction(reloadAction_);
+  view->addSeparator();
   QAction *next = view->addAction(QStringLiteral("&Next Tab"));
   next->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
   connect(next, &QAction::triggered, this, [this] { switchTab(1); });
@@ -307,6 +331,9 @@ void MainWindow::showCacheOrSearch() {
        {tickAllAction_, tickTabAction_, untickAllAction_, findAction_, moveAction_, trashAction_, removeMissingAction_})
     action->setEnabled(hasCache);
   forgetAction_->setEnabled(controller_.hasChosenFolders());
+  openCacheAction_->setEnabled(hasCache);
+  reloadAction_->setEnabled(hasCache);
+  openGameAction_->setEnabled(controller_.unrealDir.has_value());
   updateTickCommands();
   if (!hasCache) {
     const EmptyWindowText text = emptyWindowText(controller_.searchedPlaces(), controller_.homeFolder());

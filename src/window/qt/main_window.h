@@ -115,6 +115,9 @@ private:
   QAction *chooseCacheAction_ = nullptr;
   QAction *chooseGameAction_ = nullptr;
   QAction *forgetAction_ = nullptr;
+  QAction *openCacheAction_ = nullptr;
+  QAction *openGameAction_ = nullptr;
+  QAction *reloadAction_ = nullptr;
   QStackedWidget *pages_ = nullptr;
   QWidget *browsePage_ = nullptr;
   EmptyCachePage *emptyPage_ = nullptr;

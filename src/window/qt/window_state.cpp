@@ -1,0 +1,43 @@
+#include "window/qt/window_state.h"
+
+#include "window/qt/main_window.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QTabWidget>
+
+namespace {
+
+const QString kGeometryKey = QStringLiteral("window/geometry");
+const QString kTabKey = QStringLiteral("window/tab");
+
+QSettings settings() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("cache-sorter"),
+                   QStringLiteral("cache-sorter"));
+}
+
+} // namespace
+
+void restoreWindowState(MainWindow &window) {
+  const QSettings store = settings();
+  window.restoreGeometry(store.value(kGeometryKey).toByteArray());
+  const int tab = store.value(kTabKey, -1).toInt();
+  if (tab >= 0 && tab < window.tabs()->count())
+    window.tabs()->setCurrentIndex(tab);
+  // At a large scale the first window may be larger than the screen.
+  const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+  if (!screen)
+    return;
+  const QRect room = screen->availableGeometry();
+  const QSize size = window.size().boundedTo(room.size() - QSize(16, 48));
+  window.resize(size);
+  if (!room.contains(window.frameGeometry().topLeft()))
+    window.move(room.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+void saveWindowState(const MainWindow &window) {
+  QSettings store = settings();
+  store.setValue(kGeometryKey, window.saveGeometry());
+  store.setValue(kTabKey, window.tabs()->currentIndex());
+}
