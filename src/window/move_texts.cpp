@@ -72,7 +72,8 @@ std::string progressLabel(const MoveProgress &progress) {
     char amounts[64];
     std::snprintf(amounts, sizeof amounts, "%.0f of %.0f MiB", static_cast<double>(progress.bytesCopied) / kMiB,
                   static_cast<double>(progress.bytesTotal) / kMiB);
-    return "Copying " + elideName(progress.utName) + ": " + amounts;
+    return "Copying " + elideName(progress.utName) + " (" + formatCount(progress.current) + " of " +
+           formatCount(progress.total) + "): " + amounts;
   }
   return "Moving " + elideName(progress.utName) + " (" + formatCount(progress.current) + " of " +
          formatCount(progress.total) + ")";

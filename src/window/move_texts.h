@@ -52,7 +52,7 @@ inline constexpr const char *kKeepDifferentText = "Keep the files already in the
 ConfirmationText unwritableText(const MovePreview &preview, const LocationParts &where);
 
 // "Moving DM-Example.ut2 (3 of 10)" or, during a long copy,
-// "Copying DM-Example.ut2: 120 of 500 MiB".
+// "Copying DM-Example.ut2 (3 of 40): 120 of 500 MiB".
 std::string progressLabel(const MoveProgress &progress);
 
 // How the report names the packages that went: "Moved into the game", "Put

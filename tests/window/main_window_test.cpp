@@ -795,7 +795,7 @@ TEST_F(MainWindowTest, MoveAndTrashWaitForATick) {
   window.tabs()->setCurrentIndex(kMaps);
   QPushButton *moveButton = nullptr;
   for (QPushButton *button : window.findChildren<QPushButton *>())
-    moveButton = button->accessibleName() == "Move Ticked Files" ? button : moveButton;
+    moveButton = button->accessibleName() == "Move Ticked Files…" ? button : moveButton;
   ASSERT_TRUE(moveButton);
   EXPECT_FALSE(moveButton->isEnabled()) << "nothing is ticked";
   struct stat info {};

@@ -54,8 +54,8 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
 
 TEST(MoveTexts, ProgressAndReport) {
   EXPECT_EQ(progressLabel({3, 10, "DM-Example.ut2", 0, 0}), "Moving DM-Example.ut2 (3 of 10)");
-  EXPECT_EQ(progressLabel({1, 1, "DM-Example.ut2", 120ull << 20, 500ull << 20}),
-            "Copying DM-Example.ut2: 120 of 500 MiB");
+  EXPECT_EQ(progressLabel({3, 40, "DM-Example.ut2", 120ull << 20, 500ull << 20}),
+            "Copying DM-Example.ut2 (3 of 40): 120 of 500 MiB");
   EXPECT_LT(progressLabel({1, 1, std::string(1 << 20, 'x'), 0, 0}).size(), 300u);
   MoveReport report;
   report.moved.resize(54);

@@ -23,7 +23,8 @@ public:
 };
 
 bool ask(QWidget *window, const QString &title, const ConfirmationText &text, const QString &action) {
-  QMessageBox question(QMessageBox::Question, title, displayText(text.question), QMessageBox::NoButton, window);
+  QMessageBox question(QMessageBox::NoIcon, title, displayText(text.question), QMessageBox::NoButton, window);
+  question.setIconPixmap(window->windowIcon().pixmap(64));
   question.setInformativeText(displayText(text.explanation));
   QPushButton *yes = question.addButton(action, QMessageBox::AcceptRole);
   QPushButton *no = question.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);

@@ -53,8 +53,10 @@ bool MoveFlow::confirm(const MovePreview &preview) {
   ConfirmationText text = confirmationText(preview, where(), hiddenByFilter_());
   if (controller_.gameRunning())
     text.explanation = std::string(kGameRunningWarning) + "\n\n" + text.explanation;
-  QMessageBox confirmation(QMessageBox::Question, QStringLiteral("Move Packages"), displayText(text.question),
+  QMessageBox confirmation(QMessageBox::NoIcon, QStringLiteral("Move Packages"), displayText(text.question),
                            QMessageBox::NoButton, window_);
+  // The program's own icon: the "?" sign is out of use on the desktops.
+  confirmation.setIconPixmap(window_->windowIcon().pixmap(64));
   confirmation.setInformativeText(displayText(text.explanation));
   // Replacing a file the game has in another version is final: the choice
   // to keep those is offered, and made already when there are any.
