@@ -1,17 +1,13 @@
 #include "window/qt/settings_choice_store.h"
 
+#include "window/qt/program_settings.h"
+
 #include <QFile>
-#include <QSettings>
 
 namespace {
 
 const QString kCacheFolderKey = QStringLiteral("folders/cache");
 const QString kGameFolderKey = QStringLiteral("folders/game");
-
-QSettings settings() {
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("cache-sorter"),
-                   QStringLiteral("cache-sorter"));
-}
 
 std::optional<std::string> folderAt(const QSettings &store, const QString &key) {
   const QByteArray path = QFile::encodeName(store.value(key).toString());
@@ -30,12 +26,12 @@ void setFolder(QSettings &store, const QString &key, const std::optional<std::st
 } // namespace
 
 ChosenFolders SettingsChoiceStore::load() const {
-  const QSettings store = settings();
+  const QSettings store = programSettings();
   return ChosenFolders{folderAt(store, kCacheFolderKey), folderAt(store, kGameFolderKey)};
 }
 
 void SettingsChoiceStore::save(const ChosenFolders &chosen) {
-  QSettings store = settings();
+  QSettings store = programSettings();
   setFolder(store, kCacheFolderKey, chosen.cacheFolder);
   setFolder(store, kGameFolderKey, chosen.gameFolder);
 }

@@ -1,10 +1,10 @@
 #include "window/qt/window_state.h"
 
 #include "window/qt/main_window.h"
+#include "window/qt/program_settings.h"
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QSettings>
 #include <QTabWidget>
 
 namespace {
@@ -12,15 +12,10 @@ namespace {
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kTabKey = QStringLiteral("window/tab");
 
-QSettings settings() {
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("cache-sorter"),
-                   QStringLiteral("cache-sorter"));
-}
-
 } // namespace
 
 void restoreWindowState(MainWindow &window) {
-  const QSettings store = settings();
+  const QSettings store = programSettings();
   window.restoreGeometry(store.value(kGeometryKey).toByteArray());
   const int tab = store.value(kTabKey, -1).toInt();
   if (tab >= 0 && tab < window.tabs()->count())
@@ -37,7 +32,7 @@ void restoreWindowState(MainWindow &window) {
 }
 
 void saveWindowState(const MainWindow &window) {
-  QSettings store = settings();
+  QSettings store = programSettings();
   store.setValue(kGeometryKey, window.saveGeometry());
   store.setValue(kTabKey, window.tabs()->currentIndex());
 }
