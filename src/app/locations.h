@@ -29,7 +29,7 @@ std::string expandTilde(const std::string &path, const std::string &homeFolder);
 std::string currentHomeFolder();
 
 // XDG_DATA_HOME when it is an absolute path, else "<homeFolder>/.local/share",
-// as the XDG base directory specification says.
+// following the XDG base directory rules.
 std::string currentDataHome(const std::string &homeFolder);
 
 // The locations of the program as installed: the real home and root.
