@@ -26,7 +26,6 @@ constexpr std::array<TableView * AppController::*, kCategoryCount> kTables = {
 };
 
 constexpr int kFatalExitStatus = 1;
-constexpr const char *kCannotOpenIndex = "Could not open cache file";
 
 } // namespace
 
@@ -69,13 +68,15 @@ AppController::ResolvedGame AppController::resolveGame(const ChosenFolders &chos
   game.location.gameChosen = chosen.gameFolder.has_value();
   game.installation = chosen.gameFolder;
   const std::string macCache = expandTilde(kCacheFilePath, locations_.homeFolder);
-  // The Mac release's layout comes first and, where its cache is, alone.
-  if (!chosen.cacheFolder && somethingAt(macCache)) {
+  const auto macRelease = [&] {
     game.location.layout = kMacReleaseLayout;
     game.cacheFile = macCache;
     game.macRelease = true;
     return game;
-  }
+  };
+  // The Mac release's layout comes first and, where its cache is, alone.
+  if (!chosen.cacheFolder && somethingAt(macCache))
+    return macRelease();
   const LayoutSearch search = searchLayouts(locations_);
   searched_ = search.looked;
   searched_.cacheIndexes.insert(searched_.cacheIndexes.begin(), macCache);
@@ -90,12 +91,8 @@ AppController::ResolvedGame AppController::resolveGame(const ChosenFolders &chos
   }
   // On a Mac there is always a volumes folder; the Mac release's start-up
   // then says what is missing, as it always has.
-  if (!search.found && somethingAt(locations_.volumesFolder)) {
-    game.location.layout = kMacReleaseLayout;
-    game.cacheFile = macCache;
-    game.macRelease = true;
-    return game;
-  }
+  if (!search.found && somethingAt(locations_.volumesFolder))
+    return macRelease();
   if (!search.found)
     return game;
   game.location.layout = search.found->layout;
@@ -127,9 +124,13 @@ bool AppController::readAllCategories() {
     failFatally(kCannotOpenIndex);
     return false;
   }
-  for (std::size_t index = 0; index < kCategoryCount; ++index)
-    listAt(index) = std::move((*lists)[index]);
+  takeLists(std::move(*lists));
   return true;
+}
+
+void AppController::takeLists(std::array<std::vector<CacheEntry>, kCategoryCount> &&lists) {
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    listAt(index) = std::move(lists[index]);
 }
 
 void AppController::reloadAllTables() const {

@@ -11,6 +11,7 @@
 #include "posix/folder_lock.h"
 #include "relocation/move_preview.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -158,6 +159,8 @@ private:
   // alert of loadCache(), when the application is ending because the index
   // could not be opened.
   bool readAllCategories();
+  // The eight lists read anew become the controller's.
+  void takeLists(std::array<std::vector<CacheEntry>, kCategoryCount> &&lists);
 
   // Where the game is, from the choices and the search.
   struct ResolvedGame {
@@ -180,6 +183,7 @@ private:
   std::string volumesPrefix() const;
 
   static constexpr const char *kAlreadyRunningMessage = "Cache Sorter is already running for this cache";
+  static constexpr const char *kCannotOpenIndex = "Could not open cache file";
 
   Platform &platform_;
   const Locations locations_;

@@ -6,12 +6,6 @@
 #include "posix/paths.h"
 #include "relocation/interrupted_move.h"
 
-namespace {
-
-constexpr const char *kCannotOpenIndex = "Could not open cache file";
-
-} // namespace
-
 ChosenFolders AppController::rememberedChoices() const {
   if (!choices_)
     return {};
@@ -96,8 +90,7 @@ std::optional<std::string> AppController::switchCache(const std::string &indexPa
   if (lock)
     lock_ = std::move(lock);
   cacheFile = indexPath;
-  for (std::size_t index = 0; index < kCategoryCount; ++index)
-    listAt(index) = std::move((*lists)[index]);
+  takeLists(std::move(*lists));
   return std::nullopt;
 }
 

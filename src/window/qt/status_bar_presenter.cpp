@@ -28,6 +28,9 @@ StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *w
   tabCounts_ = new ElidedLabel(window);
   tickedTotals_ = new ElidedLabel(window);
   location_ = new ElidedLabel(window);
+  // Long paths are cut in the middle, so the counts beside them stay in
+  // view.
+  location_->setMaximumWidth(kMostLocationWidth);
   for (ElidedLabel *label : {tabCounts_, tickedTotals_, location_})
     label->setContentsMargins(12, 0, 12, 0);
   QStatusBar *bar = window->statusBar();
@@ -83,9 +86,4 @@ void StatusBarPresenter::update() {
     timer_.start();
 }
 
-void StatusBarPresenter::showLocation(const QString &text) {
-  // Long paths are cut in the middle, so the counts beside them stay in
-  // view.
-  location_->setWholeText(text);
-  location_->setMaximumWidth(kMostLocationWidth);
-}
+void StatusBarPresenter::showLocation(const QString &text) { location_->setWholeText(text); }
