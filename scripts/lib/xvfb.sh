@@ -1,11 +1,12 @@
 # Shell helpers for driving the real window on a private X display. Source
 # this file; it defines functions only.
 
-# start_xvfb FOLDER: starts Xvfb on a free display, exports DISPLAY for it and
-# sets XVFB_PID. Returns non-zero when it does not come up within 5 seconds.
+# start_xvfb FOLDER [SIZE]: starts Xvfb on a free display with a screen of
+# SIZE (default 1280x800), exports DISPLAY for it and sets XVFB_PID. Returns
+# non-zero when it does not come up within 5 seconds.
 start_xvfb() {
-  local folder="$1"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
+  local folder="$1" size="${2:-1280x800}"
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 50); do
     if [ -s "$folder/display" ]; then

@@ -170,7 +170,8 @@ TEST_F(MainWindowTest, TicksWithMouseSpaceAndShortcuts) {
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 1, 0}));
   EXPECT_EQ(table(kMaps)->model()->index(3, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
 
-  table(kMaps)->setCurrentIndex(table(kMaps)->model()->index(1, CategoryTableModel::UtNameColumn));
+  press(table(kMaps), Qt::Key_Up);
+  press(table(kMaps), Qt::Key_Up);
   press(table(kMaps), Qt::Key_Space);
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 1, 0, 1, 0}));
   press(table(kMaps), Qt::Key_Down);
@@ -218,7 +219,7 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   press(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
   press(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
   ASSERT_EQ(window.tabs()->currentIndex(), kTextures);
-  table(kTextures)->setCurrentIndex(table(kTextures)->model()->index(1, CategoryTableModel::UtNameColumn));
+  press(table(kTextures), Qt::Key_Down);
   press(table(kTextures), Qt::Key_Space);
 
   QString title, question, explanation;
@@ -342,6 +343,7 @@ TEST_F(MainWindowTest, StartsWithTheFocusOnTheTableAndUnticksAll) {
   press(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
   ASSERT_EQ(QApplication::focusWidget(), table(kMaps));
   EXPECT_EQ(table(kMaps)->currentIndex().row(), 0) << "a visible current row, so Space works at once";
+  EXPECT_TRUE(table(kMaps)->selectionModel()->isRowSelected(0, {})) << "highlighted as on the first tab";
   press(table(kMaps), Qt::Key_Space);
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{1, 0, 0, 0, 0}));
 
@@ -415,9 +417,15 @@ TEST_F(MainWindowTest, SortsByAClickedColumnAndBack) {
   EXPECT_EQ(names(), (std::vector<QString>{"DM-0.ut2", "DM-1.ut2", "DM-2.ut2", "DM-3.ut2", "DM-4.ut2"}));
   clickHeader(CategoryTableModel::TickColumn);
   EXPECT_EQ(names().front(), "DM-3.ut2") << "the ticked first";
+  EXPECT_TRUE(header->isSortIndicatorShown());
   // The view is sorted; a tick still reaches the entry by its list position.
   clickTick(kMaps, 1);
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{1, 0, 0, 1, 0}));
+  EXPECT_EQ(names().front(), "DM-3.ut2") << "rows stay where they are";
+  EXPECT_FALSE(header->isSortIndicatorShown()) << "the order no longer follows the ticks";
+  clickHeader(CategoryTableModel::TickColumn);
+  EXPECT_EQ(names().front(), "DM-0.ut2") << "a click sorts by the new ticks";
+  EXPECT_TRUE(header->isSortIndicatorShown());
 }
 
 TEST_F(MainWindowTest, SpaceTicksTheSelectedRowsTogether) {
@@ -832,8 +840,8 @@ namespace {
 TEST_F(MainWindowTest, ReturnDoubleClickAndCopyWorkOnRows) {
   window.tabs()->setCurrentIndex(kMaps);
   CategoryTableView *maps = table(kMaps);
-  maps->setFocus();
-  maps->setCurrentIndex(maps->model()->index(2, CategoryTableModel::UtNameColumn));
+  press(maps, Qt::Key_Down);
+  press(maps, Qt::Key_Down);
   press(maps, Qt::Key_Return);
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 1, 0, 0})) << "Return ticks the row";
   QTest::mouseDClick(maps->viewport(), Qt::LeftButton, Qt::NoModifier,
@@ -888,6 +896,37 @@ TEST_F(MainWindowTest, F5ReadsTheListsAgainAndTheRowMenuTicksAndCopies) {
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 0, 1, 0})) << "Tick";
   choose(4);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "M4") << "Copy Cache Name";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, TabLabelsAreReadWholeWithSixDigitCountsAndAFilter) {
+  for (std::size_t category = 0; category < kCategoryCount; ++category) {
+    std::vector<CacheEntry> &list = controller.listAt(category);
+    list.clear();
+    for (int row = 0; row < 100'000; ++row)
+      list.push_back(CacheEntry{0, "P" + std::to_string(row) + std::string(kCategories[category].ending),
+                                "C" + std::to_string(row)});
+  }
+  window.reloadAllTables();
+  window.findChild<QLineEdit *>()->setFocus();
+  QTest::keyClicks(QApplication::focusWidget(), "P1");
+  ASSERT_EQ(window.tabs()->tabText(5), "StaticMeshes (11,111 of 100,000)");
+
+  for (const QSize size : {QSize(1100, 640), QSize(640, 480)}) {
+    window.resize(size);
+    QTest::qWait(20);
+    QTabBar *bar = window.tabs()->tabBar();
+    for (int tab = 0; tab < bar->count(); ++tab) {
+      const QRect rect = bar->tabRect(tab);
+      EXPECT_GE(rect.width(), bar->fontMetrics().horizontalAdvance(bar->tabText(tab)) + 8)
+          << bar->tabText(tab).toStdString() << " at " << size.width();
+      EXPECT_TRUE(bar->rect().contains(rect)) << "no tab scrolls out of sight at " << size.width();
+    }
+    EXPECT_GE(window.tableView(0)->width(), size.width() / 2) << "the table keeps most of the room";
+  }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPainter>
 
+#include <algorithm>
 #include <set>
 
 CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent) : QTableView(parent), model_(model) {
@@ -20,6 +21,8 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSortingEnabled(false);
   setWordWrap(false);
+  // Names keep their start and their ending, which tells the kind.
+  setTextElideMode(Qt::ElideMiddle);
   setAlternatingRowColors(true);
   setShowGrid(false);
   // Tab leaves the table for the next control rather than moving by cell.
@@ -38,13 +41,38 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   // The real names take the room; the coded names are 32 hex digits.
   columns->setSectionResizeMode(CategoryTableModel::UtNameColumn, QHeaderView::Stretch);
   columns->setSectionResizeMode(CategoryTableModel::CacheNameColumn, QHeaderView::Interactive);
-  columns->resizeSection(CategoryTableModel::CacheNameColumn,
-                         fontMetrics().horizontalAdvance(QString(32, QLatin1Char('D'))) + 24);
+  fitCacheNameColumn();
+  connect(columns, &QHeaderView::sectionResized, this, [this](int column) {
+    cacheNameSizedByUser_ = cacheNameSizedByUser_ || (column == CategoryTableModel::CacheNameColumn && !fitting_);
+  });
   columns->setSectionResizeMode(CategoryTableModel::SizeColumn, QHeaderView::Interactive);
   columns->resizeSection(CategoryTableModel::SizeColumn,
                          fontMetrics().horizontalAdvance(QStringLiteral("999 MiB")) + 24);
   columns->setSectionsClickable(true);
   connect(columns, &QHeaderView::sectionClicked, this, &CategoryTableView::cycleSort);
+  connect(model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &first) {
+    // Rows keep their places while ticks change, so a sort by the ticks no
+    // longer holds: its arrow goes, and a click sorts anew.
+    if (sortColumn_ == CategoryTableModel::TickColumn && first.column() == CategoryTableModel::TickColumn) {
+      sortColumn_ = -1;
+      horizontalHeader()->setSortIndicatorShown(false);
+    }
+  });
+}
+
+void CategoryTableView::fitCacheNameColumn() {
+  if (cacheNameSizedByUser_)
+    return;
+  const int whole = fontMetrics().horizontalAdvance(QString(32, QLatin1Char('D'))) + 24;
+  const int room = viewport()->width() * 2 / 5;
+  fitting_ = true;
+  horizontalHeader()->resizeSection(CategoryTableModel::CacheNameColumn, room > 0 ? std::min(whole, room) : whole);
+  fitting_ = false;
+}
+
+void CategoryTableView::resizeEvent(QResizeEvent *event) {
+  QTableView::resizeEvent(event);
+  fitCacheNameColumn();
 }
 
 void CategoryTableView::setPlaceholderText(const QString &text) {

@@ -29,8 +29,13 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
 
 private:
+  // The cache names' column is as wide as 32 hex digits, but never more than
+  // two fifths of the table, so that the real names keep the room in a
+  // narrow or scaled window; once the user has sized it, it stays.
+  void fitCacheNameColumn();
   void toggleSelectedTicks();
   // Ctrl+C: the real names of the selected rows, a line each; with
   // `cacheNames`, their cache names.
@@ -41,6 +46,8 @@ private:
 
   CategoryFilterModel *model_;
   QString placeholder_;
+  bool cacheNameSizedByUser_ = false;
+  bool fitting_ = false;
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

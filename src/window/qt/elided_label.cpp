@@ -16,6 +16,8 @@ void ElidedLabel::setWholeText(const QString &text) {
 // Room for a few letters and the ellipsis: the status bar may give it less
 // than its whole text when the window is narrow.
 QSize ElidedLabel::minimumSizeHint() const {
+  if (keptWhole_)
+    return sizeHint();
   const QMargins margins = contentsMargins();
   return {fontMetrics().horizontalAdvance(QStringLiteral("Mmm…")) + margins.left() + margins.right(),
           QLabel::minimumSizeHint().height()};

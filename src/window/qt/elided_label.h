@@ -12,8 +12,14 @@ public:
   explicit ElidedLabel(QWidget *parent = nullptr);
 
   void setWholeText(const QString &text);
+  // A label kept whole takes the room it needs, so that the labels beside it
+  // are cut first.
+  void setKeptWhole(bool keptWhole) { keptWhole_ = keptWhole; }
   QSize minimumSizeHint() const override;
 
 protected:
   void paintEvent(QPaintEvent *event) override;
+
+private:
+  bool keptWhole_ = false;
 };

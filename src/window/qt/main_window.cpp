@@ -14,6 +14,7 @@
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/folder_opener.h"
 #include "window/qt/qt_platform.h"
+#include "window/qt/side_tab_style.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,10 +98,16 @@ QLineEdit *MainWindow::buildFilter(QWidget *parent) {
 QTabWidget *MainWindow::buildTabs(QWidget *parent) {
   tabs_ = new QTabWidget(parent);
   tabs_->setDocumentMode(true);
-  // Eight tabs with six-digit counts fit the window: none scrolls away.
+  // The tabs stand in a column on the left, each as wide as its label, so
+  // that names and counts are never cut; the column scrolls only when the
+  // window is too low for eight tabs.
+  tabs_->setTabPosition(QTabWidget::West);
+  auto *style = new SideTabStyle;
+  style->setParent(this);
+  tabs_->tabBar()->setStyle(style);
   tabs_->tabBar()->setExpanding(false);
-  tabs_->tabBar()->setUsesScrollButtons(false);
-  tabs_->tabBar()->setElideMode(Qt::ElideMiddle);
+  tabs_->tabBar()->setElideMode(Qt::ElideNone);
+  tabs_->tabBar()->setUsesScrollButtons(true);
   // Tab goes from the filter to the table to the buttons; the tabs switch
   // with Ctrl+Page Down and Ctrl+Page Up.
   tabs_->tabBar()->setFocusPolicy(Qt::NoFocus);
@@ -393,4 +400,9 @@ void MainWindow::focusShownTable() {
   QAbstractItemModel *model = table->model();
   if (!table->currentIndex().isValid() && model->rowCount() > 0)
     table->setCurrentIndex(model->index(0, CategoryTableModel::UtNameColumn));
+  // A table that gets the focus makes a row current without selecting it,
+  // which shows only a thin frame: it is highlighted as the first tab's is.
+  if (table->currentIndex().isValid() && !table->selectionModel()->hasSelection())
+    table->selectionModel()->select(table->currentIndex(),
+                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }

@@ -28,9 +28,10 @@ StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *w
   tabCounts_ = new ElidedLabel(window);
   tickedTotals_ = new ElidedLabel(window);
   location_ = new ElidedLabel(window);
-  // Long paths are cut in the middle, so the counts beside them stay in
-  // view.
+  // Long paths are cut in the middle, so the counts beside them stay whole.
   location_->setMaximumWidth(kMostLocationWidth);
+  tabCounts_->setKeptWhole(true);
+  tickedTotals_->setKeptWhole(true);
   for (ElidedLabel *label : {tabCounts_, tickedTotals_, location_})
     label->setContentsMargins(12, 0, 12, 0);
   QStatusBar *bar = window->statusBar();
