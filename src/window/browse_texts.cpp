@@ -5,7 +5,6 @@
 #include "window/move_texts.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -15,11 +14,6 @@ bool holds(std::string_view text, std::string_view part) {
   return std::search(text.begin(), text.end(), part.begin(), part.end(),
                      [](char a, char b) { return foldAscii(a) == foldAscii(b); }) != text.end();
 }
-
-// What each category's packages are called in a sentence.
-constexpr std::array<const char *, kCategoryCount> kPackageKinds = {
-    "animations", "karma data", "maps", "music", "sounds", "static meshes", "system files", "textures",
-};
 
 } // namespace
 
@@ -67,8 +61,9 @@ std::string tickedTotalsText(const TickedTotals &totals) {
 }
 
 std::string emptyTabText(std::size_t category, bool filtered) {
-  const std::string kind = category < kPackageKinds.size() ? kPackageKinds[category] : "packages";
-  return filtered ? "No " + kind + " match the filter" : "No cached " + kind;
+  // Named as on the tab, so the two texts read alike.
+  const std::string in = category < kCategoryCount ? " in " + std::string(kCategories[category].name) : "";
+  return filtered ? "No packages" + in + " match the filter" : "No packages" + in;
 }
 
 std::optional<std::uint64_t> PackageSizes::sizeOf(const std::string &cacheDirectory, const std::string &cacheName) {

@@ -135,15 +135,15 @@ std::string deleteForGoodQuestion(std::size_t count) {
 ConfirmationText trashQuestion(std::size_t packages, std::uint64_t bytes, std::size_t missing) {
   ConfirmationText text;
   text.question = "Move " + countPackages(packages) + " (" + formatByteSize(bytes) + ") to the Trash?";
-  text.explanation = "Their cached files go to the Trash and their lines leave the index. Packages already in the "
-                     "game stay there.";
+  text.explanation = "Their cached files go to the Trash and their entries leave the cache index. Packages already "
+                     "in the game stay there.";
   if (missing > 0)
     text.explanation += "\n\n" + formatCount(missing) + (missing == 1 ? " of them has" : " of them have") +
-                        " no cached file: only the line goes.";
+                        " no cached file: only the entry goes.";
   return text;
 }
 
 std::string removeMissingQuestion(std::size_t lines) {
-  return "Remove " + formatCount(lines) + (lines == 1 ? " line that names" : " lines that name") +
-         " no cached file from the index?";
+  return "Remove " + formatCount(lines) + (lines == 1 ? " entry that names" : " entries that name") +
+         " no cached file from the cache index?";
 }

@@ -33,8 +33,8 @@ TEST(BrowseTexts, LabelsAndStatus) {
   EXPECT_EQ(tickedTotalsText({57, (12ull << 30) / 10, 0, 0}), "57 ticked in all, 1.2 GiB");
   EXPECT_EQ(tickedTotalsText({3, 10, 2, 0}), "3 ticked in all, 10 bytes, 2 missing");
   EXPECT_EQ(tickedTotalsText({3, 10, 0, 1}), "3 ticked in all, 10 bytes, sizing…");
-  EXPECT_EQ(emptyTabText(2, false), "No cached maps");
-  EXPECT_EQ(emptyTabText(5, true), "No static meshes match the filter");
+  EXPECT_EQ(emptyTabText(2, false), "No packages in Maps");
+  EXPECT_EQ(emptyTabText(5, true), "No packages in StaticMeshes match the filter");
 }
 
 TEST(BrowseTexts, SizesAreLookedUpForTickedEntriesOnlyAndKept) {

@@ -135,6 +135,8 @@ TEST_F(MainWindowTest, ShowsEveryCategoryWithItsCount) {
   EXPECT_EQ(system->headerData(0, Qt::Horizontal).toString(), "");
   EXPECT_EQ(system->headerData(1, Qt::Horizontal).toString(), "UT Name");
   EXPECT_EQ(system->headerData(2, Qt::Horizontal).toString(), "Cache Name");
+  EXPECT_TRUE(system->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().contains("cached file"))
+      << "the tooltip names the thing as the rest of the window does";
   EXPECT_EQ(system->index(0, 1).data().toString(), QString::fromUtf8("Caf\xC3\xA9.u"));
   EXPECT_EQ(system->index(1, 1).data().toString(), QString::fromUtf8("Caf\xC3\xA9.u")) << "Latin-1 fallback";
   EXPECT_FALSE(system->index(0, 0).data(Qt::DisplayRole).isValid()) << "the tick column shows no digits";
@@ -360,7 +362,7 @@ TEST_F(MainWindowTest, StartsWithTheFocusOnTheTableAndUnticksAll) {
 }
 
 TEST_F(MainWindowTest, FiltersEveryTabAsOneTypes) {
-  EXPECT_EQ(table(0)->placeholderText(), "No cached animations");
+  EXPECT_EQ(table(0)->placeholderText(), "No packages in Animations");
   press(table(0), Qt::Key_F, Qt::ControlModifier);
   ASSERT_EQ(QApplication::focusWidget(), window.filter());
   QTest::keyClicks(window.filter(), "caf");
@@ -391,7 +393,7 @@ TEST_F(MainWindowTest, FiltersEveryTabAsOneTypes) {
   window.filter()->setFocus();
   QTest::keyClicks(window.filter(), "x");
   EXPECT_EQ(table(kMaps)->model()->rowCount(), 0);
-  EXPECT_EQ(table(kMaps)->placeholderText(), "No maps match the filter");
+  EXPECT_EQ(table(kMaps)->placeholderText(), "No packages in Maps match the filter");
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (0 of 5)");
 }
 
@@ -773,7 +775,7 @@ TEST_F(MainWindowTest, CleansTheCacheByKeys) {
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   press(table(kMaps), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(removeQuestion, "Remove 6 lines that name no cached file from the index?");
+  EXPECT_EQ(removeQuestion, "Remove 6 entries that name no cached file from the cache index?");
   EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM0=DM-0.ut2\nX0=Sky.utx\n");
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (1)");
   qunsetenv("XDG_DATA_HOME");
@@ -803,7 +805,7 @@ TEST_F(MainWindowTest, MoveAndTrashWaitForATick) {
   window.tabs()->setCurrentIndex(kMaps);
   QPushButton *moveButton = nullptr;
   for (QPushButton *button : window.findChildren<QPushButton *>())
-    moveButton = button->accessibleName() == "Move Ticked Files…" ? button : moveButton;
+    moveButton = button->accessibleName() == "Move Ticked Packages…" ? button : moveButton;
   ASSERT_TRUE(moveButton);
   EXPECT_FALSE(moveButton->isEnabled()) << "nothing is ticked";
   struct stat info {};

@@ -128,6 +128,19 @@ QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation
   // The tick column's header is empty; a screen reader says what it is.
   if (role == Qt::AccessibleTextRole && section == TickColumn)
     return QStringLiteral("Ticked");
+  // The headers are short; their tooltips say which name is which.
+  if (role == Qt::ToolTipRole) {
+    switch (section) {
+    case UtNameColumn:
+      return QStringLiteral("The package's real name, which it takes in the game folder");
+    case CacheNameColumn:
+      return QStringLiteral("The name of its cached file in the cache folder, without \".uxx\"");
+    case SizeColumn:
+      return QStringLiteral("The size of the cached file");
+    default:
+      return QStringLiteral("Ticked packages move with Move Ticked Packages…");
+    }
+  }
   if (role != Qt::DisplayRole)
     return {};
   if (section == SizeColumn)

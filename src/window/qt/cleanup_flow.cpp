@@ -65,12 +65,12 @@ void CleanupFlow::removeMissingEntries() {
   }
   if (missing == 0) {
     QMessageBox::information(window_, QStringLiteral("Remove Missing Entries"),
-                             QStringLiteral("Every line of the index names a cached file."));
+                             QStringLiteral("Every entry of the cache index names a cached file."));
     return;
   }
   const ConfirmationText text{removeMissingQuestion(missing),
-                              "The game has purged these packages from the cache already; their lines only make "
-                              "the lists longer. Lines of other files stay."};
+                              "The game has purged these packages from the cache already; their entries only make "
+                              "the lists longer. Entries of other kinds of file stay."};
   if (!ask(window_, QStringLiteral("Remove Missing Entries"), text, QStringLiteral("Remove")))
     return;
   std::optional<std::string> problem;

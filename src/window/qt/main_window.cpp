@@ -159,7 +159,7 @@ void MainWindow::buildCommands() {
     filter_->setFocus(Qt::ShortcutFocusReason);
     filter_->selectAll();
   });
-  moveAction_ = addCommand(QStringLiteral("&Move Ticked Files…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
+  moveAction_ = addCommand(QStringLiteral("&Move Ticked Packages…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
                            [this] { requestMove(); });
   trashAction_ =
       addCommand(QStringLiteral("Move to T&rash…"), QKeySequence::Delete, [this] { cleanup_->trashTicked(); });
