@@ -932,3 +932,24 @@ TEST_F(MainWindowTest, TabLabelsAreReadWholeWithSixDigitCountsAndAFilter) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, TickBoxesStayVisibleOnADarkPalette) {
+  window.tabs()->setCurrentIndex(kMaps);
+  CategoryTableView *maps = table(kMaps);
+  QPalette dark = maps->palette();
+  for (const QPalette::ColorRole role : {QPalette::Base, QPalette::AlternateBase, QPalette::Window})
+    dark.setColor(role, QColor(0x2b, 0x2b, 0x2b));
+  dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+  maps->setPalette(dark);
+  QStyleOptionViewItem option;
+  option.initFrom(maps);
+  option.rect = maps->visualRect(maps->model()->index(2, CategoryTableModel::TickColumn));
+  option.features |= QStyleOptionViewItem::HasCheckIndicator;
+  const QRect box = maps->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, maps);
+  const QImage shown = maps->viewport()->grab().toImage();
+  EXPECT_GT(QColor(shown.pixel(box.left(), box.center().y())).lightness(), 80) << "the box's edge shows";
+}
+
+} // namespace

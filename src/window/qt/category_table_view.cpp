@@ -2,6 +2,7 @@
 
 #include "window/qt/category_filter_model.h"
 #include "window/qt/category_table_model.h"
+#include "window/qt/tick_box_delegate.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -23,6 +24,7 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   setWordWrap(false);
   // Names keep their start and their ending, which tells the kind.
   setTextElideMode(Qt::ElideMiddle);
+  setItemDelegate(new TickBoxDelegate(this));
   setAlternatingRowColors(true);
   setShowGrid(false);
   // Tab leaves the table for the next control rather than moving by cell.
