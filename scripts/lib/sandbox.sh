@@ -53,6 +53,26 @@ make_sample_cache() {
   printf 'server notes\n' >"$cache/99999999999999999999999999999999.uxx"
 }
 
+# make_big_cache HOME: the sample cache grown by 114,000 entries: 100,000
+# maps and 2,000 of each other category. Only the first 200 of each have a
+# cached file, since the others are never in sight.
+make_big_cache() {
+  local cache="$1/$CACHE_SUBDIR"
+  make_sample_cache "$1"
+  awk -v cache="$cache" 'BEGIN {
+    split(".ukx .ka .ut2 .ogg .uax .usx .u .utx", endings, " ")
+    for (kind = 1; kind <= 8; kind++)
+      for (i = 0; i < (kind == 3 ? 100000 : 2000); i++) {
+        name = sprintf("%08X%024d", kind, i)
+        printf "%s=Pkg-%d%s\r\n", name, i, endings[kind]
+        if (i >= 200) continue
+        file = cache "/" name ".uxx"
+        printf "package %d\n", i >file
+        close(file)
+      }
+  }' >>"$cache/cache.ini"
+}
+
 # Other folders to show in the sandbox, each "FOLDER=PLACE": the game of a
 # Linux layout at "/usr/local/games/ut2004", for example. "ro:FOLDER=PLACE"
 # shows it read-only.
