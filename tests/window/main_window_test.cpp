@@ -953,3 +953,24 @@ TEST_F(MainWindowTest, TickBoxesStayVisibleOnADarkPalette) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ADamagedDownloadIsMarkedInItsRow) {
+  sandbox.writeCachedFile("M0", std::string("\xC1\x83\x2A\x9E", 4) + "a map");
+  sandbox.writeCachedFile("M1", "<html><body>404 Not Found</body></html>");
+  sandbox.writeCachedFile("M2", "");
+  window.tabs()->setCurrentIndex(kMaps);
+  QAbstractItemModel *maps = table(kMaps)->model();
+  const auto tip = [maps](int row) { return maps->index(row, CategoryTableModel::UtNameColumn).data(Qt::ToolTipRole); };
+  EXPECT_FALSE(tip(0).toString().contains("Damaged")) << "a sound package";
+  EXPECT_EQ(tip(1).toString(), "DM-1.ut2\nDamaged download: the cached file does not begin with the package signature");
+  EXPECT_EQ(tip(2).toString(), "DM-2.ut2\nDamaged download: the cached file is empty");
+  const QIcon critical = QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
+  EXPECT_EQ(
+      maps->index(1, CategoryTableModel::UtNameColumn).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(),
+      critical.pixmap(16).toImage());
+  EXPECT_FALSE(tip(3).toString().contains("Damaged")) << "a missing file is said to be missing, not damaged";
+}
+
+} // namespace

@@ -48,7 +48,24 @@ const std::optional<InstalledFile> &CategoryTableModel::replacedFile(int row) co
   return known->second;
 }
 
-void CategoryTableModel::forgetFiles() { replacedFiles_.clear(); }
+PackageCondition CategoryTableModel::condition(int row) const {
+  const CacheEntry *entry = entryAt(row);
+  if (!entry)
+    return PackageCondition::NotLookedAt;
+  const std::string key = entry->cacheName + '\0' + entry->utName;
+  auto known = conditions_.find(key);
+  if (known == conditions_.end())
+    known = conditions_
+                .emplace(key,
+                         checkCachedFile(cachedFilePath(controller_.cacheDirectory(), entry->cacheName), entry->utName))
+                .first;
+  return known->second;
+}
+
+void CategoryTableModel::forgetFiles() {
+  replacedFiles_.clear();
+  conditions_.clear();
+}
 
 void CategoryTableModel::reloadData() {
   const int rows = controller_.numberOfRowsInTableView(this);
@@ -79,6 +96,13 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
     return fileMissing(index.row()) ? QApplication::palette().brush(QPalette::Disabled, QPalette::Text) : QVariant();
   const bool tickColumn = index.column() == TickColumn;
   if (!tickColumn && index.column() == UtNameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
+    const PackageCondition damage = condition(index.row());
+    if (damage == PackageCondition::Empty || damage == PackageCondition::WrongStart) {
+      if (role == Qt::DecorationRole)
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
+      const std::string &utName = entryAt(index.row())->utName;
+      return shownName(utName) + QLatin1Char('\n') + QString::fromStdString(damageText(damage, utName));
+    }
     if (const std::optional<InstalledFile> &replaced = replacedFile(index.row())) {
       if (role == Qt::DecorationRole)
         return QApplication::style()->standardIcon(replaced->identical ? QStyle::SP_MessageBoxInformation

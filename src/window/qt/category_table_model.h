@@ -5,6 +5,7 @@
 #include "window/header_column.h"
 
 #include "catalogue/cache_entry.h"
+#include "catalogue/package_check.h"
 #include "relocation/move_preview.h"
 
 #include <QAbstractTableModel>
@@ -60,11 +61,15 @@ private:
   QVariant sizeData(int row, int role) const;
   static QPixmap blankIcon();
   bool fileMissing(int row) const;
+  // What the first bytes of the row's cached file say, read once per
+  // package until forgetFiles(), and only for the rows painted.
+  PackageCondition condition(int row) const;
 
   AppController &controller_;
   const std::size_t category_;
   PackageSizes &sizes_;
   mutable std::unordered_map<std::string, std::optional<InstalledFile>> replacedFiles_;
+  mutable std::unordered_map<std::string, PackageCondition> conditions_;
   // The data source's columns; the size is the window's own.
   const std::array<HeaderColumn, SizeColumn> columns_{HeaderColumn(""), HeaderColumn("UT Name"),
                                                       HeaderColumn("Cache Name")};

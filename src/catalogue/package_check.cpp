@@ -1,0 +1,61 @@
+#include "catalogue/package_check.h"
+
+#include "catalogue/category.h"
+#include "posix/file_descriptor.h"
+#include "posix/io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr std::string_view kPackageSignature = "\xC1\x83\x2A\x9E";
+constexpr std::string_view kOggSignature = "OggS";
+
+// The bytes a file of this name must begin with; empty when its kind is not
+// checked (the Karma data of .ka files has no signature).
+std::string_view signatureOf(std::string_view utName) {
+  const Category *category = categoryOfLine(utName);
+  if (!category || category->ending == ".ka")
+    return {};
+  return category->ending == ".ogg" ? kOggSignature : kPackageSignature;
+}
+
+} // namespace
+
+PackageCondition checkCachedFile(const std::string &path, std::string_view utName) {
+  // O_NONBLOCK: a FIFO in the cache is not waited on.
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat info {};
+  if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    return PackageCondition::NotLookedAt;
+  if (info.st_size == 0)
+    return PackageCondition::Empty;
+  const std::string_view signature = signatureOf(utName);
+  if (signature.empty())
+    return PackageCondition::Sound;
+  char start[4] = {};
+  std::size_t got = 0;
+  while (got < sizeof start) {
+    const ssize_t read = readSome(file.get(), start + got, sizeof start - got);
+    if (read < 0)
+      return PackageCondition::NotLookedAt;
+    if (read == 0)
+      break;
+    got += static_cast<std::size_t>(read);
+  }
+  return std::string_view(start, got) == signature ? PackageCondition::Sound : PackageCondition::WrongStart;
+}
+
+std::string damageText(PackageCondition condition, std::string_view utName) {
+  switch (condition) {
+  case PackageCondition::Empty:
+    return "Damaged download: the cached file is empty";
+  case PackageCondition::WrongStart:
+    return signatureOf(utName) == kOggSignature
+               ? "Damaged download: the cached file does not begin as an Ogg file does"
+               : "Damaged download: the cached file does not begin with the package signature";
+  default:
+    return {};
+  }
+}

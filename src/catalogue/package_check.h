@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What the first bytes of a cached file say of the download, read without
+// reading the rest: an empty file, a transfer cut before its first bytes, or
+// an error page saved in a package's place does not begin as its kind must.
+enum class PackageCondition {
+  Sound,       // begins as its kind must, or is of a kind not checked
+  Empty,       // no bytes at all, whatever the kind
+  WrongStart,  // a package without the signature C1 83 2A 9E, or an
+               // .ogg without "OggS"
+  NotLookedAt, // missing, or could not be read: said elsewhere
+};
+
+// The condition of the cached file `path` of the package called `utName`.
+// Packages (.ukx, .ut2, .uax, .usx, .u, .utx) must begin with the package
+// signature, .ogg files with "OggS"; .ka files are only checked for being
+// empty. Reads at most four bytes, following no link.
+PackageCondition checkCachedFile(const std::string &path, std::string_view utName);
+
+// For a row's tooltip: why the download is damaged; empty when it is not.
+std::string damageText(PackageCondition condition, std::string_view utName);
