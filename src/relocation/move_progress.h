@@ -16,9 +16,11 @@ struct MoveProgress {
 };
 
 // What a move did, package by package; or what putting packages in the Trash
-// (or deleting them) did, `moved` then being the packages that went.
+// (or deleting them) did, `moved` then being the packages that went; or what
+// copying them out of the cache did, `moved` being those copied and
+// `stayed` those left out.
 struct MoveReport {
-  enum class Action { Move, Trash, Delete };
+  enum class Action { Move, Trash, Delete, Copy, Export };
   Action action = Action::Move;
   struct Package {
     std::string utName;

@@ -85,13 +85,31 @@ std::string wentText(const MoveReport &report) {
     return "Put in the Trash";
   case MoveReport::Action::Delete:
     return "Deleted";
+  case MoveReport::Action::Copy:
+    return "Copied";
+  case MoveReport::Action::Export:
+    return "Exported";
   case MoveReport::Action::Move:
     break;
   }
   return "Moved into the game";
 }
 
+bool isCopyOut(const MoveReport &report) {
+  return report.action == MoveReport::Action::Copy || report.action == MoveReport::Action::Export;
+}
+
 std::string reportSummary(const MoveReport &report) {
+  if (isCopyOut(report)) {
+    const bool copied = report.action == MoveReport::Action::Copy;
+    std::string text = report.cancelled ? "Cancelled after " + formatCount(report.handled) + " of " +
+                                              countPackages(report.planned) + (copied ? ": copied " : ": exported ")
+                                        : std::string(copied ? "Copied " : "Exported ");
+    text += countPackages(report.moved.size());
+    if (!report.stayed.empty())
+      text += "; " + formatCount(report.stayed.size()) + " left out";
+    return text;
+  }
   if (report.action != MoveReport::Action::Move) {
     std::string text =
         (report.action == MoveReport::Action::Trash ? "Put " + countPackages(report.moved.size()) + " in the Trash"

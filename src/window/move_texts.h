@@ -33,7 +33,7 @@ std::string deleteForGoodQuestion(std::size_t count);
 // Asked before the ticked packages go to the Trash.
 ConfirmationText trashQuestion(std::size_t packages, std::uint64_t bytes, std::size_t missing);
 
-// "Remove 99,600 lines that name no cached file from the index?"
+// "Remove 99,600 entries that name no cached file from the cache index?"
 std::string removeMissingQuestion(std::size_t lines);
 
 // Added to the question before a move while the game runs.
@@ -60,5 +60,9 @@ std::string progressLabel(const MoveProgress &progress);
 std::string wentText(const MoveReport &report);
 
 // "Moved 54 packages into the game; 3 stayed in the cache", "Put 3 packages
-// in the Trash".
+// in the Trash", "Exported 12 packages; 1 left out".
 std::string reportSummary(const MoveReport &report);
+
+// Whether the report is of packages copied out of the cache, which stays
+// as it was.
+bool isCopyOut(const MoveReport &report);

@@ -24,7 +24,9 @@ QTreeWidgetItem *addGroup(QTreeWidget *tree, const QString &title, const std::ve
 } // namespace
 
 MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : QDialog(parent) {
+  const bool copyOut = isCopyOut(report);
   setWindowTitle(report.action == MoveReport::Action::Move ? QStringLiteral("Move Report")
+                 : copyOut                                 ? QStringLiteral("Copy Report")
                                                            : QStringLiteral("Clean-up Report"));
   setModal(false);
   auto *layout = new QVBoxLayout(this);
@@ -32,12 +34,13 @@ MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : 
 
   auto *tree = new QTreeWidget(this);
   tree->setAccessibleName(QStringLiteral("Packages of the last move"));
-  tree->setHeaderLabels({QStringLiteral("Package"), QStringLiteral("Cached file"), QStringLiteral("Why it stayed")});
+  tree->setHeaderLabels({QStringLiteral("Package"), QStringLiteral("Cached file"),
+                         copyOut ? QStringLiteral("Why it was left out") : QStringLiteral("Why it stayed")});
   tree->setRootIsDecorated(true);
   tree->setUniformRowHeights(true);
-  QTreeWidgetItem *stayed = addGroup(
-      tree, QStringLiteral("Stayed in the cache (%1)").arg(QString::fromStdString(formatCount(report.stayed.size()))),
-      report.stayed);
+  const QString stayedTitle = copyOut ? QStringLiteral("Left out (%1)") : QStringLiteral("Stayed in the cache (%1)");
+  QTreeWidgetItem *stayed =
+      addGroup(tree, stayedTitle.arg(QString::fromStdString(formatCount(report.stayed.size()))), report.stayed);
   QTreeWidgetItem *moved =
       addGroup(tree,
                QStringLiteral("%1 (%2)").arg(displayText(wentText(report)),

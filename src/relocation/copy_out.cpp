@@ -1,0 +1,192 @@
+#include "relocation/copy_out.h"
+
+#include "catalogue/category.h"
+#include "catalogue/package_check.h"
+#include "posix/beneath.h"
+#include "posix/flush.h"
+#include "relocation/file_copy.h"
+#include "relocation/replacement_file.h"
+#include "relocation/uz2_writer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+
+namespace {
+
+std::string errorReason(const char *what, int error) { return std::string(what) + " (" + std::strerror(error) + ")"; }
+
+// The folder a copy goes in, made when it is a category's and missing.
+FileDescriptor openCopyFolder(int base, const std::string &relative, bool mayMake) {
+  FileDescriptor folder = openFolderBeneath(base, relative);
+  if (folder.valid() || errno != ENOENT || !mayMake || relative.find('/') != std::string::npos)
+    return folder;
+  if (::mkdirat(base, relative.c_str(), 0777) != 0 && errno != EEXIST)
+    return folder;
+  return openFolderBeneath(base, relative);
+}
+
+// What became of one package.
+struct CopyResult {
+  bool cancelled = false;
+  std::string reason; // why it was left out; empty once copied
+};
+
+class PackageCopier {
+public:
+  PackageCopier(const CopyOutSettings &settings, const CopyOutEvents &events)
+      : settings_(settings), events_(events), cacheFolder_(openFolder(settings.cacheDirectory)),
+        folder_(openFolder(settings.folder)) {}
+
+  CopyResult copy(const PlannedMove &package, MoveProgress &progress) {
+    CopyResult result;
+    result.reason = copyOrSayWhyNot(package, progress, result.cancelled);
+    return result;
+  }
+
+  // The new names are on disk once their folders are flushed.
+  bool flushFolders() const {
+    bool flushed = true;
+    for (const std::string &folder : touchedFolders_)
+      flushed = flushFolder(folder) && flushed;
+    return flushed;
+  }
+
+private:
+  std::string copyOrSayWhyNot(const PlannedMove &package, MoveProgress &progress, bool &cancelled) {
+    if (!folder_.valid())
+      return errorReason("Could not open the folder", errno);
+    const std::optional<RelativeName> name = splitRelativeName(copyNameOf(package, settings_));
+    if (!name)
+      return "Left out: its name leads out of the folder";
+    const std::optional<RelativeName> cached = splitRelativeName(package.cacheName + ".uxx");
+    FileDescriptor source = cached && cached->folder.empty() && cacheFolder_.valid()
+                                ? openLeaf(cacheFolder_.get(), cached->leaf, O_RDONLY)
+                                : FileDescriptor();
+    struct stat info {};
+    if (!source.valid() || ::fstat(source.get(), &info) != 0)
+      return errorReason("Could not open file for reading!", errno == 0 ? ENOENT : errno);
+    if (!S_ISREG(info.st_mode))
+      return std::string("Could not open file for reading! (") + notAPlainFileReason(info.st_mode) + ")";
+    if (settings_.leaveDamaged) {
+      const PackageCondition condition =
+          checkCachedFile(settings_.cacheDirectory + "/" + package.cacheName + ".uxx", package.utName);
+      if (condition == PackageCondition::Empty || condition == PackageCondition::WrongStart)
+        return kDamagedReason;
+    }
+    const bool categoryFolder = settings_.format == CopyFormat::Plain && settings_.intoCategoryFolders;
+    const FileDescriptor target = openCopyFolder(folder_.get(), name->folder, categoryFolder);
+    if (!target.valid())
+      return errorReason("Could not open file for writing!", errno);
+    touchedFolders_.insert(settings_.folder + (name->folder.empty() ? "" : "/" + name->folder));
+    if (!settings_.replaceExisting && statLeaf(target.get(), name->leaf))
+      return kExistingFileReason;
+
+    ReplacementFile copy(target.get(), name->leaf, newTemporaryName(target.get()));
+    if (!copy.valid())
+      return errorReason("Could not open file for writing!", copy.error());
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    progress.bytesTotal = size;
+    progress.bytesCopied = 0;
+    const auto onBytes = [&](std::uint64_t done) {
+      progress.bytesCopied = done;
+      if (events_.progress)
+        events_.progress(progress);
+    };
+    int error = 0;
+    if (settings_.format == CopyFormat::Uz2) {
+      Uz2Settings uz2;
+      uz2.progress = onBytes;
+      uz2.cancelled = events_.cancelled;
+      error = writeUz2(source.get(), size, copy.fd(), uz2);
+      // Read back and inflated against the cached file before it counts.
+      if (error == 0 && checkUz2(copy.fd(), source.get(), size) != 0)
+        return "Not copied: the compressed file did not read back as the cached file";
+    } else {
+      error = copyContents(source.get(), copy.fd(), size, onBytes);
+      struct stat written {};
+      if (error == 0 && (::fstat(copy.fd(), &written) != 0 || static_cast<std::uint64_t>(written.st_size) != size))
+        error = EIO;
+    }
+    cancelled = error == ECANCELED;
+    if (cancelled)
+      return kCancelledCopyReason;
+    if (error != 0)
+      return errorReason("Could not write the copy", error);
+    if (!copy.finish(ReplacementFile::Flush::Now))
+      return errorReason("Could not write the copy", errno);
+    if (!copy.commit(!settings_.replaceExisting))
+      return errno == EEXIST ? kExistingFileReason : errorReason("Could not write the copy", errno);
+    return {};
+  }
+
+  const CopyOutSettings &settings_;
+  const CopyOutEvents &events_;
+  const FileDescriptor cacheFolder_;
+  const FileDescriptor folder_;
+  std::set<std::string> touchedFolders_;
+};
+
+} // namespace
+
+std::string copyNameOf(const PlannedMove &package, const CopyOutSettings &settings) {
+  if (settings.format == CopyFormat::Uz2)
+    return package.utName + ".uz2";
+  if (settings.intoCategoryFolders)
+    return destinationOf(kCategories[package.category], package.utName);
+  return package.utName;
+}
+
+std::size_t countExistingCopies(const std::vector<PlannedMove> &plan, const CopyOutSettings &settings) {
+  std::size_t existing = 0;
+  for (const PlannedMove &package : plan) {
+    struct stat info {};
+    existing += ::lstat((settings.folder + "/" + copyNameOf(package, settings)).c_str(), &info) == 0 ? 1 : 0;
+  }
+  return existing;
+}
+
+MoveReport copyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &settings, const CopyOutEvents &events) {
+  MoveReport report;
+  report.action = settings.format == CopyFormat::Uz2 ? MoveReport::Action::Export : MoveReport::Action::Copy;
+  PackageCopier copier(settings, events);
+  MoveProgress progress;
+  progress.total = plan.size();
+  // From `index` on, nothing more is copied.
+  const auto stopAt = [&](std::size_t index) {
+    report.cancelled = true;
+    report.planned = plan.size();
+    report.handled = index;
+    for (std::size_t left = index; left < plan.size(); ++left)
+      report.stayed.push_back({plan[left].utName, plan[left].cacheName, kCancelledCopyReason});
+  };
+  for (std::size_t index = 0; index < plan.size(); ++index) {
+    const PlannedMove &package = plan[index];
+    if (events.cancelled && events.cancelled()) {
+      stopAt(index);
+      break;
+    }
+    progress.current = index + 1;
+    progress.utName = package.utName;
+    progress.bytesTotal = 0;
+    if (events.progress)
+      events.progress(progress);
+    const CopyResult result = copier.copy(package, progress);
+    if (result.cancelled) {
+      stopAt(index);
+      break;
+    }
+    if (result.reason.empty())
+      report.moved.push_back({package.utName, package.cacheName, ""});
+    else
+      report.stayed.push_back({package.utName, package.cacheName, result.reason});
+  }
+  // The copies are there, but a power cut could still take their names.
+  if (!copier.flushFolders()) {
+    for (MoveReport::Package &package : report.moved)
+      package.reason = "Copied, but its folder could not be flushed to the disk";
+  }
+  return report;
+}

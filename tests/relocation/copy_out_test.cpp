@@ -1,0 +1,174 @@
+#include "relocation/copy_out.h"
+
+#include "relocation/replacement_file.h"
+#include "relocation/uz2_writer.h"
+#include "temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string kSignature = "\xC1\x83\x2A\x9E";
+
+// A cache folder with a few packages, and an empty folder to copy them to.
+struct CopyFixture {
+  CopyFixture() {
+    makeFolders(cache);
+    makeFolders(shared);
+    add(2, "M0", "DM-Deck17.ut2", kSignature + "deck");
+    add(2, "M1", "DM-Broken.ut2", "<html>404</html>");
+    add(7, "X0", "Sky.utx", kSignature + "sky");
+    add(3, "O0", "Arena.ogg", "OggS music");
+  }
+  void add(std::size_t category, const std::string &cacheName, const std::string &utName, const std::string &bytes) {
+    writeFile(cache + "/" + cacheName + ".uxx", bytes);
+    plan.push_back(PlannedMove{category, cacheName, utName, ""});
+  }
+  CopyOutSettings settings(CopyFormat format = CopyFormat::Plain) const {
+    CopyOutSettings copy;
+    copy.cacheDirectory = cache;
+    copy.folder = shared;
+    copy.format = format;
+    return copy;
+  }
+  // Every file under the folder, relative to it, in order.
+  std::vector<std::string> sharedFiles() const {
+    std::vector<std::string> files;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(shared))
+      if (entry.is_regular_file())
+        files.push_back(std::filesystem::relative(entry.path(), shared).string());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+  std::vector<std::string> cacheFiles() const {
+    std::vector<std::string> files;
+    for (const auto &entry : std::filesystem::directory_iterator(cache))
+      files.push_back(entry.path().filename().string() + ":" + readFile(entry.path().string()));
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+
+  TemporaryFolder root;
+  std::string cache = root / "Cache";
+  std::string shared = root / "Shared";
+  std::vector<PlannedMove> plan;
+};
+
+std::vector<std::string> names(const std::vector<MoveReport::Package> &packages) {
+  std::vector<std::string> found;
+  for (const MoveReport::Package &package : packages)
+    found.push_back(package.utName + (package.reason.empty() ? "" : ": " + package.reason));
+  return found;
+}
+
+TEST(CopyOut, CopiesUnderRealNamesAndLeavesTheCacheAsItWas) {
+  struct LayoutCase {
+    const char *label;
+    CopyFormat format;
+    bool intoCategoryFolders;
+    std::vector<std::string> files;
+  };
+  const LayoutCase cases[] = {
+      {"flat", CopyFormat::Plain, false, {"Arena.ogg", "DM-Deck17.ut2", "Sky.utx"}},
+      {"by category", CopyFormat::Plain, true, {"Maps/DM-Deck17.ut2", "Music/Arena.ogg", "Textures/Sky.utx"}},
+      {"for a redirect server", CopyFormat::Uz2, true, {"Arena.ogg.uz2", "DM-Deck17.ut2.uz2", "Sky.utx.uz2"}},
+  };
+  for (const LayoutCase &layout : cases) {
+    CopyFixture fixture;
+    const std::vector<std::string> cacheBefore = fixture.cacheFiles();
+    CopyOutSettings settings = fixture.settings(layout.format);
+    settings.intoCategoryFolders = layout.intoCategoryFolders;
+    const MoveReport report = copyOut(fixture.plan, settings);
+    EXPECT_EQ(names(report.moved), (std::vector<std::string>{"DM-Deck17.ut2", "Sky.utx", "Arena.ogg"})) << layout.label;
+    EXPECT_EQ(names(report.stayed), (std::vector<std::string>{"DM-Broken.ut2: Left out: a damaged download"}));
+    EXPECT_EQ(fixture.sharedFiles(), layout.files) << layout.label << ": nothing else, no temporary file";
+    EXPECT_EQ(fixture.cacheFiles(), cacheBefore) << "the cache is not touched";
+    if (layout.format == CopyFormat::Plain) {
+      const std::string deck = layout.intoCategoryFolders ? "/Maps/DM-Deck17.ut2" : "/DM-Deck17.ut2";
+      EXPECT_EQ(readFile(fixture.shared + deck), kSignature + "deck");
+    } else {
+      const FileDescriptor written(::open((fixture.shared + "/DM-Deck17.ut2.uz2").c_str(), O_RDONLY));
+      const FileDescriptor source(::open((fixture.cache + "/M0.uxx").c_str(), O_RDONLY));
+      EXPECT_EQ(checkUz2(written.get(), source.get(), kSignature.size() + 4), 0);
+    }
+  }
+}
+
+TEST(CopyOut, AFileAlreadyThereStaysUnlessTheUserAgrees) {
+  CopyFixture fixture;
+  writeFile(fixture.shared + "/Sky.utx", "the user's own sky");
+  CopyOutSettings settings = fixture.settings();
+  settings.leaveDamaged = false;
+  MoveReport report = copyOut(fixture.plan, settings);
+  EXPECT_EQ(names(report.stayed),
+            (std::vector<std::string>{"Sky.utx: Left out: a file of that name is in the folder"}));
+  EXPECT_EQ(readFile(fixture.shared + "/Sky.utx"), "the user's own sky");
+  EXPECT_EQ(readFile(fixture.shared + "/DM-Broken.ut2"), "<html>404</html>") << "damaged, but asked for";
+
+  settings.replaceExisting = true;
+  report = copyOut(fixture.plan, settings);
+  EXPECT_TRUE(report.stayed.empty());
+  EXPECT_EQ(readFile(fixture.shared + "/Sky.utx"), kSignature + "sky");
+}
+
+TEST(CopyOut, ACancelLeavesNothingHalfWritten) {
+  CopyFixture fixture;
+  const std::string big(3 * kUz2ChunkSize * 8 + 5, 'b');
+  fixture.add(2, "B0", "DM-Big.ut2", kSignature + big);
+  std::rotate(fixture.plan.begin(), fixture.plan.end() - 1, fixture.plan.end());
+  // Stopped while the big map's chunks are written: the first package.
+  int asked = 0;
+  CopyOutEvents events;
+  events.cancelled = [&asked] { return ++asked > 2; };
+  const MoveReport report = copyOut(fixture.plan, fixture.settings(CopyFormat::Uz2), events);
+  EXPECT_TRUE(report.cancelled);
+  EXPECT_EQ(report.handled, 0u);
+  EXPECT_EQ(report.stayed.size(), fixture.plan.size());
+  EXPECT_TRUE(fixture.sharedFiles().empty()) << "neither the big map nor its temporary file";
+
+  // Stopped between packages: those copied are whole.
+  asked = 0;
+  events.cancelled = [&asked] { return ++asked == 2; };
+  const MoveReport plain = copyOut(fixture.plan, fixture.settings(), events);
+  EXPECT_TRUE(plain.cancelled);
+  EXPECT_EQ(plain.moved.size(), 1u);
+  EXPECT_EQ(fixture.sharedFiles(), (std::vector<std::string>{"DM-Big.ut2"}));
+  EXPECT_EQ(readFile(fixture.shared + "/DM-Big.ut2").size(), big.size() + 4);
+}
+
+TEST(CopyOut, AFullDiskLeavesThePackageOutAndNoFile) {
+  CopyFixture fixture;
+  if (::mount("tmpfs", fixture.shared.c_str(), "tmpfs", 0, "size=256k") != 0)
+    GTEST_SKIP() << "a small tmpfs needs the right to mount";
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount(path.c_str()); }
+  } const unmount{fixture.shared};
+  fixture.add(2, "B0", "DM-Big.ut2", kSignature + std::string(1 << 20, 'b'));
+  for (const CopyFormat format : {CopyFormat::Plain, CopyFormat::Uz2}) {
+    // Random bytes do not compress to fit either.
+    std::mt19937 random(2004);
+    std::string noise(1 << 20, '\0');
+    for (char &byte : noise)
+      byte = static_cast<char>(random());
+    writeFile(fixture.cache + "/B0.uxx", kSignature + noise);
+    const MoveReport report = copyOut(fixture.plan, fixture.settings(format));
+    ASSERT_FALSE(report.stayed.empty());
+    EXPECT_NE(report.stayed.back().reason.find("No space left on device"), std::string::npos)
+        << report.stayed.back().reason;
+    for (const std::string &file : fixture.sharedFiles()) {
+      EXPECT_EQ(file.find("DM-Big"), std::string::npos) << file;
+      EXPECT_FALSE(isTemporaryFileName(file)) << file;
+    }
+    for (const auto &entry : std::filesystem::directory_iterator(fixture.shared))
+      std::filesystem::remove_all(entry.path());
+  }
+}
+
+} // namespace
