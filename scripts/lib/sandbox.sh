@@ -46,11 +46,21 @@ make_sample_cache() {
     local entry
     for entry in "${entries[@]}"; do
       printf '%s\r\n' "$entry"
-      printf 'package %s\n' "${entry#*=}" >"$cache/${entry%%=*}.uxx"
+      { package_start "${entry#*=}" && printf 'package %s\n' "${entry#*=}"; } >"$cache/${entry%%=*}.uxx"
     done
     printf '99999999999999999999999999999999=Readme-Server.txt\r\n'
   } >"$cache/cache.ini"
   printf 'server notes\n' >"$cache/99999999999999999999999999999999.uxx"
+}
+
+# package_start NAME: the bytes a sound download of the package NAME begins
+# with: "OggS" for music, the package signature C1 83 2A 9E for the others
+# (nothing for .ka Karma data and for files of no category).
+package_start() {
+  case "${1,,}" in
+  *.ogg) printf 'OggS' ;;
+  *.ukx | *.ut2 | *.uax | *.usx | *.u | *.utx) printf '\xC1\x83\x2A\x9E' ;;
+  esac
 }
 
 # make_big_cache HOME: the sample cache grown by 114,000 entries: 100,000
@@ -67,7 +77,7 @@ make_big_cache() {
         printf "%s=Pkg-%d%s\r\n", name, i, endings[kind]
         if (i >= 200) continue
         file = cache "/" name ".uxx"
-        printf "package %d\n", i >file
+        printf "%spackage %d\n", (kind == 4 ? "OggS" : kind == 2 ? "" : "\301\203\052\236"), i >file
         close(file)
       }
   }' >>"$cache/cache.ini"

@@ -9,6 +9,7 @@
 #include "catalogue/category.h"
 #include "catalogue/entry_lists.h"
 #include "posix/folder_lock.h"
+#include "relocation/copy_out.h"
 #include "relocation/move_preview.h"
 
 #include <array>
@@ -64,9 +65,19 @@ public:
   // Moves the ticked entries' files into the installation, rewrites the index
   // without them, and reads and shows the eight lists again.
   void moveFiles();
-  // The same; with `keepDifferentFiles`, ticked packages whose file in the
-  // game holds other bytes stay in the cache.
-  void moveFiles(bool keepDifferentFiles);
+  // The same, with the user's choices: ticked packages whose file in the
+  // game holds other bytes, or whose download is damaged, may stay.
+  struct MoveChoices {
+    bool keepDifferentFiles = false;
+    bool leaveDamaged = false;
+  };
+  void moveFiles(const MoveChoices &choices);
+
+  // Copies the ticked packages out of the cache, which stays as it is, as
+  // `settings` say (its cache folder is this one), with progress and a
+  // report; and what that would do, for the window to confirm first.
+  void copyTickedOut(CopyOutSettings settings);
+  CopyOutPreview previewCopyOut(CopyOutSettings settings) const;
 
   // Puts the ticked packages' cached files in the Trash (or deletes them,
   // when the user says so where there is none) and takes their lines out of

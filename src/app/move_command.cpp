@@ -5,16 +5,16 @@
 #include "relocation/mover.h"
 #include "relocation/same_volume.h"
 
-void AppController::moveFiles() { moveFiles(false); }
+void AppController::moveFiles() { moveFiles(MoveChoices{}); }
 
-void AppController::moveFiles(bool keepDifferentFiles) {
+void AppController::moveFiles(const MoveChoices &choices) {
   if (terminationRequested_)
     return;
   const Mover mover(MoveSettings{cacheFile, cacheDirectory(), unrealDir,
                                  [this](const std::string &destination, const std::string &source) {
                                    return sameVolume(destination, source);
                                  },
-                                 keepDifferentFiles},
+                                 choices.keepDifferentFiles, choices.leaveDamaged},
                     MoveEvents{[this](const std::string &message) { platform_.runAlertPanel(message); },
                                [this](const std::string &message, const std::string &detail) {
                                  platform_.runMoveAlert(message, detail);

@@ -20,5 +20,9 @@ enum class PackageCondition {
 // empty. Reads at most four bytes, following no link.
 PackageCondition checkCachedFile(const std::string &path, std::string_view utName);
 
+inline bool isDamaged(PackageCondition condition) {
+  return condition == PackageCondition::Empty || condition == PackageCondition::WrongStart;
+}
+
 // For a row's tooltip: why the download is damaged; empty when it is not.
 std::string damageText(PackageCondition condition, std::string_view utName);

@@ -4,6 +4,7 @@
 #include "catalogue/package_check.h"
 #include "posix/beneath.h"
 #include "posix/flush.h"
+#include "posix/paths.h"
 #include "relocation/file_copy.h"
 #include "relocation/replacement_file.h"
 #include "relocation/uz2_writer.h"
@@ -71,9 +72,7 @@ private:
     if (!S_ISREG(info.st_mode))
       return std::string("Could not open file for reading! (") + notAPlainFileReason(info.st_mode) + ")";
     if (settings_.leaveDamaged) {
-      const PackageCondition condition =
-          checkCachedFile(settings_.cacheDirectory + "/" + package.cacheName + ".uxx", package.utName);
-      if (condition == PackageCondition::Empty || condition == PackageCondition::WrongStart)
+      if (isDamaged(checkCachedFile(cachedFilePath(settings_.cacheDirectory, package.cacheName), package.utName)))
         return kDamagedReason;
     }
     const bool categoryFolder = settings_.format == CopyFormat::Plain && settings_.intoCategoryFolders;
@@ -139,13 +138,20 @@ std::string copyNameOf(const PlannedMove &package, const CopyOutSettings &settin
   return package.utName;
 }
 
-std::size_t countExistingCopies(const std::vector<PlannedMove> &plan, const CopyOutSettings &settings) {
-  std::size_t existing = 0;
+CopyOutPreview previewCopyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &settings) {
+  CopyOutPreview preview;
+  preview.packages = plan.size();
   for (const PlannedMove &package : plan) {
+    const std::string cached = cachedFilePath(settings.cacheDirectory, package.cacheName);
+    if (const std::optional<std::uint64_t> size = plainFileSize(cached))
+      preview.totalBytes += *size;
+    else
+      ++preview.missingFiles;
+    preview.damaged += isDamaged(checkCachedFile(cached, package.utName)) ? 1 : 0;
     struct stat info {};
-    existing += ::lstat((settings.folder + "/" + copyNameOf(package, settings)).c_str(), &info) == 0 ? 1 : 0;
+    preview.existing += ::lstat((settings.folder + "/" + copyNameOf(package, settings)).c_str(), &info) == 0 ? 1 : 0;
   }
-  return existing;
+  return preview;
 }
 
 MoveReport copyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &settings, const CopyOutEvents &events) {
@@ -153,6 +159,7 @@ MoveReport copyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &
   report.action = settings.format == CopyFormat::Uz2 ? MoveReport::Action::Export : MoveReport::Action::Copy;
   PackageCopier copier(settings, events);
   MoveProgress progress;
+  progress.action = report.action;
   progress.total = plan.size();
   // From `index` on, nothing more is copied.
   const auto stopAt = [&](std::size_t index) {

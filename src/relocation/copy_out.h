@@ -47,8 +47,17 @@ inline constexpr const char *kCancelledCopyReason = "Not copied: the copying was
 // Where the copy of `package` goes, relative to the folder.
 std::string copyNameOf(const PlannedMove &package, const CopyOutSettings &settings);
 
-// How many of `plan`'s copies would find a file of their name already there.
-std::size_t countExistingCopies(const std::vector<PlannedMove> &plan, const CopyOutSettings &settings);
+// What copying `plan` would do, looked up on disk, for the user to confirm.
+struct CopyOutPreview {
+  std::size_t packages = 0;
+  std::uint64_t totalBytes = 0; // of the cached files that are there
+  std::size_t missingFiles = 0;
+  std::size_t damaged = 0;
+  // Copies whose name a file in the folder has already, as the settings lay
+  // the copies out.
+  std::size_t existing = 0;
+};
+CopyOutPreview previewCopyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &settings);
 
 // Copies each package of `plan` in turn. Each copy is written as a temporary
 // file beside its name, checked (its size; a .uz2 is read back and

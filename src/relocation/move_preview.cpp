@@ -1,5 +1,6 @@
 #include "relocation/move_preview.h"
 
+#include "catalogue/package_check.h"
 #include "posix/name_folding.h"
 #include "posix/paths.h"
 #include "relocation/move_claims.h"
@@ -33,6 +34,7 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
         preview.totalBytes += *size;
       else
         ++preview.missingFiles;
+      preview.damaged += isDamaged(checkCachedFile(cached, entry.utName)) ? 1 : 0;
       const std::optional<std::string> existing = existingDestination(installation, category, entry.utName);
       if (!existing)
         continue;

@@ -28,6 +28,8 @@ struct MovePreview {
   std::size_t clashes = 0;
   std::vector<Replacement> replaced; // every one, in the order of the tabs
   std::size_t differentReplacements = 0;
+  // Ticked packages whose cached file does not begin as its kind must.
+  std::size_t damaged = 0;
   // The category folders of the ticked packages that this process cannot
   // write to, or that are missing: nothing can move into them, and a rename
   // that fails says nothing.

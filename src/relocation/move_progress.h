@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+// What is done to the ticked packages.
+enum class PackageAction { Move, Trash, Delete, Copy, Export };
+
 // Where a move stands: package `current` (1-based) of `total`, and during a
 // long copy how far that copy has come.
 struct MoveProgress {
@@ -13,6 +16,7 @@ struct MoveProgress {
   std::string utName;
   std::uint64_t bytesCopied = 0;
   std::uint64_t bytesTotal = 0; // 0 when no copy is under way
+  PackageAction action = PackageAction::Move;
 };
 
 // What a move did, package by package; or what putting packages in the Trash
@@ -20,7 +24,7 @@ struct MoveProgress {
 // copying them out of the cache did, `moved` being those copied and
 // `stayed` those left out.
 struct MoveReport {
-  enum class Action { Move, Trash, Delete, Copy, Export };
+  using Action = PackageAction;
   Action action = Action::Move;
   struct Package {
     std::string utName;

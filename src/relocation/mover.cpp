@@ -1,5 +1,6 @@
 #include "relocation/mover.h"
 
+#include "catalogue/package_check.h"
 #include "posix/beneath.h"
 #include "relocation/index_writer.h"
 #include "relocation/interrupted_move.h"
@@ -45,15 +46,22 @@ std::vector<CacheEntry> stayedEntries(const std::vector<PlannedMove> &plan, cons
 
 } // namespace
 
-std::vector<PlannedMove> Mover::takeKeptPackages(std::vector<PlannedMove> &plan) const {
-  std::vector<PlannedMove> kept;
-  if (!settings_.keepDifferentFiles)
+std::vector<Mover::Kept> Mover::takeKeptPackages(std::vector<PlannedMove> &plan) const {
+  std::vector<Kept> kept;
+  if (!settings_.keepDifferentFiles && !settings_.leaveDamaged)
     return kept;
   std::erase_if(plan, [&](const PlannedMove &move) {
-    if (!replacesADifferentFile(settings_.installation, move.category, move.entry(), settings_.cacheDirectory))
-      return false;
-    kept.push_back(move);
-    return true;
+    if (settings_.leaveDamaged &&
+        isDamaged(checkCachedFile(cachedFilePath(settings_.cacheDirectory, move.cacheName), move.utName))) {
+      kept.push_back({move, kKeptDamagedReason});
+      return true;
+    }
+    if (settings_.keepDifferentFiles &&
+        replacesADifferentFile(settings_.installation, move.category, move.entry(), settings_.cacheDirectory)) {
+      kept.push_back({move, kKeptDifferentReason});
+      return true;
+    }
+    return false;
   });
   return kept;
 }
@@ -71,7 +79,7 @@ MoveOutcome Mover::run(const ListsView &lists) const {
   // Plan: the ticked entries, and the names of every file the move may
   // create.
   std::vector<PlannedMove> plan = planOf(lists);
-  const std::vector<PlannedMove> kept = takeKeptPackages(plan);
+  const std::vector<Kept> kept = takeKeptPackages(plan);
   const FileDescriptor cacheFolder = openFolder(settings_.cacheDirectory);
   const std::string indexTemporary = cacheFolder.valid() ? newTemporaryName(cacheFolder.get()) : newTemporaryName();
 
@@ -105,8 +113,8 @@ MoveOutcome Mover::run(const ListsView &lists) const {
     return transferFiles(plan, transferSettings);
   }();
   outcome.report = reportOf(plan, transfer);
-  for (const PlannedMove &move : kept)
-    outcome.report.stayed.push_back({move.utName, move.cacheName, kKeptDifferentReason});
+  for (const Kept &keep : kept)
+    outcome.report.stayed.push_back({keep.package.utName, keep.package.cacheName, keep.reason});
   if (transfer.cancelled > 0) {
     outcome.report.cancelled = true;
     outcome.report.planned = plan.size();
@@ -115,8 +123,8 @@ MoveOutcome Mover::run(const ListsView &lists) const {
 
   // Rewrite.
   std::vector<CacheEntry> stayed = stayedEntries(plan, transfer);
-  for (const PlannedMove &move : kept)
-    stayed.push_back(move.entry());
+  for (const Kept &keep : kept)
+    stayed.push_back(keep.package.entry());
   if (!journalled || !rewriteIndex(settings_.indexPath, indexTemporary, NewIndex{lists, stayed, earlier.gone}))
     events_.alert(kCannotWriteIndexMessage);
   else

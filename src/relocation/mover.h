@@ -24,6 +24,8 @@ inline constexpr const char *kJournalUnusableForCleanupMessage =
 
 // Why a package whose destination holds a different file stayed.
 inline constexpr const char *kKeptDifferentReason = "Kept: a different file of that name is in the game";
+// Why a damaged download stayed.
+inline constexpr const char *kKeptDamagedReason = "Kept: a damaged download";
 
 // Where a move works.
 struct MoveSettings {
@@ -35,6 +37,9 @@ struct MoveSettings {
   // Ticked packages whose destination holds other bytes stay in the cache,
   // and the files in the game stay as they are.
   bool keepDifferentFiles = false;
+  // Ticked packages whose cached file does not begin as its kind must stay
+  // in the cache.
+  bool leaveDamaged = false;
 };
 
 // What a move tells the window while it runs.
@@ -63,9 +68,14 @@ public:
   MoveOutcome run(const ListsView &lists) const;
 
 private:
-  // Takes out of `plan` the packages to keep in the cache because their
-  // destination holds a different file.
-  std::vector<PlannedMove> takeKeptPackages(std::vector<PlannedMove> &plan) const;
+  // A package kept in the cache, and why.
+  struct Kept {
+    PlannedMove package;
+    const char *reason;
+  };
+  // Takes out of `plan` the packages to keep in the cache: damaged ones, and
+  // those whose destination holds a different file, as the settings say.
+  std::vector<Kept> takeKeptPackages(std::vector<PlannedMove> &plan) const;
 
   MoveSettings settings_;
   MoveEvents events_;

@@ -43,6 +43,10 @@ ConfirmationText confirmationText(const MovePreview &preview, const LocationPart
                         (preview.missingFiles == 1 ? " of them has no cached file and stays"
                                                    : " of them have no cached file and stay") +
                         " in the cache.";
+  if (preview.damaged > 0)
+    text.explanation += "\n\n" + formatCount(preview.damaged) +
+                        (preview.damaged == 1 ? " of them is a damaged download" : " of them are damaged downloads") +
+                        ": empty, or not beginning as a package of its kind does.";
   if (preview.replacements > 0) {
     const std::size_t identical = preview.replacements - preview.differentReplacements;
     text.explanation += "\n\n" + formatCount(preview.replacements) +
@@ -72,10 +76,13 @@ std::string progressLabel(const MoveProgress &progress) {
     char amounts[64];
     std::snprintf(amounts, sizeof amounts, "%.0f of %.0f MiB", static_cast<double>(progress.bytesCopied) / kMiB,
                   static_cast<double>(progress.bytesTotal) / kMiB);
-    return "Copying " + elideName(progress.utName) + " (" + formatCount(progress.current) + " of " +
-           formatCount(progress.total) + "): " + amounts;
+    return (progress.action == PackageAction::Export ? "Compressing " : "Copying ") + elideName(progress.utName) +
+           " (" + formatCount(progress.current) + " of " + formatCount(progress.total) + "): " + amounts;
   }
-  return "Moving " + elideName(progress.utName) + " (" + formatCount(progress.current) + " of " +
+  const char *verb = progress.action == PackageAction::Copy     ? "Copying "
+                     : progress.action == PackageAction::Export ? "Compressing "
+                                                                : "Moving ";
+  return verb + elideName(progress.utName) + " (" + formatCount(progress.current) + " of " +
          formatCount(progress.total) + ")";
 }
 
@@ -143,6 +150,47 @@ std::string replacementList(const MovePreview &preview) {
   std::string text;
   for (const Replacement &replacement : preview.replaced)
     text += replacement.destination + (replacement.identical ? ": identical\n" : ": different\n");
+  return text;
+}
+
+namespace {
+
+// "\n\n2 of them have no cached file and are left out." and the like.
+std::string leftOutText(std::size_t count, const char *one, const char *many) {
+  if (count == 0)
+    return {};
+  return "\n\n" + formatCount(count) + (count == 1 ? one : many);
+}
+
+} // namespace
+
+ConfirmationText copyOutQuestion(const CopyOutPreview &preview, CopyFormat format, const std::string &folder) {
+  ConfirmationText text;
+  const std::string amount = countPackages(preview.packages) + " (" + formatByteSize(preview.totalBytes) + ")";
+  if (format == CopyFormat::Uz2) {
+    text.question = "Export " + amount + " for a redirect server to " + folder + "?";
+    text.explanation = "Each is compressed to its real name with \".uz2\" added, as the game's \"ucc compress\" "
+                       "writes it, and read back to check it. The cache and its index stay as they are.";
+  } else {
+    text.question = "Copy " + amount + " to " + folder + "?";
+    text.explanation = "Each is copied under its real name. The cache and its index stay as they are.";
+  }
+  text.explanation += leftOutText(preview.missingFiles, " of them has no cached file and is left out.",
+                                  " of them have no cached file and are left out.");
+  text.explanation += leftOutText(preview.damaged,
+                                  " of them is a damaged download: empty, or not beginning as a "
+                                  "package of its kind does.",
+                                  " of them are damaged downloads: empty, or not beginning as a package of their "
+                                  "kind does.");
+  return text;
+}
+
+ConfirmationText replaceCopiesQuestion(std::size_t existing, const std::string &folder) {
+  ConfirmationText text;
+  text.question = formatCount(existing) + (existing == 1 ? " file of that name is" : " files of those names are") +
+                  " in " + folder + " already. Replace " + (existing == 1 ? "it?" : "them?");
+  text.explanation = "Replaced files cannot be brought back. Kept ones stay as they are, and their packages are "
+                     "left out.";
   return text;
 }
 

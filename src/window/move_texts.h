@@ -36,6 +36,15 @@ ConfirmationText trashQuestion(std::size_t packages, std::uint64_t bytes, std::s
 // "Remove 99,600 entries that name no cached file from the cache index?"
 std::string removeMissingQuestion(std::size_t lines);
 
+// Asked before the ticked packages are copied, or exported for a redirect
+// server, to `folder` (as the user reads it).
+ConfirmationText copyOutQuestion(const CopyOutPreview &preview, CopyFormat format, const std::string &folder);
+// Asked when files of the copies' names are in the folder already.
+ConfirmationText replaceCopiesQuestion(std::size_t existing, const std::string &folder);
+// The copy's check boxes.
+inline constexpr const char *kIntoCategoryFoldersText = "Sort into category folders";
+inline constexpr const char *kLeaveOutDamagedText = "Leave out damaged packages";
+
 // Added to the question before a move while the game runs.
 inline constexpr const char *kGameRunningWarning =
     "Unreal Tournament 2004 is running. Moving files it has open may make it crash: quit the game first.";
@@ -46,6 +55,8 @@ std::string replacementList(const MovePreview &preview);
 // The check box of the confirmation that keeps the different files in the
 // game where they are.
 inline constexpr const char *kKeepDifferentText = "Keep the files already in the game";
+// The check box that keeps damaged downloads in the cache.
+inline constexpr const char *kLeaveDamagedText = "Leave damaged packages in the cache";
 
 // Said in place of the confirmation when the game's folders the ticked
 // packages go to cannot be written.

@@ -249,7 +249,7 @@ case_clean_and_cancel() {
   printf 'A0A0A0A0A0A0A0A0A0A0A0A0A0A0A0A%s=DM-Purged-%s.ut2\r\n' 1 1 2 2 3 3 >>"$index"
   for i in $(seq 10 49); do
     name="B00000000000000000000000000000$i"
-    head -c $((32 << 20)) /dev/zero >"$cache/$name.uxx"
+    { package_start DM-Big.ut2 && head -c $((32 << 20)) /dev/zero; } >"$cache/$name.uxx"
     printf '%s=DM-Big-%s.ut2\r\n' "$name" "$i" >>"$index"
   done
   launch "$case_dir/Volumes" "$home"
@@ -342,7 +342,8 @@ case_copy_across_volumes() {
   local home="$case_dir/home"
   make_sample_cache "$home"
   # A large package: 6 MiB of random bytes in place of the first map.
-  head -c $((6 << 20)) /dev/urandom >"$home/$CACHE_SUBDIR/3F2A9C41D0B7E6A58C1F2E3D4B5A6978.uxx"
+  { package_start DM-Deck17-Remix.ut2 && head -c $((6 << 20)) /dev/urandom; } \
+    >"$home/$CACHE_SUBDIR/3F2A9C41D0B7E6A58C1F2E3D4B5A6978.uxx"
   move_everything "$home"
 }
 

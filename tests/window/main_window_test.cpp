@@ -5,8 +5,12 @@
 #include "window/qt/qt_platform.h"
 
 #include "memory_choice_store.h"
+#include "posix/file_descriptor.h"
+#include "relocation/uz2_writer.h"
 #include "sandbox.h"
+#include "window/move_texts.h"
 #include "window/qt/empty_cache_page.h"
+#include "window/qt/question_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +37,7 @@
 #include <QTreeWidget>
 
 #include <deque>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -40,6 +45,9 @@ namespace {
 
 constexpr int kMaps = 2;
 constexpr int kTextures = 7;
+
+// A sound download: the package signature, then `body`.
+std::string package(std::string_view body) { return std::string("\xC1\x83\x2A\x9E", 4) + std::string(body); }
 
 std::vector<int> ticks(const std::vector<CacheEntry> &list) {
   std::vector<int> selected;
@@ -86,17 +94,41 @@ protected:
     QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
   }
 
-  using Answer = std::function<void(QMessageBox &)>;
-  // Answers the message boxes that come up while a command runs, in order,
-  // as a person would; each answer must close its box.
+  // How a person answers one dialog: a message box, a question, or either.
+  class Answer {
+  public:
+    template <typename OnBox>
+    requires std::is_invocable_v<OnBox, QMessageBox &> Answer(OnBox onBox)
+        : run_(as<QMessageBox>(std::function<void(QMessageBox &)>(std::move(onBox)))) {}
+    template <typename OnQuestion>
+    requires std::is_invocable_v<OnQuestion, QuestionDialog &> Answer(OnQuestion onQuestion)
+        : run_(as<QuestionDialog>(std::function<void(QuestionDialog &)>(std::move(onQuestion)))) {}
+    static Answer any(std::function<void(QDialog &)> onDialog) { return Answer(std::move(onDialog), 0); }
+    void operator()(QDialog &dialog) const { run_(dialog); }
+
+  private:
+    Answer(std::function<void(QDialog &)> run, int) : run_(std::move(run)) {}
+    template <typename Dialog> static std::function<void(QDialog &)> as(std::function<void(Dialog &)> answer) {
+      return [answer](QDialog &dialog) {
+        if (auto *expected = qobject_cast<Dialog *>(&dialog))
+          return answer(*expected);
+        ADD_FAILURE() << "another kind of dialog came up: " << dialog.windowTitle().toStdString();
+        dialog.reject();
+      };
+    }
+    std::function<void(QDialog &)> run_;
+  };
+  // Answers the dialogs that come up while a command runs, in order, as a
+  // person would; each answer must close its dialog. The progress is not
+  // one of them.
   void answerMessageBoxes(std::vector<Answer> answers) {
     auto remaining = std::make_shared<std::deque<Answer>>(answers.begin(), answers.end());
-    auto answered = std::make_shared<QPointer<QMessageBox>>();
+    auto answered = std::make_shared<QPointer<QDialog>>();
     auto *timer = new QTimer(&window);
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, remaining, answered] {
-      auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-      if (!box || box == *answered || remaining->empty())
+      auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+      if (!box || qobject_cast<QProgressDialog *>(box) || box == *answered || remaining->empty())
         return;
       *answered = box;
       const Answer answer = remaining->front();
@@ -111,7 +143,25 @@ protected:
   bool allAnswered() const { return !unanswered_ || unanswered_->empty(); }
 
   static Answer pressing(int key) {
-    return [key](QMessageBox &box) { QTest::keyClick(&box, static_cast<Qt::Key>(key)); };
+    return Answer::any([key](QDialog &dialog) { QTest::keyClick(&dialog, static_cast<Qt::Key>(key)); });
+  }
+
+  // Types `folder` into the folder dialog and presses Return, as a person
+  // who knows where the copies go.
+  static Answer typingFolder(const std::string &folder) {
+    return Answer::any([folder](QDialog &dialog) {
+      auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+      ASSERT_NE(name, nullptr) << "not a folder dialog: " << dialog.windowTitle().toStdString();
+      // The dialog lists its first folder before it takes typing.
+      QTest::qWait(100);
+      name->selectAll();
+      QTest::keyClicks(name, QString::fromStdString(folder));
+      // Nothing is copied anywhere but where the test says.
+      const QStringList chosen = static_cast<QFileDialog &>(dialog).selectedFiles();
+      const bool typed = chosen == QStringList{QString::fromStdString(folder)};
+      EXPECT_TRUE(typed) << chosen.join(QLatin1Char(',')).toStdString();
+      QTest::keyClick(name, typed ? Qt::Key_Return : Qt::Key_Escape);
+    });
   }
 
   std::shared_ptr<std::deque<Answer>> unanswered_;
@@ -204,8 +254,8 @@ TEST_F(MainWindowTest, TicksWithMouseSpaceAndShortcuts) {
 }
 
 TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
-  sandbox.writeCachedFile("M1", "map one");
-  sandbox.writeCachedFile("X1", "sand");
+  sandbox.writeCachedFile("M1", package("map one"));
+  sandbox.writeCachedFile("X1", package("sand"));
   const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
   writeFile(bundle + "/Maps/DM-1.ut2", "the older map");
 
@@ -226,14 +276,15 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
 
   QString title, question, explanation;
   bool keepOffered = false;
-  answerMessageBoxes({[&](QMessageBox &box) {
+  answerMessageBoxes({[&](QuestionDialog &box) {
     title = box.windowTitle();
-    question = box.text();
-    explanation = box.informativeText();
+    question = box.question();
+    explanation = box.explanation();
     // The different map would be kept; the player chooses to replace it.
-    keepOffered = box.checkBox() && box.checkBox()->isChecked();
-    if (box.checkBox())
-      QTest::keyClick(box.checkBox(), Qt::Key_Space);
+    QCheckBox *keep = box.choice(kKeepDifferentText);
+    keepOffered = keep && keep->isChecked();
+    if (keep)
+      QTest::keyClick(keep, Qt::Key_Space);
     QTest::keyClick(&box, Qt::Key_Return);
   }});
   QElapsedTimer timer;
@@ -242,15 +293,15 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   EXPECT_GE(timer.elapsed(), 1000) << "the index is read again a second after it is written";
   EXPECT_TRUE(allAnswered());
   EXPECT_EQ(title, "Move Packages");
-  EXPECT_EQ(question, "Move 2 packages (11 bytes) into the game?");
+  EXPECT_EQ(question, "Move 2 packages (19 bytes) into the game?");
   EXPECT_EQ(explanation, QString::fromStdString(
                              "They go from ~/Library/Application Support/Unreal Tournament 2004/Cache to " + bundle +
                              " (Mac, 2004 release).\n\n1 of them replaces a file already in the game (0 "
                              "identical, 1 different):\nMaps/DM-1.ut2"));
   EXPECT_TRUE(keepOffered) << "a different file is kept unless the player says otherwise";
 
-  EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), "map one");
-  EXPECT_EQ(readFile(bundle + "/Textures/Sand.utx"), "sand");
+  EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), package("map one"));
+  EXPECT_EQ(readFile(bundle + "/Textures/Sand.utx"), package("sand"));
   EXPECT_FALSE(exists(sandbox.cachedFile("M1")));
   EXPECT_FALSE(exists(sandbox.cachedFile("X1")));
   EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM0=DM-0.ut2\nM2=DM-2.ut2\nM3=DM-3.ut2\nM4=DM-4.ut2\n"
@@ -267,7 +318,7 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
 }
 
 TEST_F(MainWindowTest, CancellingTheConfirmationLeavesEverythingAsItWas) {
-  sandbox.writeCachedFile("M1", "map one");
+  sandbox.writeCachedFile("M1", package("map one"));
   struct stat before {};
   ASSERT_EQ(::stat(sandbox.cacheFile().c_str(), &before), 0);
   clickTick(kMaps, 1);
@@ -277,7 +328,7 @@ TEST_F(MainWindowTest, CancellingTheConfirmationLeavesEverythingAsItWas) {
   struct stat after {};
   ASSERT_EQ(::stat(sandbox.cacheFile().c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino) << "the index was not written anew";
-  EXPECT_EQ(readFile(sandbox.cachedFile("M1")), "map one");
+  EXPECT_EQ(readFile(sandbox.cachedFile("M1")), package("map one"));
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 1, 0, 0, 0})) << "the ticks stay";
   EXPECT_TRUE(window.reportLabel()->text().isEmpty());
 }
@@ -285,7 +336,7 @@ TEST_F(MainWindowTest, CancellingTheConfirmationLeavesEverythingAsItWas) {
 TEST_F(MainWindowTest, NamesEachFailureKeepsTheTablesAndReportsTheMove) {
   // The home folder lies outside the volumes, so moves are copies; two of the
   // three cached files are missing.
-  sandbox.writeCachedFile("M3", "map three");
+  sandbox.writeCachedFile("M3", package("map three"));
   window.tabs()->setCurrentIndex(kMaps);
   for (const int row : {0, 1, 3})
     clickTick(kMaps, row);
@@ -448,8 +499,8 @@ TEST_F(MainWindowTest, SpaceTicksTheSelectedRowsTogether) {
 }
 
 TEST_F(MainWindowTest, TheStatusBarCountsAndSizesTheTicks) {
-  sandbox.writeCachedFile("M0", std::string(1536, 'm'));
-  sandbox.writeCachedFile("X0", "sky");
+  sandbox.writeCachedFile("M0", package(std::string(1532, 'm')));
+  sandbox.writeCachedFile("X0", package("sky"));
   window.tabs()->setCurrentIndex(kMaps);
   press(table(kMaps), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
   QTest::qWait(50);
@@ -616,7 +667,7 @@ TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
   std::string index = "[Cache]\n";
   for (int map = 0; map < 5; ++map) {
     const std::string name = "M" + std::to_string(map);
-    sandbox.writeCachedFile(name, std::string(1 << 20, 'm'));
+    sandbox.writeCachedFile(name, package(std::string(1 << 20, 'm')));
     index += name + "=DM-" + name + ".ut2\n";
   }
   sandbox.writeIndex(index);
@@ -636,7 +687,7 @@ TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     QWidget *modal = QApplication::activeModalWidget();
-    if (auto *question = qobject_cast<QMessageBox *>(modal)) {
+    if (auto *question = qobject_cast<QuestionDialog *>(modal)) {
       QTest::keyClick(question, Qt::Key_Return);
     } else if (auto *progress = qobject_cast<QProgressDialog *>(modal); progress && !pressedEscape) {
       pressedEscape = true;
@@ -661,11 +712,11 @@ namespace {
 
 TEST_F(MainWindowTest, AStaleCacheShowsWhatIsMissingAndWhatIsInTheGame) {
   const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
-  sandbox.writeCachedFile("M0", "same map");
-  writeFile(bundle + "/Maps/DM-0.ut2", "same map");
-  sandbox.writeCachedFile("M1", std::string(1536, 'n'));
+  sandbox.writeCachedFile("M0", package("same map"));
+  writeFile(bundle + "/Maps/DM-0.ut2", package("same map"));
+  sandbox.writeCachedFile("M1", package(std::string(1532, 'n')));
   writeFile(bundle + "/Maps/DM-1.ut2", "the older map");
-  sandbox.writeCachedFile("M3", "three");
+  sandbox.writeCachedFile("M3", package("three"));
   window.tabs()->setCurrentIndex(kMaps);
   QAbstractItemModel *maps = table(kMaps)->model();
 
@@ -697,10 +748,10 @@ TEST_F(MainWindowTest, AStaleCacheShowsWhatIsMissingAndWhatIsInTheGame) {
   press(table(kMaps), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
   QString explanation, details;
   bool keepChecked = false;
-  answerMessageBoxes({[&](QMessageBox &box) {
-                        explanation = box.informativeText();
-                        details = box.detailedText();
-                        keepChecked = box.checkBox() && box.checkBox()->isChecked();
+  answerMessageBoxes({[&](QuestionDialog &box) {
+                        explanation = box.explanation();
+                        details = box.details();
+                        keepChecked = box.choice(kKeepDifferentText) && box.choice(kKeepDifferentText)->isChecked();
                         QTest::keyClick(&box, Qt::Key_Return);
                       },
                       // The packages without a file cannot be read: the first
@@ -718,7 +769,7 @@ TEST_F(MainWindowTest, AStaleCacheShowsWhatIsMissingAndWhatIsInTheGame) {
   EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), "the older map") << "the different file stays in the game";
   EXPECT_TRUE(exists(sandbox.cachedFile("M1"))) << "and its package in the cache";
   EXPECT_FALSE(exists(sandbox.cachedFile("M0"))) << "the identical one moved";
-  EXPECT_EQ(readFile(bundle + "/Maps/DM-3.ut2"), "three");
+  EXPECT_EQ(readFile(bundle + "/Maps/DM-3.ut2"), package("three"));
   EXPECT_TRUE(window.reportLabel()->text() == "Moved 2 packages into the game; 7 stayed in the cache")
       << window.reportLabel()->text().toStdString();
 }
@@ -732,9 +783,9 @@ TEST_F(MainWindowTest, CleansTheCacheByKeys) {
   const std::string dataHome = sandbox.home() + "/.local/share";
   makeFolders(dataHome);
   qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome));
-  sandbox.writeCachedFile("M0", "map zero");
-  sandbox.writeCachedFile("M1", "map one");
-  sandbox.writeCachedFile("X0", "sky");
+  sandbox.writeCachedFile("M0", package("map zero"));
+  sandbox.writeCachedFile("M1", package("map one"));
+  sandbox.writeCachedFile("X0", package("sky"));
   window.tabs()->setCurrentIndex(kMaps);
 
   // Ticking follows the filter: "dm-1" shows one map, and Tick All ticks it
@@ -760,9 +811,9 @@ TEST_F(MainWindowTest, CleansTheCacheByKeys) {
   }});
   table(kMaps)->setFocus();
   press(table(kMaps), Qt::Key_Delete);
-  EXPECT_EQ(trashQuestion, "Move 1 package (7 bytes) to the Trash?");
+  EXPECT_EQ(trashQuestion, "Move 1 package (11 bytes) to the Trash?");
   EXPECT_FALSE(exists(sandbox.cachedFile("M1")));
-  EXPECT_EQ(readFile(dataHome + "/Trash/files/M1.uxx"), "map one");
+  EXPECT_EQ(readFile(dataHome + "/Trash/files/M1.uxx"), package("map one"));
   EXPECT_EQ(window.reportLabel()->text(), "Put 1 package in the Trash");
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (4)");
 
@@ -784,11 +835,11 @@ TEST_F(MainWindowTest, CleansTheCacheByKeys) {
 TEST_F(MainWindowTest, TheQuestionWarnsWhileTheGameRuns) {
   makeFolders(sandbox.root() + "/proc/4242");
   writeFile(sandbox.root() + "/proc/4242/comm", "ut2004-bin\n");
-  sandbox.writeCachedFile("M0", "map zero");
+  sandbox.writeCachedFile("M0", package("map zero"));
   window.tabs()->setCurrentIndex(kMaps);
   QString explanation;
-  answerMessageBoxes({[&](QMessageBox &box) {
-    explanation = box.informativeText();
+  answerMessageBoxes({[&](QuestionDialog &box) {
+    explanation = box.explanation();
     QTest::keyClick(&box, Qt::Key_Escape);
   }});
   press(table(kMaps), Qt::Key_Space);
@@ -971,6 +1022,97 @@ TEST_F(MainWindowTest, ADamagedDownloadIsMarkedInItsRow) {
       maps->index(1, CategoryTableModel::UtNameColumn).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(),
       critical.pixmap(16).toImage());
   EXPECT_FALSE(tip(3).toString().contains("Damaged")) << "a missing file is said to be missing, not damaged";
+
+  // The question counts it, and it stays in the cache unless the player
+  // says otherwise.
+  press(table(kMaps), Qt::Key_Space);
+  press(table(kMaps), Qt::Key_Down);
+  press(table(kMaps), Qt::Key_Space);
+  QString explanation;
+  answerMessageBoxes({[&](QuestionDialog &box) {
+    explanation = box.explanation();
+    ASSERT_NE(box.choice(kLeaveDamagedText), nullptr);
+    EXPECT_TRUE(box.choice(kLeaveDamagedText)->isChecked());
+    QTest::keyClick(&box, Qt::Key_Return);
+  }});
+  press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(explanation.contains("1 of them is a damaged download")) << explanation.toStdString();
+  EXPECT_FALSE(exists(sandbox.cachedFile("M0")));
+  EXPECT_TRUE(exists(sandbox.cachedFile("M1")));
+  EXPECT_NE(readFile(sandbox.cacheFile()).find("M1=DM-1.ut2"), std::string::npos);
+  EXPECT_EQ(window.reportLabel()->text(), "Moved 1 package into the game; 1 stayed in the cache");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, CopiesAndExportsTheTickedPackagesByKeys) {
+  sandbox.writeCachedFile("M0", package("map zero"));
+  sandbox.writeCachedFile("M1", "<html><body>502 Bad Gateway</body></html>");
+  sandbox.writeCachedFile("X0", package("sky"));
+  const std::string shared = sandbox.root() + "/Shared";
+  makeFolders(shared + "/Textures");
+  writeFile(shared + "/Textures/Sky.utx", "the player's own sky");
+  const std::string index = readFile(sandbox.cacheFile());
+
+  window.tabs()->setCurrentIndex(kMaps);
+  press(table(kMaps), Qt::Key_Space);
+  press(table(kMaps), Qt::Key_Down);
+  press(table(kMaps), Qt::Key_Space);
+  press(table(kMaps), Qt::Key_PageDown, Qt::ControlModifier);
+  for (int step = 0; step < 4; ++step)
+    press(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+  ASSERT_EQ(window.tabs()->currentIndex(), kTextures);
+  press(table(kTextures), Qt::Key_Space);
+
+  QString question, explanation, replaceQuestion;
+  answerMessageBoxes({typingFolder(shared),
+                      [&](QuestionDialog &box) {
+                        question = box.question();
+                        explanation = box.explanation();
+                        EXPECT_TRUE(box.choice(kLeaveOutDamagedText)->isChecked());
+                        QTest::keyClick(box.choice(kIntoCategoryFoldersText), Qt::Key_Space);
+                        QTest::keyClick(&box, Qt::Key_Return);
+                      },
+                      [&](QMessageBox &box) {
+                        replaceQuestion = box.text();
+                        QTest::keyClick(&box, Qt::Key_Return); // Keep Them, the default
+                      }});
+  press(table(kTextures), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(allAnswered());
+  EXPECT_EQ(question.toStdString(), "Copy 3 packages (60 bytes) to " + shared + "?");
+  EXPECT_TRUE(explanation.contains("1 of them is a damaged download")) << explanation.toStdString();
+  EXPECT_EQ(replaceQuestion.toStdString(), "1 file of that name is in " + shared + " already. Replace it?");
+  EXPECT_EQ(readFile(shared + "/Maps/DM-0.ut2"), package("map zero"));
+  EXPECT_FALSE(exists(shared + "/Maps/DM-1.ut2")) << "the damaged download is left out";
+  EXPECT_EQ(readFile(shared + "/Textures/Sky.utx"), "the player's own sky");
+  EXPECT_EQ(window.reportLabel()->text(), "Copied 1 package; 2 left out");
+
+  const std::string redirect = sandbox.root() + "/Redirect";
+  makeFolders(redirect);
+  answerMessageBoxes({typingFolder(redirect), [&](QuestionDialog &box) {
+                        question = box.question();
+                        EXPECT_EQ(box.choice(kIntoCategoryFoldersText), nullptr) << "a redirect folder is flat";
+                        QTest::keyClick(&box, Qt::Key_Return);
+                      }});
+  // The window manager gives the window back the keyboard once a dialog
+  // closes; the offscreen platform leaves that to the test.
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  press(table(kTextures), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(allAnswered());
+  EXPECT_EQ(question.toStdString(), "Export 3 packages (60 bytes) for a redirect server to " + redirect + "?");
+  for (const auto &[cacheName, exported] : {std::pair{"M0", "DM-0.ut2.uz2"}, std::pair{"X0", "Sky.utx.uz2"}}) {
+    const FileDescriptor uz2(::open((redirect + "/" + exported).c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor source(::open(sandbox.cachedFile(cacheName).c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_TRUE(uz2.valid()) << exported;
+    EXPECT_EQ(checkUz2(uz2.get(), source.get(), readFile(sandbox.cachedFile(cacheName)).size()), 0) << exported;
+  }
+  EXPECT_FALSE(exists(redirect + "/DM-1.ut2.uz2"));
+  EXPECT_EQ(window.reportLabel()->text(), "Exported 2 packages; 1 left out");
+  EXPECT_EQ(readFile(sandbox.cacheFile()), index) << "the cache index is not touched";
+  EXPECT_TRUE(exists(sandbox.cachedFile("M0")));
 }
 
 } // namespace

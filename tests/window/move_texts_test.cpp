@@ -47,7 +47,7 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
   EXPECT_LT(clashes.explanation.size(), 1000u) << "a long name is cut";
 
   const ConfirmationText one =
-      confirmationText(MovePreview{1, 100, 0, 0, 0, {}, 0, {}}, LocationParts{"Linux", "~/c", "/G"});
+      confirmationText(MovePreview{1, 100, 0, 0, 0, {}, 0, 0, {}}, LocationParts{"Linux", "~/c", "/G"});
   EXPECT_EQ(one.question, "Move 1 package (100 bytes) into the game?");
   EXPECT_EQ(one.explanation, "They go from ~/c to /G (Linux).");
 }
@@ -57,11 +57,21 @@ TEST(MoveTexts, ProgressAndReport) {
   EXPECT_EQ(progressLabel({3, 40, "DM-Example.ut2", 120ull << 20, 500ull << 20}),
             "Copying DM-Example.ut2 (3 of 40): 120 of 500 MiB");
   EXPECT_LT(progressLabel({1, 1, std::string(1 << 20, 'x'), 0, 0}).size(), 300u);
+  EXPECT_EQ(progressLabel({2, 5, "DM-Example.ut2", 1ull << 20, 4ull << 20, PackageAction::Export}),
+            "Compressing DM-Example.ut2 (2 of 5): 1 of 4 MiB");
+  EXPECT_EQ(progressLabel({2, 5, "Sky.utx", 0, 0, PackageAction::Copy}), "Copying Sky.utx (2 of 5)");
   MoveReport report;
   report.moved.resize(54);
   EXPECT_EQ(reportSummary(report), "Moved 54 packages into the game");
   report.stayed.resize(3);
   EXPECT_EQ(reportSummary(report), "Moved 54 packages into the game; 3 stayed in the cache");
+  report.action = MoveReport::Action::Export;
+  EXPECT_EQ(reportSummary(report), "Exported 54 packages; 3 left out");
+  report.action = MoveReport::Action::Copy;
+  report.cancelled = true;
+  report.handled = 57;
+  report.planned = 60;
+  EXPECT_EQ(reportSummary(report), "Cancelled after 57 of 60 packages: copied 54 packages; 3 left out");
 }
 
 } // namespace

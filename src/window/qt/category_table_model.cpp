@@ -97,7 +97,7 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
   const bool tickColumn = index.column() == TickColumn;
   if (!tickColumn && index.column() == UtNameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
     const PackageCondition damage = condition(index.row());
-    if (damage == PackageCondition::Empty || damage == PackageCondition::WrongStart) {
+    if (isDamaged(damage)) {
       if (role == Qt::DecorationRole)
         return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
       const std::string &utName = entryAt(index.row())->utName;

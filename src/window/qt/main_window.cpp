@@ -10,6 +10,7 @@
 #include "window/qt/category_table_model.h"
 #include "window/qt/category_table_view.h"
 #include "window/qt/cleanup_flow.h"
+#include "window/qt/copy_out_flow.h"
 #include "window/qt/display_text.h"
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/folder_opener.h"
@@ -47,6 +48,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
 
   folderChoices_ = new FolderChoiceFlow(controller_, this);
   cleanup_ = new CleanupFlow(controller_, this, sizes_);
+  copyOut_ = new CopyOutFlow(controller_, this);
   buildCommands();
   pages_ = new QStackedWidget(this);
   browsePage_ = buildBrowsePage(pages_);
@@ -163,6 +165,11 @@ void MainWindow::buildCommands() {
                            [this] { requestMove(); });
   trashAction_ =
       addCommand(QStringLiteral("Move to T&rash…"), QKeySequence::Delete, [this] { cleanup_->trashTicked(); });
+  copyAction_ = addCommand(QStringLiteral("&Copy to Folder…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+                           [this] { copyOut_->copyTicked(CopyFormat::Plain); });
+  exportAction_ =
+      addCommand(QStringLiteral("&Export for Redirect Server…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+                 [this] { copyOut_->copyTicked(CopyFormat::Uz2); });
   removeMissingAction_ =
       addCommand(QStringLiteral("&Remove Missing Entries…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
                  [this] { cleanup_->removeMissingEntries(); });
@@ -258,6 +265,8 @@ QAction *MainWindow::addCommand(const QString &text, const QKeySequence &shortcu
 void MainWindow::buildMenus() {
   QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
   file->addAction(moveAction_);
+  file->addAction(copyAction_);
+  file->addAction(exportAction_);
   file->addSeparator();
   file->addAction(chooseCacheAction_);
   file->addAction(chooseGameAction_);
@@ -334,8 +343,8 @@ void MainWindow::reloadAllTables() {
 
 void MainWindow::showCacheOrSearch() {
   const bool hasCache = controller_.hasCache();
-  for (QAction *action :
-       {tickAllAction_, tickTabAction_, untickAllAction_, findAction_, moveAction_, trashAction_, removeMissingAction_})
+  for (QAction *action : {tickAllAction_, tickTabAction_, untickAllAction_, findAction_, moveAction_, trashAction_,
+                          copyAction_, exportAction_, removeMissingAction_})
     action->setEnabled(hasCache);
   forgetAction_->setEnabled(controller_.hasChosenFolders());
   openCacheAction_->setEnabled(hasCache);
@@ -367,8 +376,8 @@ void MainWindow::updateTickCommands() {
     anyTicked = std::any_of(list.begin(), list.end(), [](const CacheEntry &entry) { return entry.selected == 1; });
   }
   const bool enabled = controller_.hasCache() && anyTicked;
-  moveAction_->setEnabled(enabled);
-  trashAction_->setEnabled(enabled);
+  for (QAction *action : {moveAction_, trashAction_, copyAction_, exportAction_})
+    action->setEnabled(enabled);
 }
 
 bool MainWindow::showsTables() const { return pages_->currentWidget() == browsePage_; }

@@ -26,6 +26,7 @@ class QTabWidget;
 class QHBoxLayout;
 class QStackedWidget;
 class CleanupFlow;
+class CopyOutFlow;
 class EmptyCachePage;
 class MoveReportWindow;
 
@@ -123,6 +124,9 @@ private:
   EmptyCachePage *emptyPage_ = nullptr;
   FolderChoiceFlow *folderChoices_ = nullptr;
   CleanupFlow *cleanup_ = nullptr;
+  CopyOutFlow *copyOut_ = nullptr;
+  QAction *copyAction_ = nullptr;
+  QAction *exportAction_ = nullptr;
   QAction *trashAction_ = nullptr;
   QAction *removeMissingAction_ = nullptr;
   StatusBarPresenter *status_ = nullptr;

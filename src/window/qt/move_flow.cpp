@@ -4,6 +4,7 @@
 #include "window/move_texts.h"
 #include "window/qt/display_text.h"
 #include "window/qt/move_report_window.h"
+#include "window/qt/question_dialog.h"
 #include "window/qt/status_bar_presenter.h"
 
 #include <QCheckBox>
@@ -32,8 +33,8 @@ LocationParts MoveFlow::where() const {
 
 void MoveFlow::moveConfirmed() {
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-  controller_.moveFiles(keepDifferentFiles_);
-  keepDifferentFiles_ = false;
+  controller_.moveFiles(choices_);
+  choices_ = {};
   QGuiApplication::restoreOverrideCursor();
   status_.forgetSizes();
   emit finished();
@@ -53,27 +54,23 @@ bool MoveFlow::confirm(const MovePreview &preview) {
   ConfirmationText text = confirmationText(preview, where(), hiddenByFilter_());
   if (controller_.gameRunning())
     text.explanation = std::string(kGameRunningWarning) + "\n\n" + text.explanation;
-  QMessageBox confirmation(QMessageBox::NoIcon, QStringLiteral("Move Packages"), displayText(text.question),
-                           QMessageBox::NoButton, window_);
-  // The program's own icon: the "?" sign is out of use on the desktops.
-  confirmation.setIconPixmap(window_->windowIcon().pixmap(64));
-  confirmation.setInformativeText(displayText(text.explanation));
+  QuestionDialog confirmation(QStringLiteral("Move Packages"), displayText(text.question),
+                              displayText(text.explanation), QStringLiteral("Move"), window_);
   // Replacing a file the game has in another version is final: the choice
   // to keep those is offered, and made already when there are any.
   QCheckBox *keep = nullptr;
   if (preview.replacements > 0) {
-    keep = new QCheckBox(QString::fromUtf8(kKeepDifferentText), &confirmation);
-    keep->setChecked(preview.differentReplacements > 0);
-    confirmation.setCheckBox(keep);
-    confirmation.setDetailedText(displayText(replacementList(preview)));
+    keep = confirmation.addChoice(QString::fromUtf8(kKeepDifferentText), preview.differentReplacements > 0);
+    confirmation.setDetails(displayText(replacementList(preview)));
   }
-  QPushButton *move = confirmation.addButton(QStringLiteral("Move"), QMessageBox::AcceptRole);
-  QPushButton *cancel = confirmation.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-  confirmation.setDefaultButton(move);
-  confirmation.setEscapeButton(cancel);
-  confirmation.exec();
-  keepDifferentFiles_ = keep && keep->isChecked();
-  return confirmation.clickedButton() == move;
+  // A damaged download would only replace a good file or break the game.
+  QCheckBox *leaveDamaged = nullptr;
+  if (preview.damaged > 0)
+    leaveDamaged = confirmation.addChoice(QString::fromUtf8(kLeaveDamagedText), true);
+  const bool confirmed = confirmation.ask();
+  choices_.keepDifferentFiles = keep && keep->isChecked();
+  choices_.leaveDamaged = leaveDamaged && leaveDamaged->isChecked();
+  return confirmed;
 }
 
 void MoveFlow::showReport(const MoveReport &report) {

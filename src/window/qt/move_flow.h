@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/app_controller.h"
 #include "relocation/move_progress.h"
 #include "window/location_texts.h"
 
@@ -50,6 +51,6 @@ private:
   std::function<std::size_t()> hiddenByFilter_;
   std::optional<MoveReport> lastReport_;
   // The confirmation's choice for the move it precedes.
-  bool keepDifferentFiles_ = false;
+  AppController::MoveChoices choices_;
   QPointer<MoveReportWindow> reportWindow_;
 };

@@ -77,10 +77,12 @@ void QtPlatform::terminate(int exitStatus) {
     QCoreApplication::exit(exitStatus);
 }
 
-void QtPlatform::createProgressDialog() {
+void QtPlatform::createProgressDialog(PackageAction action) {
   progress_ = new QProgressDialog(window_, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                                Qt::WindowCloseButtonHint);
-  progress_->setWindowTitle(QStringLiteral("Moving Packages"));
+  progress_->setWindowTitle(action == PackageAction::Copy     ? QStringLiteral("Copying Packages")
+                            : action == PackageAction::Export ? QStringLiteral("Exporting Packages")
+                                                              : QStringLiteral("Moving Packages"));
   // Cancel, Escape and closing the window all stop the move after the
   // package in hand.
   progress_->setCancelButtonText(QStringLiteral("Cancel"));
@@ -105,7 +107,7 @@ void QtPlatform::showMoveProgress(const MoveProgress &progress) {
   if (!moveTimer_.isValid())
     moveTimer_.start();
   if (!progress_ && moveTimer_.elapsed() >= progressDelay_.count())
-    createProgressDialog();
+    createProgressDialog(progress.action);
   if (!progress_ || cancelled_ || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintIntervalMs))
     return;
   const auto total = static_cast<int>(std::min<std::size_t>(progress.total, INT_MAX / kStepsPerPackage));

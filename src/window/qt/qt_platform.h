@@ -35,7 +35,7 @@ public:
   void reportMove(const MoveReport &report) override;
 
 private:
-  void createProgressDialog();
+  void createProgressDialog(PackageAction action);
   void paintProgress();
 
   const std::chrono::milliseconds progressDelay_;

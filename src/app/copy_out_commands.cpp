@@ -1,0 +1,33 @@
+// Copying the ticked packages out of the cache: for sharing, a backup, or a
+// redirect server. The cache and its index stay as they are, so the lists
+// are not read again.
+#include "app/app_controller.h"
+#include "relocation/move_plan.h"
+
+namespace {
+
+std::vector<PlannedMove> tickedPackages(const ListsView &lists) {
+  std::vector<PlannedMove> plan;
+  for (std::size_t category = 0; category < kCategoryCount; ++category)
+    collectTicked(category, lists[category], plan);
+  return plan;
+}
+
+} // namespace
+
+CopyOutPreview AppController::previewCopyOut(CopyOutSettings settings) const {
+  settings.cacheDirectory = cacheDirectory();
+  return ::previewCopyOut(tickedPackages(lists()), settings);
+}
+
+void AppController::copyTickedOut(CopyOutSettings settings) {
+  if (terminationRequested_ || !hasCache())
+    return;
+  settings.cacheDirectory = cacheDirectory();
+  const MoveReport report =
+      copyOut(tickedPackages(lists()), settings,
+              CopyOutEvents{[this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },
+                            [this] { return platform_.moveCancelled(); }});
+  platform_.endMoveProgress();
+  platform_.reportMove(report);
+}
