@@ -285,8 +285,10 @@ case_clean_and_cancel() {
       continue
     fi
     moved=$((moved + 1))
-    [ "$(stat -c %s "$volume/$BUNDLE_SUBDIR/Maps/$value" 2>/dev/null)" = $((32 << 20)) ] &&
-      cmp -s -n $((32 << 20)) /dev/zero "$volume/$BUNDLE_SUBDIR/Maps/$value" || fail "$value is not whole in the game"
+    # The package signature, then 32 MiB of zeros.
+    [ "$(stat -c %s "$volume/$BUNDLE_SUBDIR/Maps/$value" 2>/dev/null)" = $(((32 << 20) + 4)) ] &&
+      cmp -s -i 0:4 -n $((32 << 20)) /dev/zero "$volume/$BUNDLE_SUBDIR/Maps/$value" ||
+      fail "$value is not whole in the game"
     grep -q "^$key=" "$index" && fail "$key moved but kept its line"
   done
   [ "$stayed" -gt 0 ] || fail "the move was not stopped"

@@ -48,8 +48,10 @@ QuestionDialog::QuestionDialog(const QString &title, const QString &question, co
   details_->setReadOnly(true);
   details_->hide();
 
-  auto *buttons = new QDialogButtonBox(this);
-  detailsButton_ = buttons->addButton(QStringLiteral("Show Details…"), QDialogButtonBox::ActionRole);
+  buttons_ = new QDialogButtonBox(this);
+  auto *buttons = buttons_;
+  // Added to the buttons only when there are details to show.
+  detailsButton_ = new QPushButton(QStringLiteral("Show Details…"), this);
   detailsButton_->setAutoDefault(false);
   detailsButton_->hide();
   connect(detailsButton_, &QPushButton::clicked, this, [this] {
@@ -82,7 +84,8 @@ QCheckBox *QuestionDialog::addChoice(const QString &text, bool checked) {
 
 void QuestionDialog::setDetails(const QString &details) {
   details_->setPlainText(details);
-  detailsButton_->setVisible(!details.isEmpty());
+  if (!details.isEmpty())
+    buttons_->addButton(detailsButton_, QDialogButtonBox::ActionRole);
 }
 
 QString QuestionDialog::question() const { return question_->text(); }

@@ -5,6 +5,7 @@
 #include <vector>
 
 class QCheckBox;
+class QDialogButtonBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -39,5 +40,6 @@ private:
   QWidget *choicesBox_;
   QPlainTextEdit *details_;
   QPushButton *detailsButton_;
+  QDialogButtonBox *buttons_;
   std::vector<QCheckBox *> choices_;
 };
