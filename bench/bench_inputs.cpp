@@ -145,6 +145,32 @@ double measureInFreshProcess(const std::function<double()> &measure) {
   return seconds;
 }
 
+long peakKibOfChild(const std::string &option, const std::string &source, const std::string &destination) {
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string command = "'" + self + "' " + option + " '" + source + "' '" + destination + "'";
+  FILE *child = ::popen(command.c_str(), "r");
+  if (!child)
+    return -1;
+  long peak = -1;
+  if (std::fscanf(child, "%ld", &peak) != 1)
+    peak = -1;
+  return ::pclose(child) == 0 ? peak : -1;
+}
+
+void recordPeakMemory(benchmark::State &state, const std::function<long(bool large)> &work) {
+  long smallPeak = 0;
+  long largePeak = 0;
+  for (auto _ : state) {
+    smallPeak = work(false);
+    largePeak = work(true);
+  }
+  if (smallPeak < 0 || largePeak < 0)
+    state.SkipWithError("a child process failed");
+  state.counters["peak_kib_1MiB"] = static_cast<double>(smallPeak);
+  state.counters["peak_kib_256MiB"] = static_cast<double>(largePeak);
+  state.counters["extra_kib"] = static_cast<double>(largePeak - smallPeak);
+}
+
 void timeInFreshProcesses(benchmark::State &state, const std::function<double()> &measure, const char *failure) {
   for (auto _ : state) {
     const double seconds = measureInFreshProcess(measure);

@@ -111,4 +111,14 @@ double measureInFreshProcess(const std::function<double()> &measure);
 
 // Times each iteration of `state` by measureInFreshProcess(); the run stops
 // with `failure` when a measurement fails.
+// The peak resident memory, in KiB, of a fresh process of this benchmark
+// run as `<self> <option> <source> <destination>`, which prints it (see
+// bench_main.cpp); -1 when that fails.
+long peakKibOfChild(const std::string &option, const std::string &source, const std::string &destination);
+
+// Runs `work` on a 1 MiB and a 256 MiB input in fresh processes and records
+// their peaks (peak_kib_1MiB, peak_kib_256MiB) and the difference
+// (extra_kib): what a larger file costs in memory.
+void recordPeakMemory(benchmark::State &state, const std::function<long(bool large)> &work);
+
 void timeInFreshProcesses(benchmark::State &state, const std::function<double()> &measure, const char *failure);

@@ -82,35 +82,14 @@ void BM_CopyFileBaseline(benchmark::State &state) {
 }
 BENCHMARK(BM_CopyFileBaseline)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(5);
 
-// The peak resident memory, in KiB, of a fresh process of this program that
-// copies `fixture`'s file (see copyAndReportPeak); -1 when that fails.
-long peakKibCopying(const CopyFixture &fixture) {
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string command =
-      "'" + self + "' --copy-and-report-peak '" + fixture.source + "' '" + fixture.destination + "'";
-  FILE *child = ::popen(command.c_str(), "r");
-  if (!child)
-    return -1;
-  long peak = -1;
-  if (std::fscanf(child, "%ld", &peak) != 1)
-    peak = -1;
-  return ::pclose(child) == 0 ? peak : -1;
-}
-
+// Each copy in a fresh process of this program (see copyAndReportPeak).
 void BM_CopyPeakMemory(benchmark::State &state) {
   const CopyFixture small(1 * kMiB);
   const CopyFixture large(256 * kMiB);
-  long smallPeak = 0;
-  long largePeak = 0;
-  for (auto _ : state) {
-    smallPeak = peakKibCopying(small);
-    largePeak = peakKibCopying(large);
-  }
-  if (smallPeak < 0 || largePeak < 0)
-    state.SkipWithError("a copy failed");
-  state.counters["peak_kib_1MiB"] = static_cast<double>(smallPeak);
-  state.counters["peak_kib_256MiB"] = static_cast<double>(largePeak);
-  state.counters["extra_kib"] = static_cast<double>(largePeak - smallPeak);
+  recordPeakMemory(state, [&](bool isLarge) {
+    const CopyFixture &fixture = isLarge ? large : small;
+    return peakKibOfChild("--copy-and-report-peak", fixture.source, fixture.destination);
+  });
 }
 BENCHMARK(BM_CopyPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -83,35 +83,14 @@ void BM_ExportUz2Baseline(benchmark::State &state) {
 }
 BENCHMARK(BM_ExportUz2Baseline)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
 
-// The peak resident memory, in KiB, of a fresh process of this program that
-// exports `fixture`'s file (see exportAndReportPeak); -1 when that fails.
-long peakKibExporting(const ExportFixture &fixture) {
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string command =
-      "'" + self + "' --export-and-report-peak '" + fixture.source + "' '" + fixture.destination + "'";
-  FILE *child = ::popen(command.c_str(), "r");
-  if (!child)
-    return -1;
-  long peak = -1;
-  if (std::fscanf(child, "%ld", &peak) != 1)
-    peak = -1;
-  return ::pclose(child) == 0 ? peak : -1;
-}
-
+// Each export in a fresh process of this program (see exportAndReportPeak).
 void BM_ExportPeakMemory(benchmark::State &state) {
   const ExportFixture small(1 * kMiB);
   const ExportFixture large(256 * kMiB);
-  long smallPeak = 0;
-  long largePeak = 0;
-  for (auto _ : state) {
-    smallPeak = peakKibExporting(small);
-    largePeak = peakKibExporting(large);
-  }
-  if (smallPeak < 0 || largePeak < 0)
-    state.SkipWithError("an export failed");
-  state.counters["peak_kib_1MiB"] = static_cast<double>(smallPeak);
-  state.counters["peak_kib_256MiB"] = static_cast<double>(largePeak);
-  state.counters["extra_kib"] = static_cast<double>(largePeak - smallPeak);
+  recordPeakMemory(state, [&](bool isLarge) {
+    const ExportFixture &fixture = isLarge ? large : small;
+    return peakKibOfChild("--export-and-report-peak", fixture.source, fixture.destination);
+  });
   state.counters["threads"] = uz2Threads(0);
 }
 BENCHMARK(BM_ExportPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -35,16 +35,11 @@ PackageCondition checkCachedFile(const std::string &path, std::string_view utNam
   if (signature.empty())
     return PackageCondition::Sound;
   char start[4] = {};
-  std::size_t got = 0;
-  while (got < sizeof start) {
-    const ssize_t read = readSome(file.get(), start + got, sizeof start - got);
-    if (read < 0)
-      return PackageCondition::NotLookedAt;
-    if (read == 0)
-      break;
-    got += static_cast<std::size_t>(read);
-  }
-  return std::string_view(start, got) == signature ? PackageCondition::Sound : PackageCondition::WrongStart;
+  const ssize_t got = readFull(file.get(), start, sizeof start);
+  if (got < 0)
+    return PackageCondition::NotLookedAt;
+  return std::string_view(start, static_cast<std::size_t>(got)) == signature ? PackageCondition::Sound
+                                                                             : PackageCondition::WrongStart;
 }
 
 std::string damageText(PackageCondition condition, std::string_view utName) {

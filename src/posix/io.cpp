@@ -11,6 +11,20 @@ ssize_t readSome(int fd, void *buffer, std::size_t size) {
   }
 }
 
+ssize_t readFull(int fd, void *buffer, std::size_t size) {
+  char *into = static_cast<char *>(buffer);
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = readSome(fd, into + done, size - done);
+    if (got < 0)
+      return -1;
+    if (got == 0)
+      break;
+    done += static_cast<std::size_t>(got);
+  }
+  return static_cast<ssize_t>(done);
+}
+
 bool writeAll(int fd, const void *buffer, std::size_t size) {
   const char *next = static_cast<const char *>(buffer);
   while (size > 0) {

@@ -19,20 +19,6 @@ FileDescriptor openPlainFile(const std::string &path, struct stat &info) {
   return file;
 }
 
-// Reads exactly `size` bytes, or fewer at the end of the file; -1 on error.
-ssize_t readBlock(int fd, char *buffer, std::size_t size) {
-  std::size_t got = 0;
-  while (got < size) {
-    const ssize_t read = readSome(fd, buffer + got, size - got);
-    if (read < 0)
-      return -1;
-    if (read == 0)
-      break;
-    got += static_cast<std::size_t>(read);
-  }
-  return static_cast<ssize_t>(got);
-}
-
 } // namespace
 
 std::optional<bool> sameContents(const std::string &first, const std::string &second) {
@@ -49,8 +35,8 @@ std::optional<bool> sameContents(const std::string &first, const std::string &se
   std::array<char, kBlockSize> left{};
   std::array<char, kBlockSize> right{};
   for (;;) {
-    const ssize_t leftGot = readBlock(one.get(), left.data(), left.size());
-    const ssize_t rightGot = readBlock(other.get(), right.data(), right.size());
+    const ssize_t leftGot = readFull(one.get(), left.data(), left.size());
+    const ssize_t rightGot = readFull(other.get(), right.data(), right.size());
     if (leftGot < 0 || rightGot < 0)
       return std::nullopt;
     if (leftGot != rightGot || std::memcmp(left.data(), right.data(), static_cast<std::size_t>(leftGot)) != 0)

@@ -19,21 +19,6 @@ namespace {
 static_assert(kUz2MostCompressed >= kUz2ChunkSize + (kUz2ChunkSize >> 12) + (kUz2ChunkSize >> 14) + 13,
               "the format's bound holds any chunk zlib compresses");
 
-// Reads up to `size` bytes, stopping early only at the end of the file:
-// what was read, or -1 with errno set.
-ssize_t readFully(int fd, unsigned char *buffer, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t got = readSome(fd, buffer + done, size - done);
-    if (got < 0)
-      return -1;
-    if (got == 0)
-      break;
-    done += static_cast<std::size_t>(got);
-  }
-  return static_cast<ssize_t>(done);
-}
-
 void putLittleEndian(unsigned char *to, std::uint32_t value) {
   for (int byte = 0; byte < 4; ++byte)
     to[byte] = static_cast<unsigned char>(value >> (8 * byte));
@@ -130,7 +115,7 @@ int writeUz2(int from, std::uint64_t size, int to, const Uz2Settings &settings) 
     for (; count < chunks.size() && done < size; ++count) {
       Chunk &chunk = chunks[count];
       const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kUz2ChunkSize, size - done));
-      const ssize_t got = readFully(from, chunk.input.data(), want);
+      const ssize_t got = readFull(from, chunk.input.data(), want);
       if (got < 0)
         return errno;
       if (static_cast<std::size_t>(got) != want)
@@ -160,7 +145,7 @@ int checkUz2(int uz2, int source, std::uint64_t size) {
   std::uint64_t checked = 0;
   for (;;) {
     unsigned char header[kUz2HeaderSize];
-    const ssize_t got = readFully(uz2, header, sizeof header);
+    const ssize_t got = readFull(uz2, header, sizeof header);
     if (got < 0)
       return errno;
     if (got == 0)
@@ -173,14 +158,14 @@ int checkUz2(int uz2, int source, std::uint64_t size) {
     const bool wholeOrLast = unpacked == kUz2ChunkSize || checked + unpacked == size;
     if (packed > kUz2MostCompressed || unpacked > kUz2ChunkSize || !wholeOrLast || checked + unpacked > size)
       return EIO;
-    const ssize_t body = readFully(uz2, compressed.data(), packed);
+    const ssize_t body = readFull(uz2, compressed.data(), packed);
     if (body < 0)
       return errno;
     uLongf length = unpacked;
     if (static_cast<std::uint32_t>(body) != packed ||
         uncompress(inflated.data(), &length, compressed.data(), packed) != Z_OK || length != unpacked)
       return EIO;
-    const ssize_t read = readFully(source, original.data(), unpacked);
+    const ssize_t read = readFull(source, original.data(), unpacked);
     if (read < 0)
       return errno;
     if (static_cast<std::uint32_t>(read) != unpacked || std::memcmp(original.data(), inflated.data(), unpacked) != 0)
