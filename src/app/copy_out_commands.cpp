@@ -4,20 +4,9 @@
 #include "app/app_controller.h"
 #include "relocation/move_plan.h"
 
-namespace {
-
-std::vector<PlannedMove> tickedPackages(const ListsView &lists) {
-  std::vector<PlannedMove> plan;
-  for (std::size_t category = 0; category < kCategoryCount; ++category)
-    collectTicked(category, lists[category], plan);
-  return plan;
-}
-
-} // namespace
-
 CopyOutPreview AppController::previewCopyOut(CopyOutSettings settings) const {
   settings.cacheDirectory = cacheDirectory();
-  return ::previewCopyOut(tickedPackages(lists()), settings);
+  return ::previewCopyOut(collectAllTicked(lists()), settings);
 }
 
 void AppController::copyTickedOut(CopyOutSettings settings) {
@@ -25,7 +14,7 @@ void AppController::copyTickedOut(CopyOutSettings settings) {
     return;
   settings.cacheDirectory = cacheDirectory();
   const MoveReport report =
-      copyOut(tickedPackages(lists()), settings,
+      copyOut(collectAllTicked(lists()), settings,
               CopyOutEvents{[this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },
                             [this] { return platform_.moveCancelled(); }});
   platform_.endMoveProgress();

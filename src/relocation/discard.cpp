@@ -23,20 +23,17 @@ constexpr const char *kNotTrashed = "Left in the cache: it was not put in the Tr
 Discarder::Outcome Discarder::run(const ListsView &lists) const {
   Outcome outcome;
   const std::string journal = journalPath(settings_.cacheDirectory);
-  const EarlierRun earlier = settleEarlierRun(journal, settings_.cacheDirectory, settings_.installation);
-  if (earlier.read.state == JournalRead::State::Unusable) {
-    events_.alert(kJournalUnusableForCleanupMessage);
+  const std::optional<EarlierRun> earlier = settleEarlierRunOrRefuse(
+      journal, settings_.cacheDirectory, settings_.installation, events_.alert, kJournalUnusableForCleanupMessage);
+  if (!earlier)
     return outcome;
-  }
   const FileDescriptor cache = openFolder(settings_.cacheDirectory);
   if (!cache.valid()) {
     events_.alert(kCannotWriteIndexMessage);
     return outcome;
   }
   outcome.ran = true;
-  std::vector<PlannedMove> plan;
-  for (std::size_t category = 0; category < kCategoryCount; ++category)
-    collectTicked(category, lists[category], plan);
+  std::vector<PlannedMove> plan = collectAllTicked(lists);
   // Each record's own name, by which it is marked settled.
   for (PlannedMove &discard : plan)
     discard.temporaryName = newTemporaryName();
@@ -93,9 +90,9 @@ Discarder::Outcome Discarder::run(const ListsView &lists) const {
 
   // The files are gone for good before their lines go.
   const bool settled = flushFile(cache.get());
-  if (!rewriteIndex(settings_.indexPath, indexTemporary, NewIndex{lists, stayed, earlier.gone}))
+  if (!rewriteIndex(settings_.indexPath, indexTemporary, NewIndex{lists, stayed, earlier->gone}))
     events_.alert(kCannotWriteIndexMessage);
   else
-    closeJournal(journal, earlier, plan, settled);
+    closeJournal(journal, *earlier, plan, settled);
   return outcome;
 }

@@ -171,6 +171,17 @@ std::vector<CacheEntry> entriesOf(const Journal &journal, const std::vector<std:
   return entries;
 }
 
+std::optional<EarlierRun> settleEarlierRunOrRefuse(const std::string &journal, const std::string &cacheDirectory,
+                                                   const std::optional<std::string> &installation,
+                                                   const std::function<void(const std::string &)> &alert,
+                                                   const char *refusal) {
+  EarlierRun earlier = settleEarlierRun(journal, cacheDirectory, installation);
+  if (earlier.read.state != JournalRead::State::Unusable)
+    return earlier;
+  alert(refusal);
+  return std::nullopt;
+}
+
 EarlierRun settleEarlierRun(const std::string &journal, const std::string &cacheDirectory,
                             const std::optional<std::string> &installation) {
   EarlierRun earlier;

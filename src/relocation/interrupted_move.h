@@ -4,6 +4,7 @@
 #include "relocation/move_journal.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -44,6 +45,13 @@ struct EarlierRun {
 };
 EarlierRun settleEarlierRun(const std::string &journal, const std::string &cacheDirectory,
                             const std::optional<std::string> &installation);
+// The same for a command about to change the cache; when the journal cannot
+// be read, `alert` says `refusal` and nothing comes back: the command must
+// then change nothing.
+std::optional<EarlierRun> settleEarlierRunOrRefuse(const std::string &journal, const std::string &cacheDirectory,
+                                                   const std::optional<std::string> &installation,
+                                                   const std::function<void(const std::string &)> &alert,
+                                                   const char *refusal);
 
 // Once a run's index is written: removes the journal when all is settled,
 // or marks what is (the earlier run's records it settled, and its own when

@@ -15,3 +15,10 @@ void collectTicked(std::size_t category, std::span<const CacheEntry> list, std::
       plan.push_back(PlannedMove{category, entry.cacheName, entry.utName, {}});
   }
 }
+
+std::vector<PlannedMove> collectAllTicked(const ListsView &lists) {
+  std::vector<PlannedMove> plan;
+  for (std::size_t category = 0; category < kCategoryCount; ++category)
+    collectTicked(category, lists[category], plan);
+  return plan;
+}

@@ -2,6 +2,7 @@
 
 #include "catalogue/cache_entry.h"
 #include "catalogue/category.h"
+#include "catalogue/entry_lists.h"
 
 #include <span>
 #include <string>
@@ -27,3 +28,5 @@ std::string destinationOf(const Category &category, const std::string &utName);
 // Appends the ticked entries (selected exactly 1) of `list`, the list of
 // `category`, to `plan`, in list order. The list itself is only read.
 void collectTicked(std::size_t category, std::span<const CacheEntry> list, std::vector<PlannedMove> &plan);
+// The ticked entries of all eight lists, in category order.
+std::vector<PlannedMove> collectAllTicked(const ListsView &lists);

@@ -13,9 +13,7 @@
 namespace {
 
 std::vector<PlannedMove> planOf(const ListsView &lists) {
-  std::vector<PlannedMove> plan;
-  for (std::size_t category = 0; category < kCategoryCount; ++category)
-    collectTicked(category, lists[category], plan);
+  std::vector<PlannedMove> plan = collectAllTicked(lists);
   for (PlannedMove &move : plan)
     move.temporaryName = newTemporaryName();
   return plan;
@@ -69,11 +67,10 @@ std::vector<Mover::Kept> Mover::takeKeptPackages(std::vector<PlannedMove> &plan)
 MoveOutcome Mover::run(const ListsView &lists) const {
   MoveOutcome outcome;
   const std::string journal = journalPath(settings_.cacheDirectory);
-  const EarlierRun earlier = settleEarlierRun(journal, settings_.cacheDirectory, settings_.installation);
-  if (earlier.read.state == JournalRead::State::Unusable) {
-    events_.alert(kJournalUnusableMessage);
+  const std::optional<EarlierRun> earlier = settleEarlierRunOrRefuse(
+      journal, settings_.cacheDirectory, settings_.installation, events_.alert, kJournalUnusableMessage);
+  if (!earlier)
     return outcome;
-  }
   outcome.ran = true;
 
   // Plan: the ticked entries, and the names of every file the move may
@@ -125,9 +122,9 @@ MoveOutcome Mover::run(const ListsView &lists) const {
   std::vector<CacheEntry> stayed = stayedEntries(plan, transfer);
   for (const Kept &keep : kept)
     stayed.push_back(keep.package.entry());
-  if (!journalled || !rewriteIndex(settings_.indexPath, indexTemporary, NewIndex{lists, stayed, earlier.gone}))
+  if (!journalled || !rewriteIndex(settings_.indexPath, indexTemporary, NewIndex{lists, stayed, earlier->gone}))
     events_.alert(kCannotWriteIndexMessage);
   else
-    closeJournal(journal, earlier, plan, transfer.settled);
+    closeJournal(journal, *earlier, plan, transfer.settled);
   return outcome;
 }
