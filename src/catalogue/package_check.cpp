@@ -26,8 +26,12 @@ std::string_view signatureOf(std::string_view utName) {
 PackageCondition checkCachedFile(const std::string &path, std::string_view utName) {
   // O_NONBLOCK: a FIFO in the cache is not waited on.
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  return file.valid() ? checkPackageStart(file.get(), utName) : PackageCondition::NotLookedAt;
+}
+
+PackageCondition checkPackageStart(int fd, std::string_view utName) {
   struct stat info {};
-  if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
     return PackageCondition::NotLookedAt;
   if (info.st_size == 0)
     return PackageCondition::Empty;
@@ -35,8 +39,10 @@ PackageCondition checkCachedFile(const std::string &path, std::string_view utNam
   if (signature.empty())
     return PackageCondition::Sound;
   char start[4] = {};
-  const ssize_t got = readFull(file.get(), start, sizeof start);
-  if (got < 0)
+  if (::lseek(fd, 0, SEEK_SET) != 0)
+    return PackageCondition::NotLookedAt;
+  const ssize_t got = readFull(fd, start, sizeof start);
+  if (got < 0 || ::lseek(fd, 0, SEEK_SET) != 0)
     return PackageCondition::NotLookedAt;
   return std::string_view(start, static_cast<std::size_t>(got)) == signature ? PackageCondition::Sound
                                                                              : PackageCondition::WrongStart;

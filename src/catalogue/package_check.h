@@ -19,6 +19,9 @@ enum class PackageCondition {
 // signature, .ogg files with "OggS"; .ka files are only checked for being
 // empty. Reads at most four bytes, following no link.
 PackageCondition checkCachedFile(const std::string &path, std::string_view utName);
+// The same for a cached file open as `fd`, read from its start; its offset
+// is left at the start.
+PackageCondition checkPackageStart(int fd, std::string_view utName);
 
 inline bool isDamaged(PackageCondition condition) {
   return condition == PackageCondition::Empty || condition == PackageCondition::WrongStart;

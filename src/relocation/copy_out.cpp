@@ -29,23 +29,11 @@ FileDescriptor openCopyFolder(int base, const std::string &relative, bool mayMak
   return openFolderBeneath(base, relative);
 }
 
-// What became of one package.
-struct CopyResult {
-  bool cancelled = false;
-  std::string reason; // why it was left out; empty once copied
-};
-
 class PackageCopier {
 public:
   PackageCopier(const CopyOutSettings &settings, const CopyOutEvents &events)
       : settings_(settings), events_(events), cacheFolder_(openFolder(settings.cacheDirectory)),
-        folder_(openFolder(settings.folder)) {}
-
-  CopyResult copy(const PlannedMove &package, MoveProgress &progress) {
-    CopyResult result;
-    result.reason = copyOrSayWhyNot(package, progress, result.cancelled);
-    return result;
-  }
+        folder_(openFolder(settings.folder)), folderError_(folder_.valid() ? 0 : errno) {}
 
   // The new names are on disk once their folders are flushed.
   bool flushFolders() const {
@@ -55,10 +43,11 @@ public:
     return flushed;
   }
 
-private:
-  std::string copyOrSayWhyNot(const PlannedMove &package, MoveProgress &progress, bool &cancelled) {
+  // Empty once the package is copied; why it was left out otherwise
+  // (kCancelledCopyReason when the user stopped).
+  std::string copy(const PlannedMove &package, MoveProgress &progress) {
     if (!folder_.valid())
-      return errorReason("Could not open the folder", errno);
+      return errorReason("Could not open the folder", folderError_);
     const std::optional<RelativeName> name = splitRelativeName(copyNameOf(package, settings_));
     if (!name)
       return "Left out: its name leads out of the folder";
@@ -71,10 +60,9 @@ private:
       return errorReason("Could not open file for reading!", errno == 0 ? ENOENT : errno);
     if (!S_ISREG(info.st_mode))
       return std::string("Could not open file for reading! (") + notAPlainFileReason(info.st_mode) + ")";
-    if (settings_.leaveDamaged) {
-      if (isDamaged(checkCachedFile(cachedFilePath(settings_.cacheDirectory, package.cacheName), package.utName)))
-        return kDamagedReason;
-    }
+    // Checked on the file that is copied, not on a second open of its name.
+    if (settings_.leaveDamaged && isDamaged(checkPackageStart(source.get(), package.utName)))
+      return kDamagedReason;
     const bool categoryFolder = settings_.format == CopyFormat::Plain && settings_.intoCategoryFolders;
     const FileDescriptor target = openCopyFolder(folder_.get(), name->folder, categoryFolder);
     if (!target.valid())
@@ -109,8 +97,7 @@ private:
       if (error == 0 && (::fstat(copy.fd(), &written) != 0 || static_cast<std::uint64_t>(written.st_size) != size))
         error = EIO;
     }
-    cancelled = error == ECANCELED;
-    if (cancelled)
+    if (error == ECANCELED)
       return kCancelledCopyReason;
     if (error != 0)
       return errorReason("Could not write the copy", error);
@@ -121,10 +108,12 @@ private:
     return {};
   }
 
+private:
   const CopyOutSettings &settings_;
   const CopyOutEvents &events_;
   const FileDescriptor cacheFolder_;
   const FileDescriptor folder_;
+  const int folderError_; // why the folder could not be opened
   std::set<std::string> touchedFolders_;
 };
 
@@ -180,15 +169,15 @@ MoveReport copyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &
     progress.bytesTotal = 0;
     if (events.progress)
       events.progress(progress);
-    const CopyResult result = copier.copy(package, progress);
-    if (result.cancelled) {
+    const std::string reason = copier.copy(package, progress);
+    if (reason == kCancelledCopyReason) {
       stopAt(index);
       break;
     }
-    if (result.reason.empty())
+    if (reason.empty())
       report.moved.push_back({package.utName, package.cacheName, ""});
     else
-      report.stayed.push_back({package.utName, package.cacheName, result.reason});
+      report.stayed.push_back({package.utName, package.cacheName, reason});
   }
   // The copies are there, but a power cut could still take their names.
   if (!copier.flushFolders()) {
