@@ -107,30 +107,37 @@ bool isCopyOut(const MoveReport &report) {
 }
 
 std::string reportSummary(const MoveReport &report) {
-  if (isCopyOut(report)) {
-    const bool copied = report.action == MoveReport::Action::Copy;
-    std::string text = report.cancelled ? "Cancelled after " + formatCount(report.handled) + " of " +
-                                              countPackages(report.planned) + (copied ? ": copied " : ": exported ")
-                                        : std::string(copied ? "Copied " : "Exported ");
-    text += countPackages(report.moved.size());
-    if (!report.stayed.empty())
-      text += "; " + formatCount(report.stayed.size()) + " left out";
-    return text;
+  // What was done to the packages that went, and what became of the rest.
+  const std::string packages = countPackages(report.moved.size());
+  std::string done = "moved " + packages + " into the game";
+  const char *rest = " stayed in the cache";
+  switch (report.action) {
+  case MoveReport::Action::Trash:
+    done = "put " + packages + " in the Trash";
+    break;
+  case MoveReport::Action::Delete:
+    done = "deleted " + packages;
+    break;
+  case MoveReport::Action::Copy:
+    done = "copied " + packages;
+    rest = " left out";
+    break;
+  case MoveReport::Action::Export:
+    done = "exported " + packages;
+    rest = " left out";
+    break;
+  case MoveReport::Action::Move:
+    break;
   }
-  if (report.action != MoveReport::Action::Move) {
-    std::string text =
-        (report.action == MoveReport::Action::Trash ? "Put " + countPackages(report.moved.size()) + " in the Trash"
-                                                    : "Deleted " + countPackages(report.moved.size()));
-    if (!report.stayed.empty())
-      text += "; " + formatCount(report.stayed.size()) + " stayed in the cache";
-    return text;
+  std::string text;
+  if (report.cancelled) {
+    text = "Cancelled after " + formatCount(report.handled) + " of " + countPackages(report.planned) + ": " + done;
+  } else {
+    text = done;
+    text[0] = static_cast<char>(text[0] - 'a' + 'A');
   }
-  std::string text = report.cancelled
-                         ? "Cancelled after " + formatCount(report.handled) + " of " + countPackages(report.planned) +
-                               ": moved " + countPackages(report.moved.size()) + " into the game"
-                         : "Moved " + countPackages(report.moved.size()) + " into the game";
   if (!report.stayed.empty())
-    text += "; " + formatCount(report.stayed.size()) + " stayed in the cache";
+    text += "; " + formatCount(report.stayed.size()) + rest;
   return text;
 }
 

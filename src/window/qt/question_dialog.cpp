@@ -49,7 +49,6 @@ QuestionDialog::QuestionDialog(const QString &title, const QString &question, co
   details_->hide();
 
   buttons_ = new QDialogButtonBox(this);
-  auto *buttons = buttons_;
   // Added to the buttons only when there are details to show.
   detailsButton_ = new QPushButton(QStringLiteral("Show Details…"), this);
   detailsButton_->setAutoDefault(false);
@@ -59,16 +58,16 @@ QuestionDialog::QuestionDialog(const QString &title, const QString &question, co
     detailsButton_->setText(details_->isVisible() ? QStringLiteral("Hide Details…") : QStringLiteral("Show Details…"));
     adjustSize();
   });
-  QPushButton *yes = buttons->addButton(action, QDialogButtonBox::AcceptRole);
-  buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+  QPushButton *yes = buttons_->addButton(action, QDialogButtonBox::AcceptRole);
+  buttons_->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
   yes->setDefault(true);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   auto *layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(details_);
-  layout->addWidget(buttons);
+  layout->addWidget(buttons_);
   question_->setMinimumWidth(420);
   yes->setFocus();
 }
