@@ -129,8 +129,16 @@ bool AppController::readAllCategories() {
 }
 
 void AppController::takeLists(std::array<std::vector<CacheEntry>, kCategoryCount> &&lists) {
+  tellListsWillChange();
   for (std::size_t index = 0; index < kCategoryCount; ++index)
     listAt(index) = std::move(lists[index]);
+}
+
+void AppController::tellListsWillChange() const {
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    if (TableView *table = tableAt(index))
+      table->listsWillChange();
+  }
 }
 
 void AppController::reloadAllTables() const {

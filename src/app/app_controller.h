@@ -172,6 +172,8 @@ private:
   bool readAllCategories();
   // The eight lists read anew become the controller's.
   void takeLists(std::array<std::vector<CacheEntry>, kCategoryCount> &&lists);
+  // Tells each table that its rows are about to be other entries.
+  void tellListsWillChange() const;
 
   // Where the game is, from the choices and the search.
   struct ResolvedGame {

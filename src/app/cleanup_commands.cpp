@@ -8,9 +8,8 @@ void AppController::discardTicked() {
   if (terminationRequested_ || !hasCache())
     return;
   const Discarder discarder(
-      DiscardSettings{cacheFile, cacheDirectory(), unrealDir},
+      DiscardSettings{cacheFile, cacheDirectory(), unrealDir, locations_.dataHome},
       DiscardEvents{[this](const std::string &message) { platform_.runAlertPanel(message); },
-                    [this](const std::string &path) { return platform_.moveToTrash(path); },
                     [this](std::size_t count) { return platform_.askDeleteForGood(count); },
                     [this](const MoveProgress &progress) { platform_.showMoveProgress(progress); }});
   const Discarder::Outcome outcome = discarder.run(lists());

@@ -97,6 +97,7 @@ std::optional<std::string> AppController::switchCache(const std::string &indexPa
 void AppController::dropCache() {
   lock_.reset();
   cacheFile.clear();
+  tellListsWillChange();
   for (std::size_t index = 0; index < kCategoryCount; ++index)
     listAt(index).clear();
 }

@@ -17,6 +17,9 @@ public:
   virtual ~TableView() = default;
   // Makes the table ask the data source afresh for its rows and cells.
   virtual void reloadData() = 0;
+  // The lists are about to be read anew: the rows the table knows are still
+  // the old ones here, and the next reloadData() shows other rows.
+  virtual void listsWillChange() {}
 };
 
 // A table column, known to the controller by its header text alone.
@@ -56,8 +59,6 @@ public:
   virtual void waitBeforeReload(std::chrono::milliseconds delay) = 0;
   // Called once when the move command has finished its work.
   virtual void endMoveProgress() = 0;
-  // Puts the file at `path` in the desktop's Trash; false when it could not.
-  virtual bool moveToTrash(const std::string &path) = 0;
   // The Trash took no file: asks whether to delete the `count` packages
   // left for good instead.
   virtual bool askDeleteForGood(std::size_t count) = 0;

@@ -781,8 +781,6 @@ namespace {
 TEST_F(MainWindowTest, CleansTheCacheByKeys) {
   // The Trash is the sandbox's own.
   const std::string dataHome = sandbox.home() + "/.local/share";
-  makeFolders(dataHome);
-  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome));
   sandbox.writeCachedFile("M0", package("map zero"));
   sandbox.writeCachedFile("M1", package("map one"));
   sandbox.writeCachedFile("X0", package("sky"));
@@ -829,7 +827,6 @@ TEST_F(MainWindowTest, CleansTheCacheByKeys) {
   EXPECT_EQ(removeQuestion, "Remove 6 entries that name no cached file from the cache index?");
   EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM0=DM-0.ut2\nX0=Sky.utx\n");
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (1)");
-  qunsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(MainWindowTest, TheQuestionWarnsWhileTheGameRuns) {
@@ -1114,5 +1111,112 @@ TEST_F(MainWindowTest, CopiesAndExportsTheTickedPackagesByKeys) {
   EXPECT_EQ(readFile(sandbox.cacheFile()), index) << "the cache index is not touched";
   EXPECT_TRUE(exists(sandbox.cachedFile("M0")));
 }
+
+} // namespace
+
+namespace {
+
+// After a move, the lists are read again with the package that stayed at the
+// end; what the user sees, ticks and trashes must be what the filter and the
+// sort say, whichever rows the packages now stand in.
+class ViewFollowsListsTest : public ::testing::TestWithParam<bool> {
+protected:
+  ViewFollowsListsTest() {
+    const std::string bundle = sandbox.addInstallation("Games");
+    sandbox.writeIndex("[Cache]\nJ0=JB-OceanicRuins.ut2\nG0=DM-Goliath.ut2\nA0=DM-Antalus.ut2\nC0=CTF-Face.ut2\n"
+                       "R0=DM-Rankin.ut2\n");
+    for (const char *name : {"J0", "G0", "A0", "C0", "R0"})
+      sandbox.writeCachedFile(name, package(name));
+    // A different Goliath is in the game, so the ticked one stays.
+    writeFile(bundle + "/Maps/DM-Goliath.ut2", "the server's older version");
+    startAndShow(window, platform, controller);
+    window.tabs()->setCurrentIndex(kMaps);
+  }
+
+  std::vector<QString> shownNames() {
+    std::vector<QString> shown;
+    QAbstractItemModel *model = window.tableView(kMaps)->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+      shown.push_back(model->index(row, CategoryTableModel::UtNameColumn).data().toString());
+    return shown;
+  }
+  QString currentName() {
+    return window.tableView(kMaps)->currentIndex().siblingAtColumn(CategoryTableModel::UtNameColumn).data().toString();
+  }
+  // Answers the one dialog the next command shows with Return.
+  void confirmNextDialog() {
+    auto *timer = new QTimer(&window);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer] {
+      if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+          dialog && !qobject_cast<QProgressDialog *>(dialog)) {
+        QTest::keyClick(dialog, Qt::Key_Return);
+        timer->deleteLater();
+      }
+    });
+    timer->start();
+  }
+
+  Sandbox sandbox;
+  QtPlatform platform;
+  AppController controller{platform, sandbox.locations(), nullptr, std::chrono::milliseconds(0)};
+  MainWindow window{controller};
+};
+
+TEST_P(ViewFollowsListsTest, AMoveThenTheTrashActOnlyOnTheShownPackages) {
+  const bool filtered = GetParam();
+  CategoryTableView *maps = window.tableView(kMaps);
+  std::vector<QString> expected;
+  if (filtered) {
+    window.filter()->setFocus();
+    QTest::keyClicks(window.filter(), "dm-");
+    QTest::keyClick(window.filter(), Qt::Key_Down);
+    expected = {"DM-Antalus.ut2", "DM-Rankin.ut2", "DM-Goliath.ut2"};
+  } else {
+    QHeaderView *header = maps->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(header->sectionViewportPosition(CategoryTableModel::UtNameColumn) + 5, header->height() / 2));
+    ASSERT_EQ(shownNames().front(), "CTF-Face.ut2");
+    maps->setFocus();
+    QTest::keyClick(maps, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(maps, Qt::Key_Down);
+    QTest::keyClick(maps, Qt::Key_Down);
+    expected = {"CTF-Face.ut2", "DM-Antalus.ut2", "DM-Goliath.ut2", "DM-Rankin.ut2", "JB-OceanicRuins.ut2"};
+  }
+  ASSERT_EQ(currentName().toStdString(), "DM-Goliath.ut2");
+  QTest::keyClick(maps, Qt::Key_Space);
+  confirmNextDialog();
+  QTest::keyClick(maps, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(controller.maps.back().utName, "DM-Goliath.ut2") << "the package stayed, at the end of the index";
+  // The report of what stayed came up; the user goes back to the window.
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+  EXPECT_EQ(shownNames(), expected);
+  EXPECT_EQ(window.tabs()->tabText(kMaps), filtered ? "Maps (3 of 5)" : "Maps (5)");
+  EXPECT_EQ(currentName().toStdString(), "DM-Goliath.ut2") << "the selection follows the package";
+  EXPECT_TRUE(maps->selectionModel()->isRowSelected(maps->currentIndex().row(), QModelIndex()));
+
+  // Tick Shown in Tab ticks what is shown, and nothing else.
+  QTest::keyClick(maps, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+  std::vector<std::string> ticked;
+  for (const CacheEntry &entry : controller.maps)
+    if (entry.selected == 1)
+      ticked.push_back(entry.utName);
+  EXPECT_EQ(ticked.size(), expected.size());
+  QTest::keyClick(maps, Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+
+  // The Trash takes the selected package, and only its line goes.
+  QTest::keyClick(maps, Qt::Key_Space);
+  confirmNextDialog();
+  QTest::keyClick(maps, Qt::Key_Delete);
+  EXPECT_EQ(readFile(sandbox.cacheFile()),
+            "[Cache]\nJ0=JB-OceanicRuins.ut2\nA0=DM-Antalus.ut2\nC0=CTF-Face.ut2\nR0=DM-Rankin.ut2\n");
+  EXPECT_EQ(readFile(sandbox.home() + "/.local/share/Trash/files/G0.uxx"), package("G0"));
+  EXPECT_EQ(readFile(sandbox.cachedFile("J0")), package("J0"));
+}
+
+INSTANTIATE_TEST_SUITE_P(FilterOrSort, ViewFollowsListsTest, ::testing::Values(true, false),
+                         [](const auto &info) { return info.param ? "Filtered" : "Sorted"; });
 
 } // namespace

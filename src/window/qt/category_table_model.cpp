@@ -67,9 +67,14 @@ void CategoryTableModel::forgetFiles() {
   conditions_.clear();
 }
 
+void CategoryTableModel::listsWillChange() {
+  listChanged_ = true;
+  emit listAboutToChange();
+}
+
 void CategoryTableModel::reloadData() {
   const int rows = controller_.numberOfRowsInTableView(this);
-  if (rows == shownRows_) {
+  if (rows == shownRows_ && !listChanged_) {
     // Same rows: repaint in place, keeping the current row and the scroll
     // position.
     if (rows > 0)
@@ -77,6 +82,7 @@ void CategoryTableModel::reloadData() {
   } else {
     beginResetModel();
     shownRows_ = rows;
+    listChanged_ = false;
     endResetModel();
   }
   emit reloaded();

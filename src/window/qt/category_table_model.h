@@ -32,6 +32,7 @@ public:
   CategoryTableModel(AppController &controller, std::size_t category, PackageSizes &sizes, QObject *parent);
 
   void reloadData() override;
+  void listsWillChange() override;
 
   int rowCount(const QModelIndex &parent = QModelIndex()) const override;
   int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -53,6 +54,8 @@ public:
 
 signals:
   void reloaded();
+  // The list is about to be read anew; its old entries are still there.
+  void listAboutToChange();
 
 private:
   // The file the row's package would replace in the game, looked up and
@@ -74,4 +77,7 @@ private:
   const std::array<HeaderColumn, SizeColumn> columns_{HeaderColumn(""), HeaderColumn("UT Name"),
                                                       HeaderColumn("Cache Name")};
   int shownRows_ = 0;
+  // The list was read anew since the last reload: every row may be another
+  // entry, so the rows are built again even when their count is the same.
+  bool listChanged_ = false;
 };

@@ -52,6 +52,9 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
                          fontMetrics().horizontalAdvance(QStringLiteral("999 MiB")) + 24);
   columns->setSectionsClickable(true);
   connect(columns, &QHeaderView::sectionClicked, this, &CategoryTableView::cycleSort);
+  connect(model->categoryModel(), &CategoryTableModel::listAboutToChange, this,
+          &CategoryTableView::rememberSelectedPackages);
+  connect(model, &QAbstractItemModel::modelReset, this, &CategoryTableView::restoreSelectedPackages);
   connect(model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &first) {
     // Rows keep their places while ticks change, so a sort by the ticks no
     // longer holds: its arrow goes, and a click sorts anew.
@@ -97,6 +100,55 @@ void CategoryTableView::cycleSort(int column) {
   horizontalHeader()->setSortIndicator(sortColumn_, sortOrder_);
   // Column -1 puts the rows back in index order.
   model_->sort(sortColumn_, sortOrder_);
+}
+
+void CategoryTableView::rememberSelectedPackages() {
+  remembered_.clear();
+  rememberedCurrent_.reset();
+  const CategoryTableModel *source = model_->categoryModel();
+  for (const int row : selectedSourceRows()) {
+    if (const CacheEntry *entry = source->entryAt(row))
+      remembered_.insert(PackageKey::of(*entry));
+  }
+  if (currentIndex().isValid()) {
+    rememberedColumn_ = currentIndex().column();
+    if (const CacheEntry *entry = source->entryAt(model_->mapToSource(currentIndex()).row()))
+      rememberedCurrent_ = PackageKey::of(*entry);
+  }
+}
+
+void CategoryTableView::restoreSelectedPackages() {
+  if (remembered_.empty() && !rememberedCurrent_)
+    return;
+  const CategoryTableModel *source = model_->categoryModel();
+  QItemSelection selection;
+  QModelIndex current;
+  int runStart = -1; // the first row of the selected rows just passed
+  const auto endRun = [&](int end) {
+    if (runStart >= 0)
+      selection.select(model_->index(runStart, 0), model_->index(end - 1, CategoryTableModel::ColumnCount - 1));
+    runStart = -1;
+  };
+  for (int row = 0; row < model_->rowCount(); ++row) {
+    const CacheEntry *entry = source->entryAt(model_->mapToSource(model_->index(row, 0)).row());
+    const std::optional<PackageKey> key = entry ? std::optional(PackageKey::of(*entry)) : std::nullopt;
+    if (key && remembered_.count(*key) > 0) {
+      if (runStart < 0)
+        runStart = row;
+    } else {
+      endRun(row);
+    }
+    if (!current.isValid() && key && rememberedCurrent_ && *key == *rememberedCurrent_)
+      current = model_->index(row, rememberedColumn_);
+  }
+  endRun(model_->rowCount());
+  remembered_.clear();
+  rememberedCurrent_.reset();
+  if (current.isValid()) {
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    scrollTo(current);
+  }
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 void CategoryTableView::toggleSelectedTicks() {

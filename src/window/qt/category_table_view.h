@@ -1,6 +1,10 @@
 #pragma once
 
+#include "window/qt/package_key.h"
+
 #include <QTableView>
+
+#include <optional>
 
 class CategoryFilterModel;
 
@@ -43,11 +47,18 @@ private:
   // The list positions of the selected rows, or of the current one.
   std::vector<int> selectedSourceRows() const;
   void cycleSort(int column);
+  // Across a reading of the lists anew, the selection and the current row
+  // follow the packages, not the row numbers.
+  void rememberSelectedPackages();
+  void restoreSelectedPackages();
 
   CategoryFilterModel *model_;
   QString placeholder_;
   bool cacheNameSizedByUser_ = false;
   bool fitting_ = false;
+  PackageKeys remembered_;
+  std::optional<PackageKey> rememberedCurrent_;
+  int rememberedColumn_ = 0;
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
