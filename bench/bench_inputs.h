@@ -48,7 +48,6 @@ public:
   void terminate(int) override {}
   void showMoveProgress(const MoveProgress &) override {}
   bool moveCancelled() override { return false; }
-  bool moveToTrash(const std::string &) override { return false; }
   bool askDeleteForGood(std::size_t) override { return false; }
   void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override {}

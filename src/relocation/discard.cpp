@@ -2,6 +2,7 @@
 
 #include "posix/beneath.h"
 #include "posix/flush.h"
+#include "relocation/desktop_trash.h"
 #include "relocation/index_writer.h"
 #include "relocation/interrupted_move.h"
 #include "relocation/move_journal.h"
@@ -9,6 +10,7 @@
 #include "relocation/mover.h"
 #include "relocation/replacement_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -43,6 +45,7 @@ Discarder::Outcome Discarder::run(const ListsView &lists) const {
     return outcome;
   }
 
+  const DesktopTrash trash(settings_.dataHome, ::geteuid());
   std::vector<CacheEntry> stayed;
   bool forGood = false;
   bool stopped = false;
@@ -68,7 +71,8 @@ Discarder::Outcome Discarder::run(const ListsView &lists) const {
     // A package whose file is gone already loses only its line.
     bool gone = !found;
     if (!gone && !forGood)
-      gone = events_.moveToTrash(settings_.cacheDirectory + "/" + leaf);
+      gone = !trash.put(cache.get(), settings_.cacheDirectory, leaf);
+    const bool deleted = !gone;
     if (!gone && !forGood) {
       forGood = events_.deleteForGood(plan.size() - index);
       stopped = !forGood;
@@ -84,9 +88,12 @@ Discarder::Outcome Discarder::run(const ListsView &lists) const {
       keep(kNotTrashed);
       continue;
     }
-    outcome.report.moved.push_back({discard.utName, discard.cacheName, ""});
+    outcome.report.moved.push_back({discard.utName, discard.cacheName, "", deleted});
   }
-  outcome.report.action = forGood ? MoveReport::Action::Delete : MoveReport::Action::Trash;
+  // Deleted when none went to the Trash; else each deleted one says so.
+  const bool anyTrashed = std::any_of(outcome.report.moved.begin(), outcome.report.moved.end(),
+                                      [](const MoveReport::Package &package) { return !package.deletedForGood; });
+  outcome.report.action = forGood && !anyTrashed ? MoveReport::Action::Delete : MoveReport::Action::Trash;
 
   // The files are gone for good before their lines go.
   const bool settled = flushFile(cache.get());

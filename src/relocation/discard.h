@@ -12,13 +12,12 @@ struct DiscardSettings {
   std::string indexPath;
   std::string cacheDirectory;
   std::optional<std::string> installation; // to settle an earlier move's journal
+  std::string dataHome;                    // where the home Trash is
 };
 
 // What discarding asks of the desktop and tells the window.
 struct DiscardEvents {
   std::function<void(const std::string &message)> alert;
-  // Puts the file at `path` in the desktop's Trash; false when it could not.
-  std::function<bool(const std::string &path)> moveToTrash;
   // The Trash took no file: whether to delete the `count` packages left for
   // good instead.
   std::function<bool(std::size_t count)> deleteForGood;
@@ -34,8 +33,8 @@ class Discarder {
 public:
   Discarder(DiscardSettings settings, DiscardEvents events)
       : settings_(std::move(settings)), events_(std::move(events)) {}
-  // The report's `moved` are the packages that went; ran() is false when
-  // nothing was tried.
+  // The report's `moved` are the packages that went, each marked when it
+  // was deleted for good; ran() is false when nothing was tried.
   struct Outcome {
     bool ran = false;
     MoveReport report;

@@ -30,6 +30,8 @@ struct MoveReport {
     std::string utName;
     std::string cacheName;
     std::string reason; // why it stayed; empty for a package that moved
+    // Deleted, where the Trash would take no more of them.
+    bool deletedForGood = false;
   };
   std::vector<Package> moved;
   std::vector<Package> stayed;

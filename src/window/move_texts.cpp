@@ -2,6 +2,7 @@
 
 #include "catalogue/long_names.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -112,9 +113,15 @@ std::string reportSummary(const MoveReport &report) {
   std::string done = "moved " + packages + " into the game";
   const char *rest = " stayed in the cache";
   switch (report.action) {
-  case MoveReport::Action::Trash:
-    done = "put " + packages + " in the Trash";
+  case MoveReport::Action::Trash: {
+    const auto deleted = static_cast<std::size_t>(
+        std::count_if(report.moved.begin(), report.moved.end(),
+                      [](const MoveReport::Package &package) { return package.deletedForGood; }));
+    done = "put " + countPackages(report.moved.size() - deleted) + " in the Trash";
+    if (deleted > 0)
+      done += " and deleted " + formatCount(deleted) + " for good";
     break;
+  }
   case MoveReport::Action::Delete:
     done = "deleted " + packages;
     break;

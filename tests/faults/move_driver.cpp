@@ -8,7 +8,7 @@
 //   move_driver check DIR after-fault|after-recovery|after-restart ALERTS KILLED
 //   move_driver stale DIR               add lines of purged packages to the index
 //   move_driver clean DIR               start up, remove the lines that name no cached file
-//   move_driver trash DIR               start up, put the "T" packages in DIR/Trash
+//   move_driver trash DIR               start up, put the "T" packages in DIR/data's Trash
 //   move_driver check DIR clean-after-fault|clean-after-restart|trash-after-fault|trash-after-restart ...
 #include "app/app_controller.h"
 #include "catalogue/category.h"
@@ -101,7 +101,6 @@ int setup(const std::string &root, const std::string &path) {
 
 class PrintingPlatform final : public Platform {
 public:
-  explicit PrintingPlatform(std::string trash = "") : trash_(std::move(trash)) {}
   void runAlertPanel(const std::string &message) override { std::printf("alert: %s\n", message.c_str()); }
   void runMoveAlert(const std::string &message, const std::string &detail) override {
     std::printf("alert: %s (%s)\n", message.c_str(), detail.c_str());
@@ -112,16 +111,10 @@ public:
   }
   void showMoveProgress(const MoveProgress &) override {}
   bool moveCancelled() override { return false; }
-  bool moveToTrash(const std::string &path) override {
-    return !trash_.empty() && ::rename(path.c_str(), (trash_ + path.substr(path.rfind('/'))).c_str()) == 0;
-  }
   bool askDeleteForGood(std::size_t) override { return false; }
   void waitBeforeReload(std::chrono::milliseconds) override {}
   void endMoveProgress() override {}
   void reportMove(const MoveReport &) override {}
-
-private:
-  std::string trash_;
 };
 
 // Marks where the program's own file system calls begin in a trace.
@@ -186,8 +179,7 @@ int clean(const std::string &root) {
 
 int trash(const std::string &root) {
   const Layout layout(root);
-  fs::create_directories(root + "/Trash");
-  PrintingPlatform platform(root + "/Trash");
+  PrintingPlatform platform;
   AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
   tickTheTs(controller);
@@ -279,7 +271,7 @@ int checkTrash(Checker &checker, const std::string &root, const std::string &whe
   const bool journalLeft = fs::exists(fs::symlink_status(layout.cache + "/.cache-sorter-journal"));
   for (const Package &package : kPackages) {
     const bool inCache = readBytes(layout.cached(package)) == contentOf(package);
-    const bool inTrash = readBytes(root + "/Trash/" + package.cacheName + ".uxx") == contentOf(package);
+    const bool inTrash = readBytes(root + "/data/Trash/files/" + package.cacheName + ".uxx") == contentOf(package);
     checker.expect(inCache || (isTicked(package) && inTrash), std::string(package.cacheName) + " is whole somewhere");
     const std::string line = std::string("\n") + package.cacheName + "=" + package.utName + "\n";
     const bool named = index.find(line) != std::string::npos ||

@@ -1,5 +1,6 @@
 #include "relocation/move_journal.h"
 #include "relocation/replacement_file.h"
+#include "window/move_texts.h"
 
 #include "move_fixture.h"
 
@@ -40,12 +41,10 @@ TEST(Cleanup, RemovesTheLinesThatNameNoCachedFile) {
 
 TEST(Cleanup, PutsTheTickedPackagesInTheTrashAndTheirLinesGo) {
   MoveCommand cleanup;
-  const std::string trash = cleanup.sandbox.root() + "/Trash";
-  makeFolders(trash);
+  const std::string trash = cleanup.sandbox.home() + "/.local/share/Trash/files";
   cleanup.sandbox.writeCachedFile("M0", "here");
   cleanup.sandbox.writeCachedFile("X0", "sky");
   cleanup.start(kStaleIndex);
-  cleanup.window().platform.trashFolder = trash;
   cleanup.tick(kMaps, 0);
   cleanup.tick(kMaps, 1);
   cleanup.tick(kTextures, 0);
@@ -59,7 +58,6 @@ TEST(Cleanup, PutsTheTickedPackagesInTheTrashAndTheirLinesGo) {
   const MoveReport &report = cleanup.window().platform.report;
   EXPECT_EQ(report.action, MoveReport::Action::Trash);
   EXPECT_EQ(report.moved.size(), 3u) << "the purged one loses only its line";
-  EXPECT_EQ(cleanup.window().eventsStartingWith("trash"), (std::vector<std::string>{"trash M0.uxx", "trash X0.uxx"}));
   EXPECT_TRUE(debris(cleanup.sandbox).empty());
 }
 
@@ -68,6 +66,8 @@ TEST(Cleanup, WithoutATrashItAsksBeforeDeletingForGood) {
     MoveCommand cleanup;
     cleanup.sandbox.writeCachedFile("M0", "here");
     cleanup.sandbox.writeCachedFile("X0", "sky");
+    // No Trash can be made where the data folder should be.
+    writeFile(cleanup.sandbox.home() + "/.local", "");
     cleanup.start(kStaleIndex);
     cleanup.window().platform.deleteForGood = deleteForGood;
     cleanup.tick(kMaps, 0);
@@ -84,6 +84,35 @@ TEST(Cleanup, WithoutATrashItAsksBeforeDeletingForGood) {
               deleteForGood ? MoveReport::Action::Delete : MoveReport::Action::Trash);
     EXPECT_TRUE(debris(cleanup.sandbox).empty());
   }
+}
+
+TEST(Cleanup, TheReportTellsTheTrashedFromTheDeleted) {
+  MoveCommand cleanup;
+  const std::string trash = cleanup.sandbox.home() + "/.local/share/Trash";
+  cleanup.sandbox.writeCachedFile("M0", "here");
+  cleanup.sandbox.writeCachedFile("X0", "sky");
+  cleanup.start(kStaleIndex);
+  cleanup.window().platform.deleteForGood = true;
+  // The Trash takes the first package, then can no longer be written.
+  cleanup.window().platform.duringMove = [&](const MoveProgress &progress) {
+    if (progress.current == 2) {
+      std::filesystem::remove_all(trash + "/info");
+      writeFile(trash + "/info", "");
+    }
+  };
+  cleanup.tick(kMaps, 0);
+  cleanup.tick(kTextures, 0);
+
+  cleanup.controller().discardTicked();
+
+  EXPECT_EQ(readFile(trash + "/files/M0.uxx"), "here");
+  EXPECT_FALSE(exists(cleanup.sandbox.cachedFile("X0")));
+  const MoveReport &report = cleanup.window().platform.report;
+  EXPECT_EQ(report.action, MoveReport::Action::Trash);
+  ASSERT_EQ(report.moved.size(), 2u);
+  EXPECT_FALSE(report.moved[0].deletedForGood);
+  EXPECT_TRUE(report.moved[1].deletedForGood);
+  EXPECT_EQ(reportSummary(report), "Put 1 package in the Trash and deleted 1 for good");
 }
 
 TEST(Cleanup, StartUpTakesOutTheLinesOfPackagesAnInterruptedTrashingTook) {

@@ -42,7 +42,6 @@ public:
   std::function<void(const MoveProgress &progress)> duringMove;
   // Set, by a test, to stop the move under way.
   bool cancelRequested = false;
-  std::string trashFolder;
   bool deleteForGood = false;
 
   void runAlertPanel(const std::string &message) override { log_.push_back("alert: " + message); }
@@ -57,11 +56,6 @@ public:
       duringMove(progress);
   }
   bool moveCancelled() override { return cancelRequested; }
-  // Renames the file into `trashFolder`; there is no Trash while it is empty.
-  bool moveToTrash(const std::string &path) override {
-    log_.push_back("trash " + path.substr(path.rfind('/') + 1));
-    return !trashFolder.empty() && std::rename(path.c_str(), (trashFolder + path.substr(path.rfind('/'))).c_str()) == 0;
-  }
   bool askDeleteForGood(std::size_t count) override {
     log_.push_back("ask delete " + std::to_string(count));
     return deleteForGood;

@@ -41,11 +41,18 @@ MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : 
   const QString stayedTitle = copyOut ? QStringLiteral("Left out (%1)") : QStringLiteral("Stayed in the cache (%1)");
   QTreeWidgetItem *stayed =
       addGroup(tree, stayedTitle.arg(QString::fromStdString(formatCount(report.stayed.size()))), report.stayed);
-  QTreeWidgetItem *moved =
-      addGroup(tree,
-               QStringLiteral("%1 (%2)").arg(displayText(wentText(report)),
-                                             QString::fromStdString(formatCount(report.moved.size()))),
-               report.moved);
+  // Where the Trash stopped taking them, the rest were deleted for good.
+  std::vector<MoveReport::Package> went;
+  std::vector<MoveReport::Package> deleted;
+  for (const MoveReport::Package &package : report.moved)
+    (package.deletedForGood ? deleted : went).push_back(package);
+  const auto wentGroup = [&](const QString &title, const std::vector<MoveReport::Package> &packages) {
+    return addGroup(tree, QStringLiteral("%1 (%2)").arg(title, QString::fromStdString(formatCount(packages.size()))),
+                    packages);
+  };
+  QTreeWidgetItem *moved = wentGroup(displayText(wentText(report)), went);
+  if (!deleted.empty() && report.action == MoveReport::Action::Trash)
+    wentGroup(QStringLiteral("Deleted"), deleted);
   stayed->setExpanded(true);
   moved->setExpanded(report.stayed.empty());
   tree->header()->setSectionResizeMode(QHeaderView::Interactive);

@@ -120,11 +120,6 @@ void QtPlatform::showMoveProgress(const MoveProgress &progress) {
   paintProgress();
 }
 
-bool QtPlatform::moveToTrash(const std::string &path) {
-  QString trashed;
-  return QFile::moveToTrash(QFile::decodeName(QByteArray::fromStdString(path)), &trashed);
-}
-
 bool QtPlatform::askDeleteForGood(std::size_t count) {
   const NormalCursor cursor;
   QMessageBox question(QMessageBox::Warning, QStringLiteral("Move to Trash"), displayText(deleteForGoodQuestion(count)),

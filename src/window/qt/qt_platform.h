@@ -28,7 +28,6 @@ public:
   void terminate(int exitStatus) override;
   void showMoveProgress(const MoveProgress &progress) override;
   bool moveCancelled() override;
-  bool moveToTrash(const std::string &path) override;
   bool askDeleteForGood(std::size_t count) override;
   void waitBeforeReload(std::chrono::milliseconds delay) override;
   void endMoveProgress() override;
