@@ -72,9 +72,12 @@ LayoutSearch searchLayouts(const Locations &locations) {
   LayoutSearch search;
   for (const GameLayout &layout : kGameLayouts) {
     const std::string installation = placeOf(layout.installation, locations, "");
-    const std::string cacheFile =
+    const CacheIndexPlace place =
         cacheIndexOf(placeOf(layout.userFolder, locations, installation), locations.rootFolder);
+    const std::string &cacheFile = place.cacheFile;
     addOnce(search.looked.cacheIndexes, cacheFile);
+    if (place.passedOver)
+      addOnce(search.looked.passedOver, *place.passedOver);
     addOnce(search.looked.gameFolders, installation);
     const bool hasGame = isInstallation(installation);
     if (hasGame && !search.anyInstallation)

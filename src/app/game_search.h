@@ -19,6 +19,9 @@ struct GameLocation {
 struct SearchedPlaces {
   std::vector<std::string> cacheIndexes;
   std::vector<std::string> gameFolders;
+  // Settings files passed over as not plain files, or too large: "<path>:
+  // <why>".
+  std::vector<std::string> passedOver;
 };
 
 struct FoundGame {

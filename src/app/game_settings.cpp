@@ -1,14 +1,9 @@
 #include "app/game_settings.h"
 
-#include "posix/file_descriptor.h"
-#include "posix/io.h"
-
 #include <algorithm>
 #include <cctype>
-#include <fcntl.h>
 #include <filesystem>
 #include <string_view>
-#include <sys/stat.h>
 
 namespace {
 
@@ -29,24 +24,13 @@ bool sameIgnoringCase(std::string_view first, std::string_view second) {
   });
 }
 
-// The settings file's text; nothing for anything but a plain file, so that a
-// FIFO or a device in its place never holds start-up up.
-std::optional<std::string> readSettingsFile(const std::string &path) {
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  struct stat info {};
-  if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-    return std::nullopt;
-  return readToEnd(file.get());
-}
-
 } // namespace
 
-std::optional<std::string> readCachePath(const std::string &iniPath) {
-  const std::optional<std::string> text = readSettingsFile(iniPath);
-  if (!text)
-    return std::nullopt;
+CachePathSetting readCachePath(const std::string &iniPath) {
+  const SmallFile file = readSmallFile(iniPath);
+  CachePathSetting setting{std::nullopt, file.state};
   bool inCoreSystem = false;
-  std::string_view rest = *text;
+  std::string_view rest = file.text;
   while (!rest.empty()) {
     const std::size_t end = std::min(rest.find('\n'), rest.size());
     const std::string_view line = trimmed(rest.substr(0, end));
@@ -59,20 +43,27 @@ std::optional<std::string> readCachePath(const std::string &iniPath) {
     if (!inCoreSystem || equals == std::string_view::npos ||
         !sameIgnoringCase(trimmed(line.substr(0, equals)), "CachePath"))
       continue;
-    std::string value(trimmed(line.substr(equals + 1)));
+    std::string_view raw = line.substr(equals + 1);
+    raw = trimmed(raw.substr(0, raw.find('\0')));
+    std::string value(raw);
     std::replace(value.begin(), value.end(), '\\', '/');
-    if (value.empty() || (value.size() >= 2 && value[1] == ':'))
-      return std::nullopt;
-    return value;
+    if (!value.empty() && !(value.size() >= 2 && value[1] == ':'))
+      setting.value = std::move(value);
+    return setting;
   }
-  return std::nullopt;
+  return setting;
 }
 
-std::string cacheIndexOf(const std::string &userFolder, const std::string &rootFolder) {
+CacheIndexPlace cacheIndexOf(const std::string &userFolder, const std::string &rootFolder) {
   const std::string systemFolder = userFolder + "/System";
-  const std::string cachePath = readCachePath(systemFolder + "/UT2004.ini").value_or(std::string(kDefaultCachePath));
+  const std::string iniPath = systemFolder + "/UT2004.ini";
+  const CachePathSetting setting = readCachePath(iniPath);
+  const std::string cachePath = setting.value.value_or(std::string(kDefaultCachePath));
   const std::filesystem::path folder = cachePath.front() == '/' ? std::filesystem::path(rootFolder + cachePath)
                                                                 : std::filesystem::path(systemFolder) / cachePath;
   // "System/../Cache" reads as the "Cache" beside System, as the user knows it.
-  return (folder.lexically_normal() / "cache.ini").string();
+  CacheIndexPlace place{(folder.lexically_normal() / "cache.ini").string(), std::nullopt};
+  if (const std::string why = passedOverReason(setting.file); !why.empty())
+    place.passedOver = iniPath + ": " + why;
+  return place;
 }

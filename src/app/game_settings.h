@@ -1,5 +1,7 @@
 #pragma once
 
+#include "posix/small_file.h"
+
 #include <optional>
 #include <string>
 
@@ -7,10 +9,21 @@
 // file at `iniPath`, with Windows separators turned into "/"; nothing when
 // the file, the section or the key is missing, empty, or names a Windows
 // drive, which has no place here. Section and key names fold ASCII case, as
-// the game's own reader does.
-std::optional<std::string> readCachePath(const std::string &iniPath);
+// the game's own reader does, and a NUL byte ends a value, as it does in the
+// game. `file` tells whether the file was read or passed over.
+struct CachePathSetting {
+  std::optional<std::string> value;
+  SmallFile::State file = SmallFile::State::Absent;
+};
+CachePathSetting readCachePath(const std::string &iniPath);
 
 // The cache index the user folder `userFolder` points to: CachePath read from
 // "<userFolder>/System/UT2004.ini" and taken relative to that System folder
-// ("../Cache" when unset), or from `rootFolder` when it is absolute.
-std::string cacheIndexOf(const std::string &userFolder, const std::string &rootFolder);
+// ("../Cache" when unset), or from `rootFolder` when it is absolute. A
+// settings file that is passed over (not a plain file, or too large) counts
+// as absent, and `passedOver` names it and why.
+struct CacheIndexPlace {
+  std::string cacheFile;
+  std::optional<std::string> passedOver; // "<path>: <why>"
+};
+CacheIndexPlace cacheIndexOf(const std::string &userFolder, const std::string &rootFolder);

@@ -49,3 +49,10 @@ EmptyWindowText emptyWindowText(const SearchedPlaces &searched, const std::strin
               "\n\nIf the game keeps them elsewhere, choose its Cache folder and its game folder.";
   return text;
 }
+
+std::string passedOverText(const std::vector<std::string> &notes, const std::string &homeFolder) {
+  std::string text;
+  for (const std::string &note : notes)
+    text += (text.empty() ? "Passed over " : "; ") + homeRelative(note, homeFolder);
+  return text;
+}

@@ -27,3 +27,8 @@ struct EmptyWindowText {
   std::string body; // where the search looked, and what to do
 };
 EmptyWindowText emptyWindowText(const SearchedPlaces &searched, const std::string &homeFolder);
+
+// The status bar's note on settings files passed over at start-up, each
+// "<path>: <why>": "Passed over ~/.ut2004/System/UT2004.ini: it is not a
+// plain file"; empty when there are none.
+std::string passedOverText(const std::vector<std::string> &notes, const std::string &homeFolder);

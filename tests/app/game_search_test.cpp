@@ -127,7 +127,19 @@ TEST_F(GameSearchTest, CachePathInTheGameSettingsIsTheTruth) {
       writeFile(user / "System/UT2004.ini", settings.settings);
     const std::string expected =
         settings.expected.front() == '/' ? settings.expected : user.path() + "/" + settings.expected;
-    EXPECT_EQ(cacheIndexOf(user.path(), sandbox.root()), expected) << settings.label;
+    const CacheIndexPlace place = cacheIndexOf(user.path(), sandbox.root());
+    EXPECT_EQ(place.cacheFile, expected) << settings.label;
+    EXPECT_EQ(place.passedOver, std::nullopt) << settings.label;
+  }
+
+  // A NUL byte ends the value, as in the game.
+  {
+    const TemporaryFolder user;
+    makeFolders(user / "System");
+    writeFile(user / "System/UT2004.ini", std::string("[Core.System]\nCachePath=../Downloads\0junk\n", 42));
+    EXPECT_EQ(cacheIndexOf(user.path(), sandbox.root()).cacheFile, user / "Downloads/cache.ini");
+    writeFile(user / "System/UT2004.ini", std::string("[Core.System]\nCachePath=\0../Elsewhere\n", 38));
+    EXPECT_EQ(cacheIndexOf(user.path(), sandbox.root()).cacheFile, user / "Cache/cache.ini") << "the default";
   }
 
   makeFolders(home(".ut2004/System"));

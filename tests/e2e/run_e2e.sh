@@ -212,6 +212,26 @@ case_linux_client() {
   SANDBOX_BINDS=()
 }
 
+# The program's settings file is a FIFO and the game's settings a folder:
+# neither is waited on, the window comes up with the default cache, and the
+# FIFO stays as it was.
+case_settings_not_files() {
+  local home="$case_dir/home" game="$case_dir/ut2004"
+  make_sample_cache "$home" "$home/.ut2004/Cache"
+  make_game_folder "$game"
+  mkdir -p "$home/.config/cache-sorter" "$home/.ut2004/System/UT2004.ini"
+  mkfifo "$home/.config/cache-sorter/cache-sorter.ini"
+  SANDBOX_BINDS=("$game=/usr/local/games/ut2004")
+  launch "" "$home"
+  SANDBOX_BINDS=()
+  local window
+  need_window window "Cache Sorter" || return
+  find_window Error 1 >/dev/null && fail "an alert came up"
+  press "$window" ctrl+q
+  expect_exit 0
+  [ -p "$home/.config/cache-sorter/cache-sorter.ini" ] || fail "the FIFO was replaced"
+}
+
 # A game folder the player may not write to: the question before the move
 # says so and offers no Move; nothing moves, and no alert follows.
 case_read_only_game() {
@@ -413,7 +433,7 @@ case_cancel_move() {
 }
 
 all_cases=(missing_volumes no_installation round_trip_on_one_volume copy_across_volumes tick_one_tab cancel_move
-  linux_client read_only_game steam empty_window clean_and_cancel)
+  linux_client settings_not_files read_only_game steam empty_window clean_and_cancel)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 

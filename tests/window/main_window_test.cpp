@@ -10,7 +10,9 @@
 #include "sandbox.h"
 #include "window/move_texts.h"
 #include "window/qt/empty_cache_page.h"
+#include "window/qt/program_settings.h"
 #include "window/qt/question_dialog.h"
+#include "window/qt/settings_choice_store.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +29,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -657,6 +660,62 @@ TEST(LayoutStatusTest, TheStatusBarNamesTheLinuxLayout) {
   EXPECT_EQ(window.location()->toolTip(), QString::fromStdString("Linux · Cache ~/.ut2004/Cache · Game " + game));
 }
 
+// What stands at the game's settings file or the program's own may be
+// anything: what is not a plain file of a settings file's size is passed
+// over, said in the status bar, and start-up goes on as if it were absent.
+TEST(StartUpFilesTest, FilesThatAreNotSettingsFilesArePassedOver) {
+  const auto fifo = [](const std::string &path) { ::mkfifo(path.c_str(), 0600); };
+  const auto sparse = [](const std::string &path) {
+    writeFile(path, "");
+    std::filesystem::resize_file(path, std::uintmax_t(1) << 30);
+  };
+  const auto folder = [](const std::string &path) { makeFolders(path); };
+  const std::vector<std::pair<std::function<void(const std::string &)>, const char *>> shapes = {
+      {fifo, "it is not a plain file"},
+      {sparse, "it is larger than a settings file can be"},
+      {folder, "it is not a plain file"}};
+  for (const auto &[lay, why] : shapes) {
+    Sandbox sandbox;
+    std::filesystem::remove_all(sandbox.volumes());
+    makeFolders(sandbox.home() + "/.ut2004/System");
+    lay(sandbox.home() + "/.ut2004/System/UT2004.ini");
+    makeFolders(sandbox.home() + "/.ut2004/Cache");
+    writeFile(sandbox.home() + "/.ut2004/Cache/cache.ini", "[Cache]\nM1=DM-One.ut2\n");
+    const std::string settingsPath = sandbox.home() + "/.config/cache-sorter/cache-sorter.ini";
+    makeFolders(sandbox.home() + "/.config/cache-sorter");
+    lay(settingsPath);
+
+    QString settingsNote;
+    EXPECT_EQ(openProgramSettings(QString::fromStdString(settingsPath), settingsNote), nullptr) << why;
+    QtPlatform platform;
+    AppController controller{platform, sandbox.locations()};
+    MainWindow window{controller};
+    window.connectOutlets();
+    controller.awakeFromNib();
+    window.reloadAllTables();
+    window.showPassedOverFiles(settingsNote);
+    EXPECT_TRUE(window.showsTables()) << "the default cache beside System is read";
+    EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (1)");
+    EXPECT_EQ(window.reportLabel()->toolTip().toStdString(), std::string("Passed over ~/.ut2004/System/UT2004.ini: ") +
+                                                                 why +
+                                                                 "; ~/.config/cache-sorter/cache-sorter.ini: " + why);
+  }
+}
+
+TEST(StartUpFilesTest, AChosenFolderWithANulByteIsNotUsed) {
+  const TemporaryFolder folder;
+  const QString path = QString::fromStdString(folder / "cache-sorter.ini");
+  QString note;
+  std::unique_ptr<QSettings> settings = openProgramSettings(path, note);
+  ASSERT_NE(settings, nullptr);
+  EXPECT_TRUE(note.isEmpty());
+  settings->setValue("folders/cache", QString::fromUtf8("/srv/cache\0junk", 15));
+  settings->setValue("folders/game", QStringLiteral("/srv/game"));
+  const ChosenFolders chosen = SettingsChoiceStore(settings.get()).load();
+  EXPECT_EQ(chosen.cacheFolder, std::nullopt);
+  EXPECT_EQ(chosen.gameFolder, "/srv/game");
+}
+
 } // namespace
 
 namespace {
@@ -1174,8 +1233,9 @@ TEST_P(ViewFollowsListsTest, AMoveThenTheTrashActOnlyOnTheShownPackages) {
     expected = {"DM-Antalus.ut2", "DM-Rankin.ut2", "DM-Goliath.ut2"};
   } else {
     QHeaderView *header = maps->horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      QPoint(header->sectionViewportPosition(CategoryTableModel::UtNameColumn) + 5, header->height() / 2));
+    QTest::mouseClick(
+        header->viewport(), Qt::LeftButton, Qt::NoModifier,
+        QPoint(header->sectionViewportPosition(CategoryTableModel::UtNameColumn) + 5, header->height() / 2));
     ASSERT_EQ(shownNames().front(), "CTF-Face.ut2");
     maps->setFocus();
     QTest::keyClick(maps, Qt::Key_Home, Qt::ControlModifier);

@@ -2,6 +2,7 @@
 
 #include "app/app_controller.h"
 #include "window/qt/main_window.h"
+#include "window/qt/program_settings.h"
 #include "window/qt/qt_platform.h"
 #include "window/qt/settings_choice_store.h"
 #include "window/qt/window_state.h"
@@ -20,7 +21,9 @@ int applicationMain(int argc, char **argv, const Locations &locations) {
 
 int runCacheSorter(const Locations &locations) {
   QtPlatform platform;
-  SettingsChoiceStore choices;
+  QString settingsPassedOver;
+  const std::unique_ptr<QSettings> settings = openProgramSettings(programSettingsPath(), settingsPassedOver);
+  SettingsChoiceStore choices(settings.get());
   AppController controller(platform, locations, &choices);
   MainWindow window(controller);
   window.connectPlatform(platform);
@@ -31,9 +34,10 @@ int runCacheSorter(const Locations &locations) {
     return platform.exitStatus();
 
   window.reloadAllTables();
-  restoreWindowState(window);
+  restoreWindowState(window, settings.get());
+  window.showPassedOverFiles(settingsPassedOver);
   window.show();
   const int status = QApplication::exec();
-  saveWindowState(window);
+  saveWindowState(window, settings.get());
   return status;
 }

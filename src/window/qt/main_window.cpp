@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -339,6 +340,14 @@ void MainWindow::reloadAllTables() {
     model->reloadData();
   showCacheOrSearch();
   focusShownTable();
+}
+
+void MainWindow::showPassedOverFiles(const QString &settingsFile) {
+  std::vector<std::string> notes = controller_.searchedPlaces().passedOver;
+  if (!settingsFile.isEmpty())
+    notes.push_back(QFile::encodeName(settingsFile).toStdString());
+  if (!notes.empty())
+    status_->showNote(displayText(passedOverText(notes, controller_.homeFolder())));
 }
 
 void MainWindow::showCacheOrSearch() {

@@ -48,6 +48,9 @@ public:
   // Makes every table fetch its rows, as when the window is first shown,
   // and shows the tables, or where the search looked when there is no cache.
   void reloadAllTables();
+  // Says in the status bar which settings files start-up passed over: the
+  // search's, and `settingsFile` (empty, or "<path>: <why>").
+  void showPassedOverFiles(const QString &settingsFile);
 
   int indexOfSelectedTab() const override;
 

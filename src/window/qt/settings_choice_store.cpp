@@ -1,17 +1,17 @@
 #include "window/qt/settings_choice_store.h"
 
-#include "window/qt/program_settings.h"
-
 #include <QFile>
+#include <QSettings>
 
 namespace {
 
 const QString kCacheFolderKey = QStringLiteral("folders/cache");
 const QString kGameFolderKey = QStringLiteral("folders/game");
 
+// A folder whose path holds a NUL byte names no folder: it is not used.
 std::optional<std::string> folderAt(const QSettings &store, const QString &key) {
   const QByteArray path = QFile::encodeName(store.value(key).toString());
-  if (path.isEmpty())
+  if (path.isEmpty() || path.contains('\0'))
     return std::nullopt;
   return path.toStdString();
 }
@@ -26,12 +26,15 @@ void setFolder(QSettings &store, const QString &key, const std::optional<std::st
 } // namespace
 
 ChosenFolders SettingsChoiceStore::load() const {
-  const QSettings store = programSettings();
-  return ChosenFolders{folderAt(store, kCacheFolderKey), folderAt(store, kGameFolderKey)};
+  if (!store_)
+    return {};
+  return ChosenFolders{folderAt(*store_, kCacheFolderKey), folderAt(*store_, kGameFolderKey)};
 }
 
 void SettingsChoiceStore::save(const ChosenFolders &chosen) {
-  QSettings store = programSettings();
-  setFolder(store, kCacheFolderKey, chosen.cacheFolder);
-  setFolder(store, kGameFolderKey, chosen.gameFolder);
+  if (!store_)
+    return;
+  setFolder(*store_, kCacheFolderKey, chosen.cacheFolder);
+  setFolder(*store_, kGameFolderKey, chosen.gameFolder);
+  store_->sync();
 }

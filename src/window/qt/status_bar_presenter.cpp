@@ -60,6 +60,11 @@ void StatusBarPresenter::showMoveSummary(const QString &summary) {
   detailsButton_->show();
 }
 
+void StatusBarPresenter::showNote(const QString &note) {
+  reportLabel_->setWholeText(note);
+  detailsButton_->hide();
+}
+
 void StatusBarPresenter::update() {
   for (QLabel *label : {tabCounts_, tickedTotals_})
     label->setVisible(controller_.hasCache());

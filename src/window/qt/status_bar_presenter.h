@@ -31,6 +31,8 @@ public:
   // The cache changed: sizes are looked up afresh.
   void forgetSizes();
   void showMoveSummary(const QString &summary);
+  // A note in the report's place, without details.
+  void showNote(const QString &note);
 
   QLabel *tabCounts() const { return tabCounts_; }
   QLabel *tickedTotals() const { return tickedTotals_; }

@@ -1,10 +1,10 @@
 #include "window/qt/window_state.h"
 
 #include "window/qt/main_window.h"
-#include "window/qt/program_settings.h"
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 #include <QTabWidget>
 
 namespace {
@@ -14,12 +14,13 @@ const QString kTabKey = QStringLiteral("window/tab");
 
 } // namespace
 
-void restoreWindowState(MainWindow &window) {
-  const QSettings store = programSettings();
-  window.restoreGeometry(store.value(kGeometryKey).toByteArray());
-  const int tab = store.value(kTabKey, -1).toInt();
-  if (tab >= 0 && tab < window.tabs()->count())
-    window.tabs()->setCurrentIndex(tab);
+void restoreWindowState(MainWindow &window, const QSettings *store) {
+  if (store) {
+    window.restoreGeometry(store->value(kGeometryKey).toByteArray());
+    const int tab = store->value(kTabKey, -1).toInt();
+    if (tab >= 0 && tab < window.tabs()->count())
+      window.tabs()->setCurrentIndex(tab);
+  }
   // At a large scale the first window may be larger than the screen.
   const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
   if (!screen)
@@ -31,8 +32,9 @@ void restoreWindowState(MainWindow &window) {
     window.move(room.center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
-void saveWindowState(const MainWindow &window) {
-  QSettings store = programSettings();
-  store.setValue(kGeometryKey, window.saveGeometry());
-  store.setValue(kTabKey, window.tabs()->currentIndex());
+void saveWindowState(const MainWindow &window, QSettings *store) {
+  if (!store)
+    return;
+  store->setValue(kGeometryKey, window.saveGeometry());
+  store->setValue(kTabKey, window.tabs()->currentIndex());
 }
