@@ -4,6 +4,7 @@
 #include "app/installation_search.h"
 #include "catalogue/cache_reader.h"
 #include "posix/paths.h"
+#include "relocation/copy_journal.h"
 #include "relocation/interrupted_move.h"
 #include "relocation/mover.h"
 
@@ -36,6 +37,8 @@ AppController::AppController(Platform &platform, Locations locations, ChoiceStor
 AppController::~AppController() = default;
 
 void AppController::awakeFromNib() {
+  // Copies out of the cache that a kill cut short leave nothing behind.
+  removeCopyLeftovers(locations_.dataHome);
   const ResolvedGame game = resolveGame(rememberedChoices());
   location_ = game.location;
   cacheFile = game.cacheFile;

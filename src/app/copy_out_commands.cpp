@@ -13,6 +13,7 @@ void AppController::copyTickedOut(CopyOutSettings settings) {
   if (terminationRequested_ || !hasCache())
     return;
   settings.cacheDirectory = cacheDirectory();
+  settings.dataHome = locations_.dataHome;
   const MoveReport report =
       copyOut(collectAllTicked(lists()), settings,
               CopyOutEvents{[this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },

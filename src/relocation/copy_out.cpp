@@ -4,7 +4,9 @@
 #include "catalogue/package_check.h"
 #include "posix/beneath.h"
 #include "posix/flush.h"
+#include "posix/name_folding.h"
 #include "posix/paths.h"
+#include "relocation/copy_journal.h"
 #include "relocation/file_copy.h"
 #include "relocation/replacement_file.h"
 #include "relocation/uz2_writer.h"
@@ -12,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 
@@ -33,7 +36,7 @@ class PackageCopier {
 public:
   PackageCopier(const CopyOutSettings &settings, const CopyOutEvents &events)
       : settings_(settings), events_(events), cacheFolder_(openFolder(settings.cacheDirectory)),
-        folder_(openFolder(settings.folder)), folderError_(folder_.valid() ? 0 : errno) {}
+        folder_(openFolder(settings.folder)), folderError_(folder_.valid() ? 0 : errno), journal_(settings.dataHome) {}
 
   // The new names are on disk once their folders are flushed.
   bool flushFolders() const {
@@ -67,11 +70,17 @@ public:
     const FileDescriptor target = openCopyFolder(folder_.get(), name->folder, categoryFolder);
     if (!target.valid())
       return errorReason("Could not open file for writing!", errno);
-    touchedFolders_.insert(settings_.folder + (name->folder.empty() ? "" : "/" + name->folder));
+    const std::string targetPath = settings_.folder + (name->folder.empty() ? "" : "/" + name->folder);
+    touchedFolders_.insert(targetPath);
+    if (!claim(target.get(), targetPath, name->leaf))
+      return kSameCopyNameReason;
     if (!settings_.replaceExisting && statLeaf(target.get(), name->leaf))
       return kExistingFileReason;
 
-    ReplacementFile copy(target.get(), name->leaf, newTemporaryName(target.get()));
+    const std::string temporary = newTemporaryName(target.get());
+    if (!journal_.record(targetPath, temporary))
+      return "Not copied: Cache Sorter could not keep a record of its copies in " + settings_.dataHome;
+    ReplacementFile copy(target.get(), name->leaf, temporary);
     if (!copy.valid())
       return errorReason("Could not open file for writing!", copy.error());
     const auto size = static_cast<std::uint64_t>(info.st_size);
@@ -109,12 +118,24 @@ public:
   }
 
 private:
+  // Whether the copy name `leaf` of the folder at `path` is this package's:
+  // a folder that folds case takes names that differ in case for one.
+  bool claim(int folder, const std::string &path, const std::string &leaf) {
+    auto [folds, isNew] = foldsCase_.try_emplace(path, false);
+    if (isNew)
+      folds->second = folderFoldsCase(folder, path);
+    return claimed_.insert(path + '\0' + (folds->second ? foldAsciiCase(leaf) : leaf)).second;
+  }
+
   const CopyOutSettings &settings_;
   const CopyOutEvents &events_;
   const FileDescriptor cacheFolder_;
   const FileDescriptor folder_;
   const int folderError_; // why the folder could not be opened
   std::set<std::string> touchedFolders_;
+  std::map<std::string, bool> foldsCase_;
+  std::set<std::string> claimed_;
+  CopyJournal journal_;
 };
 
 } // namespace

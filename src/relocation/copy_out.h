@@ -19,7 +19,8 @@ enum class CopyFormat {
 
 struct CopyOutSettings {
   std::string cacheDirectory;
-  std::string folder; // where the copies go; it must exist
+  std::string folder;   // where the copies go; an absolute path, and it must exist
+  std::string dataHome; // the user's data folder, where the copies' journal is kept
   CopyFormat format = CopyFormat::Plain;
   // Plain copies only: each in a folder named after its category, made when
   // missing.
@@ -43,6 +44,7 @@ struct CopyOutEvents {
 inline constexpr const char *kExistingFileReason = "Left out: a file of that name is in the folder";
 inline constexpr const char *kDamagedReason = "Left out: a damaged download";
 inline constexpr const char *kCancelledCopyReason = "Not copied: the copying was cancelled";
+inline constexpr const char *kSameCopyNameReason = "Another ticked package goes to the same file";
 
 // Where the copy of `package` goes, relative to the folder.
 std::string copyNameOf(const PlannedMove &package, const CopyOutSettings &settings);
@@ -62,7 +64,10 @@ CopyOutPreview previewCopyOut(const std::vector<PlannedMove> &plan, const CopyOu
 // Copies each package of `plan` in turn. Each copy is written as a temporary
 // file beside its name, checked (its size; a .uz2 is read back and
 // inflated against the cached file), flushed, and only then renamed to its
-// name: nothing half-written ever stands under a package's name. The
-// report's `moved` are the packages copied, its `stayed` those left out.
+// name: nothing half-written ever stands under a package's name, and each
+// temporary is recorded in the copies' journal before it is made, so that a
+// kill leaves nothing of it after the next start. The first package (in plan
+// order) for a name takes it. The report's `moved` are the packages copied,
+// its `stayed` those left out.
 MoveReport copyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &settings,
                    const CopyOutEvents &events = {});

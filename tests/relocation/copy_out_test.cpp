@@ -1,5 +1,6 @@
 #include "relocation/copy_out.h"
 
+#include "relocation/copy_journal.h"
 #include "relocation/replacement_file.h"
 #include "relocation/uz2_writer.h"
 #include "temporary_folder.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <random>
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -34,6 +36,7 @@ struct CopyFixture {
     CopyOutSettings copy;
     copy.cacheDirectory = cache;
     copy.folder = shared;
+    copy.dataHome = dataHome;
     copy.format = format;
     return copy;
   }
@@ -57,6 +60,7 @@ struct CopyFixture {
   TemporaryFolder root;
   std::string cache = root / "Cache";
   std::string shared = root / "Shared";
+  std::string dataHome = root / "data";
   std::vector<PlannedMove> plan;
 };
 
@@ -169,6 +173,56 @@ TEST(CopyOut, AFullDiskLeavesThePackageOutAndNoFile) {
     for (const auto &entry : std::filesystem::directory_iterator(fixture.shared))
       std::filesystem::remove_all(entry.path());
   }
+}
+
+} // namespace
+
+namespace {
+
+TEST(CopyOut, TheFirstPackageOfANameTakesIt) {
+  CopyFixture fixture;
+  fixture.add(2, "M2", "DM-Deck17.ut2", kSignature + "another deck");
+  CopyOutSettings settings = fixture.settings();
+  settings.replaceExisting = true;
+  const MoveReport report = copyOut(fixture.plan, settings);
+  EXPECT_EQ(readFile(fixture.shared + "/DM-Deck17.ut2"), kSignature + "deck");
+  ASSERT_EQ(report.stayed.size(), 2u);
+  EXPECT_EQ(report.stayed[1].cacheName, "M2");
+  EXPECT_EQ(report.stayed[1].reason, kSameCopyNameReason);
+  EXPECT_EQ(report.moved.size(), 3u) << "the damaged one is left out as before";
+}
+
+// A copy killed part-way leaves its temporary beside its name; the journal
+// names it, and the next start removes it, and only it.
+TEST(CopyOut, TheNextStartRemovesWhatAKilledCopyLeft) {
+  const TemporaryFolder root;
+  const std::string shared = root / "Shared";
+  const std::string dataHome = root / "data";
+  makeFolders(shared);
+  writeFile(shared + "/.cache-sorter-Zz9Zz9", "another program's, or another run's, not in our journal");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // Never destroyed: the run is killed.
+    std::optional<CopyJournal> journal(std::in_place, dataHome);
+    const bool recorded = journal->record(shared, ".cache-sorter-Aa1Aa1");
+    const FileDescriptor partial(::open((shared + "/.cache-sorter-Aa1Aa1").c_str(), O_WRONLY | O_CREAT, 0644));
+    std::_Exit(recorded && partial.valid() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  // A run that still lives keeps its journal and its temporaries.
+  std::optional<CopyJournal> living(std::in_place, dataHome);
+  ASSERT_TRUE(living->record(shared, ".cache-sorter-Bb2Bb2"));
+  writeFile(shared + "/.cache-sorter-Bb2Bb2", "being written");
+  removeCopyLeftovers(dataHome);
+  EXPECT_FALSE(exists(shared + "/.cache-sorter-Aa1Aa1"));
+  EXPECT_TRUE(exists(shared + "/.cache-sorter-Bb2Bb2"));
+  EXPECT_TRUE(exists(shared + "/.cache-sorter-Zz9Zz9"));
+  std::filesystem::remove(shared + "/.cache-sorter-Bb2Bb2");
+  living.reset();
+  EXPECT_TRUE(std::filesystem::is_empty(dataHome + "/cache-sorter")) << "every journal settled";
 }
 
 } // namespace
