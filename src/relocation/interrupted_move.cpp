@@ -188,6 +188,8 @@ EarlierRun settleEarlierRun(const std::string &journal, const std::string &cache
   earlier.read = readJournal(journal);
   if (earlier.read.state != JournalRead::State::Present)
     return earlier;
+  const FileDescriptor cache = openFolder(cacheDirectory);
+  earlier.temporariesGone = cache.valid() && removeIndexTemporaries(earlier.read.journal, cache.get());
   earlier.settlement = settleRecords(earlier.read.journal, cacheDirectory, installation);
   earlier.gone = entriesOf(earlier.read.journal, earlier.settlement.gone);
   return earlier;
@@ -195,7 +197,7 @@ EarlierRun settleEarlierRun(const std::string &journal, const std::string &cache
 
 void closeJournal(const std::string &journal, const EarlierRun &earlier, std::span<const PlannedMove> run,
                   bool runSettled) {
-  if (runSettled && earlier.settlement.unknown.empty()) {
+  if (runSettled && earlier.settlement.unknown.empty() && earlier.temporariesGone) {
     removeJournal(journal);
     return;
   }

@@ -42,6 +42,9 @@ struct EarlierRun {
   JournalRead read;
   Settlement settlement;
   std::vector<CacheEntry> gone; // their lines go with the next rewrite
+  // The earlier run's temporary indexes are removed; while one may still be
+  // there, the journal stays to name it.
+  bool temporariesGone = true;
 };
 EarlierRun settleEarlierRun(const std::string &journal, const std::string &cacheDirectory,
                             const std::optional<std::string> &installation);
