@@ -90,7 +90,8 @@ public:
   std::optional<std::string> removeMissingEntries();
 
   // What moveFiles() would do with the entries ticked now: for the window to
-  // confirm it first.
+  // confirm it first. Comparing with the game's files shows the move's
+  // progress, and Cancel there leaves the rest not compared.
   MovePreview previewMove() const;
   // The file that the entry at `row` of `table` would replace in the game,
   // when one is there, compared with the cached file.

@@ -36,7 +36,14 @@ void AppController::moveFiles(const MoveChoices &choices) {
   platform_.reportMove(outcome.report);
 }
 
-MovePreview AppController::previewMove() const { return ::previewMove(lists(), cacheDirectory(), unrealDir); }
+MovePreview AppController::previewMove() const {
+  const MovePreview preview =
+      ::previewMove(lists(), cacheDirectory(), unrealDir,
+                    PreviewEvents{[this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },
+                                  [this] { return platform_.moveCancelled(); }});
+  platform_.endMoveProgress();
+  return preview;
+}
 
 bool AppController::gameRunning() const { return ::gameRunning(locations_.processFolder); }
 

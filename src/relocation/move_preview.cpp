@@ -7,9 +7,19 @@
 #include "relocation/move_plan.h"
 #include "relocation/same_contents.h"
 
+#include <algorithm>
+
 MovePreview previewMove(const ListsView &lists, const std::string &cacheDirectory,
-                        const std::optional<std::string> &installation) {
+                        const std::optional<std::string> &installation, const PreviewEvents &events) {
   MovePreview preview;
+  std::size_t ticked = 0;
+  for (const std::span<const CacheEntry> &list : lists)
+    ticked += static_cast<std::size_t>(
+        std::count_if(list.begin(), list.end(), [](const CacheEntry &entry) { return entry.selected == 1; }));
+  MoveProgress progress;
+  progress.action = PackageAction::Compare;
+  progress.total = ticked;
+  bool stopped = false;
   MoveClaims claims([&](std::optional<std::size_t> category) {
     return folderAtFoldsCase(category ? installation.value_or("") + "/" + std::string(kCategories[*category].name)
                                       : cacheDirectory);
@@ -20,6 +30,12 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
       if (entry.selected != 1)
         continue;
       ++preview.packages;
+      if (events.progress && !stopped) {
+        progress.current = preview.packages;
+        progress.utName = entry.utName;
+        events.progress(progress);
+      }
+      stopped = stopped || (events.cancelled && events.cancelled());
       if (!folderChecked) {
         folderChecked = true;
         const std::string folder(kCategories[category].name);
@@ -34,14 +50,16 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
         preview.totalBytes += *size;
       else
         ++preview.missingFiles;
-      preview.damaged += isDamaged(checkCachedFile(cached, entry.utName)) ? 1 : 0;
+      if (!stopped)
+        preview.damaged += isDamaged(checkCachedFile(cached, entry.utName)) ? 1 : 0;
+      preview.notLookedAt += stopped ? 1 : 0;
       const std::optional<std::string> existing = existingDestination(installation, category, entry.utName);
       if (!existing)
         continue;
       ++preview.replacements;
-      const bool identical = sameContents(cached, *existing).value_or(false);
-      preview.differentReplacements += identical ? 0 : 1;
-      preview.replaced.push_back(Replacement{destinationOf(kCategories[category], entry.utName), identical});
+      const bool identical = !stopped && sameContents(cached, *existing).value_or(false);
+      preview.differentReplacements += identical || stopped ? 0 : 1;
+      preview.replaced.push_back(Replacement{destinationOf(kCategories[category], entry.utName), identical, !stopped});
     }
   }
   return preview;

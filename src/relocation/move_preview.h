@@ -1,9 +1,11 @@
 #pragma once
 
 #include "catalogue/entry_lists.h"
+#include "relocation/move_progress.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@ inline constexpr std::size_t kNamedReplacements = 3;
 struct Replacement {
   std::string destination; // "<Category>/<utName>"
   bool identical = false;  // the same bytes as the cached file
+  bool compared = true;    // false when the user stopped the comparing first
 };
 
 // What a move of the ticked entries would do.
@@ -34,12 +37,22 @@ struct MovePreview {
   // write to, or that are missing: nothing can move into them, and a rename
   // that fails says nothing.
   std::vector<std::string> unwritableFolders;
+  // Ticked packages not compared with the game's file nor checked for
+  // damage, since the user stopped the looking: they count as neither.
+  std::size_t notLookedAt = 0;
 };
 
 // What a move of the entries ticked in `lists` would do, looked up on disk.
-// Each file it would replace is compared with the cached file.
+// Each file it would replace is compared with the cached file, and each
+// cached file's first bytes are checked: what costs time, so it tells its
+// progress and stops when asked (names, sizes and folders are still looked
+// at for every package).
+struct PreviewEvents {
+  std::function<void(const MoveProgress &progress)> progress;
+  std::function<bool()> cancelled;
+};
 MovePreview previewMove(const ListsView &lists, const std::string &cacheDirectory,
-                        const std::optional<std::string> &installation);
+                        const std::optional<std::string> &installation, const PreviewEvents &events = {});
 
 // A file in the game that a package would replace.
 struct InstalledFile {

@@ -6,7 +6,8 @@
 #include <vector>
 
 // What is done to the ticked packages.
-enum class PackageAction { Move, Trash, Delete, Copy, Export };
+// Compare is the look before a move: each package against the game's file.
+enum class PackageAction { Move, Trash, Delete, Copy, Export, Compare };
 
 // Where a move stands: package `current` (1-based) of `total`, and during a
 // long copy how far that copy has come.

@@ -49,11 +49,14 @@ ConfirmationText confirmationText(const MovePreview &preview, const LocationPart
                         (preview.damaged == 1 ? " of them is a damaged download" : " of them are damaged downloads") +
                         ": empty, or not beginning as a package of its kind does.";
   if (preview.replacements > 0) {
-    const std::size_t identical = preview.replacements - preview.differentReplacements;
+    const auto notCompared = static_cast<std::size_t>(std::count_if(
+        preview.replaced.begin(), preview.replaced.end(), [](const Replacement &file) { return !file.compared; }));
+    const std::size_t identical = preview.replacements - preview.differentReplacements - notCompared;
     text.explanation += "\n\n" + formatCount(preview.replacements) +
                         (preview.replacements == 1 ? " of them replaces a file" : " of them replace files") +
                         " already in the game (" + formatCount(identical) + " identical, " +
-                        formatCount(preview.differentReplacements) + " different):";
+                        formatCount(preview.differentReplacements) + " different" +
+                        (notCompared > 0 ? ", " + formatCount(notCompared) + " not compared yet" : "") + "):";
     for (std::size_t index = 0; index < preview.replaced.size() && index < kNamedReplacements; ++index)
       text.explanation += "\n" + elideName(preview.replaced[index].destination);
     if (preview.replacements > kNamedReplacements)
@@ -80,9 +83,10 @@ std::string progressLabel(const MoveProgress &progress) {
     return (progress.action == PackageAction::Export ? "Compressing " : "Copying ") + elideName(progress.utName) +
            " (" + formatCount(progress.current) + " of " + formatCount(progress.total) + "): " + amounts;
   }
-  const char *verb = progress.action == PackageAction::Copy     ? "Copying "
-                     : progress.action == PackageAction::Export ? "Compressing "
-                                                                : "Moving ";
+  const char *verb = progress.action == PackageAction::Copy      ? "Copying "
+                     : progress.action == PackageAction::Export  ? "Compressing "
+                     : progress.action == PackageAction::Compare ? "Comparing "
+                                                                 : "Moving ";
   return verb + elideName(progress.utName) + " (" + formatCount(progress.current) + " of " +
          formatCount(progress.total) + ")";
 }
@@ -98,6 +102,7 @@ std::string wentText(const MoveReport &report) {
   case MoveReport::Action::Export:
     return "Exported";
   case MoveReport::Action::Move:
+  case MoveReport::Action::Compare:
     break;
   }
   return "Moved into the game";
@@ -134,6 +139,7 @@ std::string reportSummary(const MoveReport &report) {
     rest = " left out";
     break;
   case MoveReport::Action::Move:
+  case MoveReport::Action::Compare:
     break;
   }
   std::string text;
@@ -163,7 +169,9 @@ ConfirmationText unwritableText(const MovePreview &preview, const LocationParts 
 std::string replacementList(const MovePreview &preview) {
   std::string text;
   for (const Replacement &replacement : preview.replaced)
-    text += replacement.destination + (replacement.identical ? ": identical\n" : ": different\n");
+    text += replacement.destination + (!replacement.compared   ? ": not compared yet\n"
+                                       : replacement.identical ? ": identical\n"
+                                                               : ": different\n");
   return text;
 }
 

@@ -58,14 +58,17 @@ bool MoveFlow::confirm(const MovePreview &preview) {
                               displayText(text.explanation), QStringLiteral("Move"), window_);
   // Replacing a file the game has in another version is final: the choice
   // to keep those is offered, and made already when there are any.
+  // Files not compared yet may differ: they are kept unless the user says
+  // otherwise, and so are downloads not checked yet.
   QCheckBox *keep = nullptr;
   if (preview.replacements > 0) {
-    keep = confirmation.addChoice(QString::fromUtf8(kKeepDifferentText), preview.differentReplacements > 0);
+    keep = confirmation.addChoice(QString::fromUtf8(kKeepDifferentText),
+                                  preview.differentReplacements > 0 || preview.notLookedAt > 0);
     confirmation.setDetails(displayText(replacementList(preview)));
   }
   // A damaged download would only replace a good file or break the game.
   QCheckBox *leaveDamaged = nullptr;
-  if (preview.damaged > 0)
+  if (preview.damaged > 0 || preview.notLookedAt > 0)
     leaveDamaged = confirmation.addChoice(QString::fromUtf8(kLeaveDamagedText), true);
   const bool confirmed = confirmation.ask();
   choices_.keepDifferentFiles = keep && keep->isChecked();

@@ -80,9 +80,10 @@ void QtPlatform::terminate(int exitStatus) {
 void QtPlatform::createProgressDialog(PackageAction action) {
   progress_ = new QProgressDialog(window_, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                                Qt::WindowCloseButtonHint);
-  progress_->setWindowTitle(action == PackageAction::Copy     ? QStringLiteral("Copying Packages")
-                            : action == PackageAction::Export ? QStringLiteral("Exporting Packages")
-                                                              : QStringLiteral("Moving Packages"));
+  progress_->setWindowTitle(action == PackageAction::Copy      ? QStringLiteral("Copying Packages")
+                            : action == PackageAction::Export  ? QStringLiteral("Exporting Packages")
+                            : action == PackageAction::Compare ? QStringLiteral("Comparing Packages")
+                                                               : QStringLiteral("Moving Packages"));
   // Cancel, Escape and closing the window all stop the move after the
   // package in hand.
   progress_->setCancelButtonText(QStringLiteral("Cancel"));
