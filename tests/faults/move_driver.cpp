@@ -5,16 +5,20 @@
 //   move_driver setup DIR rename|copy   lay out a cache, an index and a game
 //   move_driver move DIR                start up, tick the "T" entries, move
 //   move_driver start DIR               start up only (finishing a move an interruption left)
+//   move_driver recover DIR             start up, then tick and move in the same run
 //   move_driver check DIR after-fault|after-recovery|after-restart ALERTS KILLED
 //   move_driver stale DIR               add lines of purged packages to the index
 //   move_driver clean DIR               start up, remove the lines that name no cached file
 //   move_driver trash DIR               start up, put the "T" packages in DIR/data's Trash
+//   move_driver copy|export DIR         start up, copy (or export) the "T" packages to DIR/Shared
 //   move_driver check DIR clean-after-fault|clean-after-restart|trash-after-fault|trash-after-restart ...
+//   move_driver check DIR copy-after-fault|copy-after-restart|export-after-fault|export-after-restart ...
 #include "app/app_controller.h"
 #include "catalogue/category.h"
 #include "posix/file_descriptor.h"
 #include "posix/io.h"
 #include "relocation/replacement_file.h"
+#include "relocation/uz2_writer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -157,6 +161,20 @@ int move(const std::string &root) {
   return 0;
 }
 
+// A start-up that finishes an interrupted move, then a move in the same
+// run, as a player who moves again at once.
+int recover(const std::string &root) {
+  const Layout layout(root);
+  PrintingPlatform platform;
+  mark("recover\n");
+  AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
+  controller.awakeFromNib();
+  tickTheTs(controller);
+  controller.moveFiles();
+  std::fflush(stdout);
+  return 0;
+}
+
 // Lines of packages the game purged long ago: no cached file.
 const std::string kStaleLines = "G1=DM-Purged.ut2\r\nG2=Purged.utx\r\n";
 
@@ -185,6 +203,23 @@ int trash(const std::string &root) {
   tickTheTs(controller);
   mark("trash\n");
   controller.discardTicked();
+  std::fflush(stdout);
+  return 0;
+}
+
+// Copies (or exports) the "T" packages to DIR/Shared, keeping any file there.
+int copyOutTo(const std::string &root, const std::string &command) {
+  const Layout layout(root);
+  fs::create_directories(root + "/Shared");
+  PrintingPlatform platform;
+  AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
+  controller.awakeFromNib();
+  tickTheTs(controller);
+  mark((command + "\n").c_str());
+  CopyOutSettings settings;
+  settings.folder = root + "/Shared";
+  settings.format = command == "export" ? CopyFormat::Uz2 : CopyFormat::Plain;
+  controller.copyTickedOut(settings);
   std::fflush(stdout);
   return 0;
 }
@@ -271,7 +306,14 @@ int checkTrash(Checker &checker, const std::string &root, const std::string &whe
   const bool journalLeft = fs::exists(fs::symlink_status(layout.cache + "/.cache-sorter-journal"));
   for (const Package &package : kPackages) {
     const bool inCache = readBytes(layout.cached(package)) == contentOf(package);
-    const bool inTrash = readBytes(root + "/data/Trash/files/" + package.cacheName + ".uxx") == contentOf(package);
+    // A run killed before its rename left an entry of that name: the restart
+    // gives the file the next one.
+    bool inTrash = false;
+    if (fs::exists(root + "/data/Trash/files")) {
+      for (const auto &file : fs::directory_iterator(root + "/data/Trash/files"))
+        inTrash = inTrash || (file.path().filename().string().starts_with(package.cacheName) &&
+                              readBytes(file.path().string()) == contentOf(package));
+    }
     checker.expect(inCache || (isTicked(package) && inTrash), std::string(package.cacheName) + " is whole somewhere");
     const std::string line = std::string("\n") + package.cacheName + "=" + package.utName + "\n";
     const bool named = index.find(line) != std::string::npos ||
@@ -286,6 +328,39 @@ int checkTrash(Checker &checker, const std::string &root, const std::string &whe
   return checker.broken() == 0 ? 0 : 1;
 }
 
+// After a copy out: the cache as it was, and in the folder only whole copies
+// of ticked packages, or (before a restart) temporaries of ours; after the
+// restart, none of those nor a copies' journal.
+int checkCopy(Checker &checker, const std::string &root, const std::string &when, const std::string &index) {
+  const Layout &layout = checker.layout();
+  checker.expect(index == kOldIndex, "the index is as it was");
+  const bool uz2 = when.starts_with("export-");
+  for (const Package &package : kPackages) {
+    checker.expect(readBytes(layout.cached(package)) == contentOf(package),
+                   std::string(package.cacheName) + " is whole in the cache");
+    const std::string copy = root + "/Shared/" + package.utName + (uz2 ? ".uz2" : "");
+    if (!fs::exists(copy))
+      continue;
+    checker.expect(isTicked(package), std::string(package.utName) + " was ticked");
+    const FileDescriptor written(::open(copy.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor cached(::open(layout.cached(package).c_str(), O_RDONLY | O_CLOEXEC));
+    const bool whole =
+        uz2 ? checkUz2(written.get(), cached.get(), package.size) == 0 : readBytes(copy) == contentOf(package);
+    checker.expect(whole, std::string(package.utName) + " is a whole copy");
+  }
+  for (const auto &file : fs::directory_iterator(root + "/Shared")) {
+    const std::string name = file.path().filename().string();
+    const bool ours = isTemporaryFileName(name);
+    checker.expect(when.ends_with("-after-fault") ? true : !ours, "left behind: " + file.path().string());
+  }
+  if (when.ends_with("-after-restart")) {
+    checker.noDebris();
+    const bool journals = fs::exists(root + "/data/cache-sorter") && !fs::is_empty(root + "/data/cache-sorter");
+    checker.expect(!journals, "a copies' journal is left");
+  }
+  return checker.broken() == 0 ? 0 : 1;
+}
+
 int check(const std::string &root, const std::string &when, const std::string &alertsPath, bool killed) {
   Checker checker(root);
   const Layout &layout = checker.layout();
@@ -295,6 +370,8 @@ int check(const std::string &root, const std::string &when, const std::string &a
     return checkClean(checker, when, index);
   if (when.starts_with("trash-"))
     return checkTrash(checker, root, when, index);
+  if (when.starts_with("copy-") || when.starts_with("export-"))
+    return checkCopy(checker, root, when, index);
   checker.packagesWhole();
   checker.cachedFilesNamed(index);
 
@@ -310,6 +387,9 @@ int check(const std::string &root, const std::string &when, const std::string &a
       checker.expect(journalLeft || !inGame || index.find(line) == std::string::npos,
                      std::string(package.cacheName) + " has no stale line once the journal is gone");
     }
+    // Nothing of ours is left that no journal names.
+    if (!journalLeft)
+      checker.noDebris();
     return checker.broken() == 0 ? 0 : 1;
   }
 
@@ -378,12 +458,16 @@ int main(int argc, char **argv) {
     return move(args[1]);
   if (args.size() == 2 && args[0] == "start")
     return start(args[1]);
+  if (args.size() == 2 && args[0] == "recover")
+    return recover(args[1]);
   if (args.size() == 2 && args[0] == "stale")
     return stale(args[1]);
   if (args.size() == 2 && args[0] == "clean")
     return clean(args[1]);
   if (args.size() == 2 && args[0] == "trash")
     return trash(args[1]);
+  if (args.size() == 2 && (args[0] == "copy" || args[0] == "export"))
+    return copyOutTo(args[1], args[0]);
   if (args.size() == 5 && args[0] == "check")
     return check(args[1], args[2], args[3], args[4] == "1");
   std::fprintf(stderr, "usage: move_driver setup DIR rename|copy | move DIR | check DIR WHEN ALERTS KILLED\n");

@@ -4,8 +4,9 @@
 # killed at the call, or the call failing with EIO, ENOSPC, EACCES or EPERM,
 # and the kernel's copy ending early. After each run the folders are checked,
 # then the driver runs again as a restart and they are checked again. Then
-# the same for the start-up that finishes a move killed part-way, and for
-# cleaning the cache (Remove Missing Entries, Move to Trash).
+# the same for the start-up that finishes a move killed part-way, for
+# cleaning the cache (Remove Missing Entries, Move to Trash), and for copying
+# out of it (Copy to Folder, Export for Redirect Server).
 #
 #   run_fault_suite.sh MOVE_DRIVER [rename|copy ...]
 set -euo pipefail
@@ -163,18 +164,20 @@ for path in "${paths[@]}"; do
         rm -rf "$interrupted"
         continue
       fi
+      # The start-up, then a move in the same run: what a start-up that
+      # failed part-way left must still be settled by the move.
       cp -a "$interrupted" "$work/traced"
-      strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" start "$work/traced" >/dev/null
+      strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" recover "$work/traced" >/dev/null
       rm -rf "$work/traced"
-      start_points="$(points_after start "$work/trace")"
+      start_points="$(points_after recover "$work/trace")"
       recovery_calls=$((recovery_calls + $(count_calls "$start_points")))
       before_recovery=$runs
-      inject_everywhere "$path recovery after $name #$n" "$interrupted" start after-recovery "$start_points"
+      inject_everywhere "$path recovery after $name #$n" "$interrupted" recover after-recovery "$start_points"
       recovery_runs=$((recovery_runs + runs - before_recovery))
       rm -rf "$interrupted"
     done
   done <<<"$renames"
-  echo "fault suite: $path: $recovery_calls calls of start-ups that finish an interrupted move"
+  echo "fault suite: $path: $recovery_calls calls of start-ups that finish an interrupted move, and a move after"
 done
 
 # Cleaning the cache, faulted the same way: Remove Missing Entries on an
@@ -190,6 +193,22 @@ for command in clean trash; do
   rm -rf "$work/traced"
   points="$(points_after "$command" "$work/trace")"
   restart_command="$command"
+  restart_check="$command-after-restart"
+  inject_everywhere "$command" "$template" "$command" "$command-after-fault" "$points"
+  echo "fault suite: $command: $(count_calls "$points") calls"
+done
+
+# Copy to Folder and Export for Redirect Server, faulted the same way; the
+# restart is a start-up, which removes what a cut-short copy left.
+for command in copy export; do
+  template="$work/template-out-$command"
+  mkdir "$template"
+  "$driver" setup "$template" copy
+  cp -a "$template" "$work/traced"
+  strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" "$command" "$work/traced" >/dev/null
+  rm -rf "$work/traced"
+  points="$(points_after "$command" "$work/trace")"
+  restart_command=start
   restart_check="$command-after-restart"
   inject_everywhere "$command" "$template" "$command" "$command-after-fault" "$points"
   echo "fault suite: $command: $(count_calls "$points") calls"

@@ -8,6 +8,7 @@
 #include "posix/file_descriptor.h"
 #include "relocation/uz2_writer.h"
 #include "sandbox.h"
+#include "wait_for.h"
 #include "window/move_texts.h"
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/program_settings.h"
@@ -21,6 +22,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -155,19 +157,37 @@ protected:
     return Answer::any([folder](QDialog &dialog) {
       auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
       ASSERT_NE(name, nullptr) << "not a folder dialog: " << dialog.windowTitle().toStdString();
-      // The dialog lists its first folder before it takes typing.
-      QTest::qWait(100);
-      name->selectAll();
-      QTest::keyClicks(name, QString::fromStdString(folder));
-      // Nothing is copied anywhere but where the test says.
-      const QStringList chosen = static_cast<QFileDialog &>(dialog).selectedFiles();
-      const bool typed = chosen == QStringList{QString::fromStdString(folder)};
-      EXPECT_TRUE(typed) << chosen.join(QLatin1Char(',')).toStdString();
-      QTest::keyClick(name, typed ? Qt::Key_Return : Qt::Key_Escape);
+      typeFolder(static_cast<QFileDialog &>(dialog), folder);
     });
   }
 
   std::shared_ptr<std::deque<Answer>> unanswered_;
+
+public:
+  // Types `folder` into a folder dialog and presses Return; Escape, and a
+  // failure, unless the dialog then has exactly that folder chosen: nothing
+  // is copied anywhere but where the test says. The dialog may list its
+  // first folder over what was typed while it loads, so it is typed again
+  // until it holds.
+  static void typeFolder(QFileDialog &dialog, const std::string &folder) {
+    auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    const QStringList wanted{QString::fromStdString(folder)};
+    // It takes typing once it has listed the folder it opened in.
+    auto *model = dialog.findChild<QFileSystemModel *>();
+    waitUntil([&] {
+      const QModelIndex shown = model ? model->index(dialog.directory().absolutePath()) : QModelIndex();
+      return !model || (shown.isValid() && !model->canFetchMore(shown));
+    });
+    bool typed = false;
+    for (int attempt = 0; attempt < 10 && !typed; ++attempt) {
+      settleEvents();
+      name->selectAll();
+      QTest::keyClicks(name, wanted.front());
+      typed = dialog.selectedFiles() == wanted;
+    }
+    EXPECT_TRUE(typed) << dialog.selectedFiles().join(QLatin1Char(',')).toStdString();
+    QTest::keyClick(name, typed ? Qt::Key_Return : Qt::Key_Escape);
+  }
 
   Sandbox sandbox;
   QtPlatform platform;
@@ -435,7 +455,7 @@ TEST_F(MainWindowTest, FiltersEveryTabAsOneTypes) {
   ASSERT_EQ(QApplication::focusWidget(), table(kMaps));
   press(table(kMaps), Qt::Key_Space);
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 1, 0})) << "the shown row's entry, by list position";
-  QTest::qWait(30);
+  waitUntil([&] { return window.tabCounts()->text() == "5 packages, 1 ticked"; });
   EXPECT_EQ(window.tabCounts()->text(), "5 packages, 1 ticked");
 
   press(table(kMaps), Qt::Key_Tab);
@@ -506,7 +526,7 @@ TEST_F(MainWindowTest, TheStatusBarCountsAndSizesTheTicks) {
   sandbox.writeCachedFile("X0", package("sky"));
   window.tabs()->setCurrentIndex(kMaps);
   press(table(kMaps), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
-  QTest::qWait(50);
+  waitUntil([&] { return window.tabCounts()->text() == "5 packages, 5 ticked"; });
   EXPECT_EQ(window.tabCounts()->text(), "5 packages, 5 ticked");
   EXPECT_EQ(window.tickedTotals()->text(), "9 ticked in all, 1.5 KiB, 7 missing");
   EXPECT_EQ(window.location()->toolTip(),
@@ -514,7 +534,7 @@ TEST_F(MainWindowTest, TheStatusBarCountsAndSizesTheTicks) {
                                    "2004/Cache · Game " +
                                    sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app"));
   press(table(kMaps), Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
-  QTest::qWait(50);
+  waitUntil([&] { return window.tickedTotals()->text() == "0 ticked in all, 0 bytes"; });
   EXPECT_EQ(window.tickedTotals()->text(), "0 ticked in all, 0 bytes");
 
   // All eight tabs fit the window at its size, six-digit counts and all.
@@ -578,16 +598,12 @@ protected:
   // that comes up and presses Return, as a person would.
   void chooseWithDialog(Qt::KeyboardModifiers modifiers, const std::string &folder) {
     QString title;
-    QTimer::singleShot(50, &window, [&] {
-      auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-      if (!dialog)
-        return;
-      title = dialog->windowTitle();
-      auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-      name->selectAll();
-      QTest::keyClicks(name, QString::fromStdString(folder));
-      QTest::keyClick(name, Qt::Key_Return);
-    });
+    whenShown(
+        &window, [] { return qobject_cast<QFileDialog *>(QApplication::activeModalWidget()); },
+        [&title, folder](QWidget &dialog) {
+          title = dialog.windowTitle();
+          MainWindowTest::typeFolder(static_cast<QFileDialog &>(dialog), folder);
+        });
     // The window manager gives the window back the keyboard once a dialog
     // closes; the offscreen platform leaves that to the test.
     window.activateWindow();
@@ -619,18 +635,20 @@ TEST_F(EmptyWindowTest, SaysWhereItLookedAndTakesTheChosenFolders) {
   EXPECT_EQ(store.chosen.cacheFolder, cacheFolder);
 
   chooseWithDialog(Qt::ControlModifier | Qt::ShiftModifier, gameFolder);
-  QTest::qWait(50);
-  EXPECT_EQ(window.location()->toolTip(),
-            QString::fromStdString("Cache " + cacheFolder + " (chosen) · Game " + gameFolder + " (chosen)"));
+  const QString chosen =
+      QString::fromStdString("Cache " + cacheFolder + " (chosen) · Game " + gameFolder + " (chosen)");
+  waitUntil([&] { return window.location()->toolTip() == chosen; });
+  EXPECT_EQ(window.location()->toolTip(), chosen);
 
   // A folder that is no game folder is refused with a message.
   QString refusal;
-  QTimer::singleShot(200, &window, [&] {
-    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-      refusal = box->windowTitle();
-      QTest::keyClick(box, Qt::Key_Return);
-    }
-  });
+  // Once the folder dialog has gone, the refusal comes up.
+  whenShown(
+      &window, [] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); },
+      [&refusal](QWidget &box) {
+        refusal = box.windowTitle();
+        QTest::keyClick(&box, Qt::Key_Return);
+      });
   chooseWithDialog(Qt::ControlModifier | Qt::ShiftModifier, cacheFolder);
   EXPECT_EQ(refusal, "Cannot Use This Folder");
   EXPECT_EQ(controller.unrealDir, gameFolder);
@@ -655,9 +673,10 @@ TEST(LayoutStatusTest, TheStatusBarNamesTheLinuxLayout) {
   controller.awakeFromNib();
   window.reloadAllTables();
   window.show();
-  QTest::qWait(50);
+  const QString linux = QString::fromStdString("Linux · Cache ~/.ut2004/Cache · Game " + game);
+  waitUntil([&] { return window.location()->toolTip() == linux; });
   EXPECT_TRUE(window.showsTables());
-  EXPECT_EQ(window.location()->toolTip(), QString::fromStdString("Linux · Cache ~/.ut2004/Cache · Game " + game));
+  EXPECT_EQ(window.location()->toolTip(), linux);
 }
 
 // What stands at the game's settings file or the program's own may be
@@ -748,7 +767,8 @@ TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
     QWidget *modal = QApplication::activeModalWidget();
     if (auto *question = qobject_cast<QuestionDialog *>(modal)) {
       QTest::keyClick(question, Qt::Key_Return);
-    } else if (auto *progress = qobject_cast<QProgressDialog *>(modal); progress && !pressedEscape) {
+    } else if (auto *progress = qobject_cast<QProgressDialog *>(modal);
+               progress && progress->windowTitle() == "Moving Packages" && !pressedEscape) {
       pressedEscape = true;
       QTest::keyClick(progress, Qt::Key_Escape);
     }
@@ -933,7 +953,7 @@ TEST_F(MainWindowTest, TheStatusBarCutsItsTextsWithAnEllipsisAndATooltip) {
   EXPECT_FALSE(window.detailsButton()->isFlat()) << "it reads as a button";
   EXPECT_TRUE(window.detailsButton()->focusPolicy() & Qt::TabFocus);
   window.resize(412, 400);
-  QTest::qWait(50);
+  settleEvents();
   for (QLabel *label : {window.tabCounts(), window.tickedTotals(), window.location()}) {
     EXPECT_EQ(label->toolTip(), label->text()) << "the whole text is the tooltip";
     EXPECT_LE(label->geometry().right(), window.statusBar()->width()) << label->text().toStdString();
@@ -989,14 +1009,13 @@ TEST_F(MainWindowTest, F5ReadsTheListsAgainAndTheRowMenuTicksAndCopies) {
   maps->setFocus();
   maps->selectRow(4);
   const auto choose = [&](int downs) {
-    QTimer::singleShot(50, maps, [downs] {
-      auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-      if (!menu)
-        return;
-      for (int step = 0; step < downs; ++step)
-        QTest::keyClick(menu, Qt::Key_Down);
-      QTest::keyClick(menu, Qt::Key_Return);
-    });
+    whenShown(
+        maps, [] { return qobject_cast<QMenu *>(QApplication::activePopupWidget()); },
+        [downs](QWidget &menu) {
+          for (int step = 0; step < downs; ++step)
+            QTest::keyClick(&menu, Qt::Key_Down);
+          QTest::keyClick(&menu, Qt::Key_Return);
+        });
     QContextMenuEvent event(QContextMenuEvent::Keyboard, maps->visualRect(maps->currentIndex()).center(),
                             maps->viewport()->mapToGlobal(maps->visualRect(maps->currentIndex()).center()));
     QApplication::sendEvent(maps, &event);
@@ -1026,7 +1045,7 @@ TEST_F(MainWindowTest, TabLabelsAreReadWholeWithSixDigitCountsAndAFilter) {
 
   for (const QSize size : {QSize(1100, 640), QSize(640, 480)}) {
     window.resize(size);
-    QTest::qWait(20);
+    settleEvents();
     QTabBar *bar = window.tabs()->tabBar();
     for (int tab = 0; tab < bar->count(); ++tab) {
       const QRect rect = bar->tabRect(tab);
@@ -1278,5 +1297,69 @@ TEST_P(ViewFollowsListsTest, AMoveThenTheTrashActOnlyOnTheShownPackages) {
 
 INSTANTIATE_TEST_SUITE_P(FilterOrSort, ViewFollowsListsTest, ::testing::Values(true, false),
                          [](const auto &info) { return info.param ? "Filtered" : "Sorted"; });
+
+} // namespace
+
+namespace {
+
+// The question before a move of 300,000 ticked packages: the comparing with
+// the game's files shows its progress at once, and Cancel there brings the
+// question with what was not compared yet, kept by default.
+TEST(LargeMoveTest, CancellingTheComparingBringsTheQuestionAtOnce) {
+  Sandbox sandbox;
+  const std::string bundle = sandbox.addInstallation("Games");
+  std::string index = "[Cache]\n";
+  index.reserve(30 << 20);
+  for (int map = 0; map < 300'000; ++map) {
+    const std::string name = "P" + std::to_string(map);
+    index += name + "=DM-" + name + ".ut2\n";
+    // The first few have a file of the same size in the game.
+    if (map < 2'000) {
+      sandbox.writeCachedFile(name, package("server's " + name));
+      writeFile(bundle + "/Maps/DM-" + name + ".ut2", package("player's " + name));
+    }
+  }
+  sandbox.writeIndex(index);
+  QtPlatform platform{std::chrono::milliseconds(0)};
+  AppController controller{platform, sandbox.locations(), nullptr, std::chrono::milliseconds(0)};
+  MainWindow window{controller};
+  startAndShow(window, platform, controller);
+
+  bool progressShown = false;
+  whenShown(
+      &window,
+      [] {
+        auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+        return progress && progress->windowTitle() == "Comparing Packages" ? progress : nullptr;
+      },
+      [&](QWidget &progress) {
+        progressShown = true;
+        QTest::keyClick(&progress, Qt::Key_Escape);
+      });
+  QString explanation, details;
+  bool keepChecked = false;
+  whenShown(
+      &window, [] { return qobject_cast<QuestionDialog *>(QApplication::activeModalWidget()); },
+      [&](QWidget &shown) {
+        auto &question = static_cast<QuestionDialog &>(shown);
+        explanation = question.explanation();
+        details = question.details();
+        const QCheckBox *keep = question.choice(kKeepDifferentText);
+        keepChecked = keep && keep->isChecked();
+        QTest::keyClick(&question, Qt::Key_Escape);
+      });
+  QTest::keyClick(window.tableView(kMaps), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(window.tableView(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+
+  EXPECT_TRUE(progressShown);
+  // The cancel is seen before the first comparison.
+  EXPECT_TRUE(explanation.contains("2,000 of them replace files already in the game (0 identical, 0 different, "
+                                   "2,000 not compared yet)"))
+      << explanation.toStdString();
+  EXPECT_TRUE(details.startsWith("Maps/DM-P0.ut2: not compared yet\nMaps/DM-P1.ut2: not compared yet\n"))
+      << details.left(200).toStdString();
+  EXPECT_TRUE(keepChecked) << "what was not compared is kept unless the player says otherwise";
+  EXPECT_EQ(readFile(sandbox.cacheFile()), index) << "nothing moved";
+}
 
 } // namespace
