@@ -87,6 +87,7 @@ make_big_cache() {
 # Linux layout at "/usr/local/games/ut2004", for example. "ro:FOLDER=PLACE"
 # shows it read-only.
 SANDBOX_BINDS=()
+SANDBOX_WRAPPER=()
 
 # run_sandboxed VOLUMES HOME PROGRAM [ARGS...]: runs PROGRAM with VOLUMES at
 # "/Volumes" (none at all when VOLUMES is empty), HOME as the home folder and
@@ -146,5 +147,6 @@ run_sandboxed() {
   program="$(readlink -f "$1")"
   shift
   args+=(--ro-bind "$(dirname "$program")" "$(dirname "$program")")
-  bwrap "${args[@]}" "$program" "$@"
+  # SANDBOX_WRAPPER, when set, runs the program (strace, for a test).
+  bwrap "${args[@]}" "${SANDBOX_WRAPPER[@]}" "$program" "$@"
 }

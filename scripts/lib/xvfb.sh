@@ -22,15 +22,27 @@ start_xvfb() {
 }
 
 # find_window TITLE [SECONDS]: prints the id of the visible window titled
-# exactly TITLE, or returns non-zero when none shows up in time (10 s).
+# exactly TITLE, or returns non-zero when none shows up in time (30 s: a busy
+# machine may be slow, and a window that shows returns at once).
 find_window() {
-  local title="$1" tries=$((${2:-10} * 10)) id
+  local title="$1" tries=$((${2:-30} * 10)) id
   for _ in $(seq "$tries"); do
     id="$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1)"
     if [ -n "$id" ]; then
       echo "$id"
       return 0
     fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# window_gone TITLE [SECONDS]: returns once no visible window is titled
+# exactly TITLE, or non-zero when one still is after SECONDS (30).
+window_gone() {
+  local title="$1" tries=$((${2:-30} * 10))
+  for _ in $(seq "$tries"); do
+    xdotool search --onlyvisible --name "^${1}\$" >/dev/null 2>&1 || return 0
     sleep 0.1
   done
   return 1
