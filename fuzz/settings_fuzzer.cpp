@@ -12,16 +12,30 @@
 
 namespace {
 
-std::string settingsPath() {
-  static const std::string path = [] {
+// A private folder for the file, on a memory file system where there is
+// one, removed at the end of the run.
+class FuzzFolder {
+public:
+  FuzzFolder() {
     const char *base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
     std::string pattern = std::string(base) + "/cache-sorter-fuzz-XXXXXX";
     if (!::mkdtemp(pattern.data()))
       std::abort();
-    std::atexit([] { std::filesystem::remove_all(std::filesystem::path(settingsPath()).parent_path()); });
-    return pattern + "/UT2004.ini";
-  }();
-  return path;
+    path_ = pattern;
+  }
+  ~FuzzFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string &path() const { return path_; }
+
+private:
+  std::string path_;
+};
+
+std::string settingsPath() {
+  static const FuzzFolder folder;
+  return folder.path() + "/UT2004.ini";
 }
 
 } // namespace
