@@ -1,9 +1,9 @@
 # Fails when a source file includes from a folder to its right in the chain
-#   posix <- catalogue <- relocation <- app <- window <- window/qt
+#   posix <- catalogue <- package <- relocation <- app <- window <- window/qt
 # Each folder may include from itself and the folders to its left only.
 #
 #   cmake -DSOURCE_DIR=<src> -P check_layers.cmake
-set(layers posix catalogue relocation app window window/qt)
+set(layers posix catalogue package relocation app window window/qt)
 
 function(layer_of path result)
   set(found -1)
@@ -36,8 +36,8 @@ endforeach()
 
 if(wrong)
   list(JOIN wrong "\n  " lines)
-  message(FATAL_ERROR "includes that point the wrong way (posix <- catalogue <- relocation <- app <- window <- "
-                      "window/qt):\n  ${lines}")
+  message(FATAL_ERROR "includes that point the wrong way (posix <- catalogue <- package <- relocation <- app <- "
+                      "window <- window/qt):\n  ${lines}")
 endif()
 list(LENGTH sources count)
 message(STATUS "layers: ${count} files, every include points the right way")

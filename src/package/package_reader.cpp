@@ -1,0 +1,247 @@
+#include "package/package_reader.h"
+
+#include "package/package_bytes.h"
+#include "posix/file_descriptor.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::uint32_t kSignature = 0x9E2A83C1;
+// Far above the largest real package: a real map has about a thousand of
+// each.
+constexpr std::uint32_t kMaxEntries = 1 << 20;
+// The game's names are at most 64 characters.
+constexpr std::int32_t kMaxNameLength = 1024;
+// An object's outers are followed this far at most.
+constexpr int kMaxNesting = 64;
+
+// The fewest bytes an entry of each table takes: a count must fit the bytes
+// after its table's start before anything is kept for it.
+constexpr std::uint64_t kSmallestName = 6;    // length, one character and its NUL, flags
+constexpr std::uint64_t kSmallestImport = 7;  // three one-byte indexes and an outer
+constexpr std::uint64_t kSmallestExport = 12; // four one-byte indexes, an outer and flags
+
+struct Table {
+  std::uint32_t count = 0;
+  std::uint32_t offset = 0;
+};
+
+struct Layout {
+  PackageHeader header;
+  Table names, exports, imports;
+};
+
+std::string tableProblem(const char *what, const Table &table, std::uint64_t smallest, std::uint64_t fileSize) {
+  if (table.count > kMaxEntries)
+    return "it claims " + std::to_string(table.count) + " " + what + ", more than any package holds";
+  if (table.offset > fileSize || table.count > (fileSize - table.offset) / smallest)
+    return std::string("its table of ") + what + " lies past the end of the file";
+  return {};
+}
+
+std::optional<Layout> readLayout(PackageBytes &in, std::uint64_t fileSize, std::string &problem) {
+  Layout layout;
+  const std::optional<std::uint32_t> signature = in.u32();
+  if (!signature || *signature != kSignature) {
+    problem = "it does not begin as a package does";
+    return std::nullopt;
+  }
+  layout.header.version = in.u16().value_or(0);
+  layout.header.licensee = in.u16().value_or(0);
+  layout.header.flags = in.u32().value_or(0);
+  for (Table *table : {&layout.names, &layout.exports, &layout.imports}) {
+    table->count = in.u32().value_or(0);
+    table->offset = in.u32().value_or(0);
+  }
+  for (std::uint32_t &word : layout.header.guid.words)
+    word = in.u32().value_or(0);
+  if (in.failed()) {
+    problem = "it is too short for a package";
+    return std::nullopt;
+  }
+  const std::uint16_t version = layout.header.version;
+  if (version < kOldestPackageVersion || version > kNewestPackageVersion) {
+    problem = "it is a format this program does not read (version " + std::to_string(version) + ")";
+    return std::nullopt;
+  }
+  for (const auto &[what, table, smallest] :
+       {std::tuple("names", layout.names, kSmallestName), std::tuple("imports", layout.imports, kSmallestImport),
+        std::tuple("exports", layout.exports, kSmallestExport)}) {
+    problem = tableProblem(what, table, smallest, fileSize);
+    if (!problem.empty())
+      return std::nullopt;
+  }
+  return layout;
+}
+
+std::vector<std::string> readNames(PackageBytes &in, std::uint32_t count) {
+  std::vector<std::string> names;
+  names.reserve(count);
+  std::string name;
+  for (std::uint32_t index = 0; index < count && !in.failed(); ++index) {
+    const std::int32_t length = in.compactIndex().value_or(0);
+    if (!in.failed() && (length < 1 || length > kMaxNameLength)) {
+      in.fail("a name in it has a length of " + std::to_string(length));
+      break;
+    }
+    in.bytes(static_cast<std::size_t>(length), name);
+    in.u32();
+    // The length counts the final NUL.
+    while (!name.empty() && name.back() == '\0')
+      name.pop_back();
+    names.push_back(name);
+  }
+  return names;
+}
+
+// Reads a name index and checks it.
+std::uint32_t nameIndex(PackageBytes &in, std::size_t names) {
+  const std::int32_t index = in.compactIndex().value_or(0);
+  if (!in.failed() && (index < 0 || static_cast<std::size_t>(index) >= names))
+    in.fail("a name index in it is out of range");
+  return static_cast<std::uint32_t>(index);
+}
+
+// Checks an object reference against both tables' counts.
+std::int32_t objectRef(PackageBytes &in, std::int32_t ref, const Layout &layout) {
+  const bool import = ref < 0 && -static_cast<std::int64_t>(ref) - 1 < layout.imports.count;
+  const bool exported = ref > 0 && static_cast<std::int64_t>(ref) - 1 < layout.exports.count;
+  if (!in.failed() && ref != 0 && !import && !exported)
+    in.fail("an object reference in it is out of range");
+  return ref;
+}
+
+std::vector<PackageImport> readImports(PackageBytes &in, const Layout &layout, std::size_t names) {
+  std::vector<PackageImport> imports;
+  imports.reserve(layout.imports.count);
+  for (std::uint32_t index = 0; index < layout.imports.count && !in.failed(); ++index) {
+    PackageImport entry;
+    entry.classPackage = nameIndex(in, names);
+    entry.className = nameIndex(in, names);
+    entry.outer = objectRef(in, in.i32().value_or(0), layout);
+    entry.objectName = nameIndex(in, names);
+    imports.push_back(entry);
+  }
+  return imports;
+}
+
+std::vector<PackageExport> readExports(PackageBytes &in, const Layout &layout, std::size_t names,
+                                       std::uint64_t fileSize) {
+  std::vector<PackageExport> exports;
+  exports.reserve(layout.exports.count);
+  for (std::uint32_t index = 0; index < layout.exports.count && !in.failed(); ++index) {
+    PackageExport entry;
+    entry.classRef = objectRef(in, in.compactIndex().value_or(0), layout);
+    entry.superRef = objectRef(in, in.compactIndex().value_or(0), layout);
+    entry.outer = objectRef(in, in.i32().value_or(0), layout);
+    entry.objectName = nameIndex(in, names);
+    entry.objectFlags = in.u32().value_or(0);
+    const std::int32_t size = in.compactIndex().value_or(0);
+    const std::int32_t offset = size > 0 ? in.compactIndex().value_or(0) : 0;
+    if (!in.failed() && (size < 0 || offset < 0 || static_cast<std::uint64_t>(offset) > fileSize ||
+                         static_cast<std::uint64_t>(size) > fileSize - static_cast<std::uint64_t>(offset)))
+      in.fail("an object's data in it lies outside the file");
+    entry.serialSize = static_cast<std::uint32_t>(size);
+    entry.serialOffset = static_cast<std::uint64_t>(offset);
+    exports.push_back(entry);
+  }
+  return exports;
+}
+
+// The outer of the object `ref` refers to; 0 once there is none.
+std::int32_t outerOf(const PackageTables &tables, std::int32_t ref) {
+  if (ref < 0)
+    return tables.imports[static_cast<std::size_t>(-static_cast<std::int64_t>(ref) - 1)].outer;
+  const auto index = static_cast<std::size_t>(ref - 1);
+  return index < tables.exports.size() ? tables.exports[index].outer : 0;
+}
+
+// Whether every object's chain of outers ends, within the nesting limit.
+bool outersEnd(const PackageTables &tables) {
+  const auto ends = [&](std::int32_t ref) {
+    for (int depth = 0; ref != 0; ++depth, ref = outerOf(tables, ref)) {
+      if (depth == kMaxNesting)
+        return false;
+    }
+    return true;
+  };
+  for (std::size_t index = 0; index < tables.imports.size(); ++index) {
+    if (!ends(-static_cast<std::int32_t>(index) - 1))
+      return false;
+  }
+  for (std::size_t index = 0; index < tables.exports.size(); ++index) {
+    if (!ends(static_cast<std::int32_t>(index) + 1))
+      return false;
+  }
+  return true;
+}
+
+bool sameFile(const struct stat &before, const struct stat &after) {
+  return before.st_dev == after.st_dev && before.st_ino == after.st_ino && before.st_size == after.st_size &&
+         before.st_mtim.tv_sec == after.st_mtim.tv_sec && before.st_mtim.tv_nsec == after.st_mtim.tv_nsec;
+}
+
+} // namespace
+
+PackageRead readPackage(int fd, PackageReadOptions options) {
+  PackageRead read;
+  struct stat before {};
+  if (::fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
+    read.unreadable = "it is not a plain file";
+    return read;
+  }
+  const auto fileSize = static_cast<std::uint64_t>(before.st_size);
+  PackageBytes header(fd, fileSize, 0);
+  std::optional<Layout> layout = readLayout(header, fileSize, read.unreadable);
+  read.bytesRead = header.bytesRead();
+  if (!layout)
+    return read;
+
+  PackageTables tables;
+  tables.header = layout->header;
+  PackageBytes names(fd, fileSize, layout->names.offset);
+  tables.names = readNames(names, layout->names.count);
+  PackageBytes imports(fd, fileSize, layout->imports.offset);
+  if (!names.failed())
+    tables.imports = readImports(imports, *layout, tables.names.size());
+  PackageBytes exports(fd, fileSize, layout->exports.offset);
+  if (options.exports && !names.failed() && !imports.failed())
+    tables.exports = readExports(exports, *layout, tables.names.size(), fileSize);
+  read.bytesRead += names.bytesRead() + imports.bytesRead() + exports.bytesRead();
+  for (const PackageBytes *table : {&names, &imports, &exports}) {
+    if (table->failed()) {
+      read.unreadable = table->failure();
+      return read;
+    }
+  }
+  if (!outersEnd(tables)) {
+    read.unreadable = "its objects are nested too deep, or inside themselves";
+    return read;
+  }
+  if (options.afterTables)
+    options.afterTables();
+  struct stat after {};
+  if (::fstat(fd, &after) != 0 || !sameFile(before, after)) {
+    read.unreadable = "it changed while it was read";
+    return read;
+  }
+  read.tables = std::move(tables);
+  return read;
+}
+
+PackageRead readPackage(const std::string &path, PackageReadOptions options) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!file.valid()) {
+    PackageRead read;
+    read.unreadable =
+        errno == ELOOP ? "it is a link" : std::string("it cannot be opened (") + std::strerror(errno) + ")";
+    return read;
+  }
+  return readPackage(file.get(), options);
+}

@@ -1,0 +1,124 @@
+#include "package_writer.h"
+
+#include <algorithm>
+
+namespace {
+
+void putWord(std::string &bytes, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8)
+    bytes += static_cast<char>((value >> shift) & 0xFF);
+}
+
+} // namespace
+
+std::string compactIndex(std::int32_t value) {
+  std::string bytes;
+  std::uint32_t magnitude =
+      value < 0 ? static_cast<std::uint32_t>(-static_cast<std::int64_t>(value)) : static_cast<std::uint32_t>(value);
+  std::uint8_t first = (value < 0 ? 0x80 : 0) | (magnitude & 0x3F);
+  magnitude >>= 6;
+  if (magnitude)
+    first |= 0x40;
+  bytes += static_cast<char>(first);
+  while (magnitude) {
+    std::uint8_t next = magnitude & 0x7F;
+    magnitude >>= 7;
+    if (magnitude)
+      next |= 0x80;
+    bytes += static_cast<char>(next);
+  }
+  return bytes;
+}
+
+PackageWriter::PackageWriter() {
+  name("None");
+  name("Core");
+  name("Package");
+}
+
+std::int32_t PackageWriter::name(const std::string &name) {
+  const auto found = std::find(names_.begin(), names_.end(), name);
+  if (found != names_.end())
+    return static_cast<std::int32_t>(found - names_.begin());
+  names_.push_back(name);
+  return static_cast<std::int32_t>(names_.size() - 1);
+}
+
+std::int32_t PackageWriter::needs(const std::string &package) { return addImport("Core", "Package", 0, package); }
+
+std::int32_t PackageWriter::addImport(const std::string &classPackage, const std::string &className, std::int32_t outer,
+                                      const std::string &objectName) {
+  imports_.push_back(Import{name(classPackage), name(className), outer, name(objectName)});
+  return -static_cast<std::int32_t>(imports_.size());
+}
+
+std::int32_t PackageWriter::addExport(std::int32_t classRef, const std::string &objectName, const std::string &data) {
+  exports_.push_back(Export{classRef, name(objectName), data});
+  return static_cast<std::int32_t>(exports_.size());
+}
+
+std::int32_t PackageWriter::addRawExport(const std::string &objectName, std::int32_t size, std::int32_t offset) {
+  exports_.push_back(Export{0, name(objectName), {}, true, size, offset});
+  return static_cast<std::int32_t>(exports_.size());
+}
+
+std::string PackageWriter::bytes() const {
+  // The objects' data first, after the header, so that each offset is known
+  // before the export table is written.
+  constexpr std::size_t kHeaderSize = 64;
+  std::string data;
+  std::vector<std::size_t> offsets;
+  for (const Export &object : exports_) {
+    offsets.push_back(kHeaderSize + data.size());
+    data += object.data;
+  }
+  std::string names;
+  for (const std::string &name : names_) {
+    names += compactIndex(static_cast<std::int32_t>(name.size() + 1)) + name + '\0';
+    putWord(names, 0x00070010);
+  }
+  std::string imports;
+  for (const Import &entry : imports_) {
+    imports += compactIndex(entry.classPackage) + compactIndex(entry.className);
+    putWord(imports, static_cast<std::uint32_t>(entry.outer));
+    imports += compactIndex(entry.objectName);
+  }
+  std::string exports;
+  for (std::size_t index = 0; index < exports_.size(); ++index) {
+    const Export &object = exports_[index];
+    exports += compactIndex(object.classRef) + compactIndex(0);
+    putWord(exports, 0);
+    exports += compactIndex(object.objectName);
+    putWord(exports, 0x00070004);
+    const auto size = object.raw ? object.size : static_cast<std::int32_t>(object.data.size());
+    exports += compactIndex(size);
+    if (size > 0)
+      exports += compactIndex(object.raw ? object.offset : static_cast<std::int32_t>(offsets[index]));
+  }
+  const std::size_t nameOffset = kHeaderSize + data.size();
+  const std::size_t importOffset = nameOffset + names.size();
+  const std::size_t exportOffset = importOffset + imports.size();
+
+  std::string file = "\xC1\x83\x2A\x9E";
+  file += static_cast<char>(version & 0xFF);
+  file += static_cast<char>(version >> 8);
+  file += static_cast<char>(licensee & 0xFF);
+  file += static_cast<char>(licensee >> 8);
+  putWord(file, 1); // may be downloaded
+  for (const auto &[count, offset] : {std::pair(names_.size(), nameOffset), std::pair(exports_.size(), exportOffset),
+                                      std::pair(imports_.size(), importOffset)}) {
+    putWord(file, static_cast<std::uint32_t>(count));
+    putWord(file, static_cast<std::uint32_t>(offset));
+  }
+  for (const std::uint32_t word : guid)
+    putWord(file, word);
+  putWord(file, 0); // no generations
+  file.resize(kHeaderSize, '\0');
+  return file + data + names + imports + exports;
+}
+
+std::string withWord(std::string bytes, std::size_t offset, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8)
+    bytes[offset + static_cast<std::size_t>(shift / 8)] = static_cast<char>((value >> shift) & 0xFF);
+  return bytes;
+}
