@@ -462,6 +462,9 @@ for name in "${cases[@]}"; do
   else
     failures=$((failures + 1))
     sed 's/^/    program: /' "$case_dir/program.log" 2>/dev/null | head -n 20
+    # A program that could not reach the display: what the X server said.
+    kill -0 "$XVFB_PID" 2>/dev/null || echo "    Xvfb is no longer running"
+    sed 's/^/    Xvfb: /' "$work/xvfb.log" 2>/dev/null | tail -n 5
   fi
 done
 

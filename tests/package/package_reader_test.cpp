@@ -1,6 +1,7 @@
 #include "package/package_reader.h"
 
 #include "package_writer.h"
+#include "samples.h"
 #include "temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -8,28 +9,16 @@
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
-#include <zlib.h>
 
 namespace {
 
-// The real map in the shared samples, unpacked into `folder`.
-std::string unpackSample(const TemporaryFolder &folder) {
-  const std::string source = std::string(SHARED_SAMPLES) + "/UWRM-Torpedo.ut2.gz";
-  gzFile in = gzopen(source.c_str(), "rb");
-  EXPECT_NE(in, nullptr) << source;
-  std::string bytes;
-  char block[1 << 16];
-  for (int got; in && (got = gzread(in, block, sizeof block)) > 0;)
-    bytes.append(block, static_cast<std::size_t>(got));
-  if (in)
-    gzclose(in);
-  writeFile(folder / "CB9550544AF3AE166AB7558EBBA5CB46.uxx", bytes);
-  return folder / "CB9550544AF3AE166AB7558EBBA5CB46.uxx";
-}
-
 TEST(PackageReader, ReadsTheRealMap) {
+  const std::optional<std::string> map = sampleBytes(kSampleMap);
+  if (!map)
+    GTEST_SKIP() << "the shared samples are not beside the project";
   const TemporaryFolder folder;
-  const std::string path = unpackSample(folder);
+  const std::string path = folder / (std::string(kSampleMapCacheName) + ".uxx");
+  writeFile(path, *map);
   const PackageRead read = readPackage(path, PackageReadOptions{true, {}});
   ASSERT_TRUE(read.tables) << read.unreadable;
   const PackageTables &tables = *read.tables;
