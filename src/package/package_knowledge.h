@@ -1,0 +1,70 @@
+#pragma once
+
+#include "package/package_tables.h"
+#include "posix/file_identity.h"
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// What was learnt of each package file read, kept in memory for the run and
+// keyed by the file's identity (volume, inode, size, times): a file that
+// changes is another key, and is read again. Names are kept once for all
+// packages, so that a package costs a few hundred bytes. Safe to use from
+// the reading thread and the window's at once.
+struct PackageFacts {
+  bool readable = false;
+  std::string unreadable; // why not, when not readable
+  PackageGuid guid;
+  std::vector<std::string> needs;
+};
+
+class PackageKnowledge {
+public:
+  void learn(const FileIdentity &file, const PackageFacts &facts);
+  // What is known of the file in its state `file`; nothing when it was not
+  // read in that state.
+  std::optional<PackageFacts> known(const FileIdentity &file) const;
+  // What is known of the file at `path` as it stands now.
+  std::optional<PackageFacts> knownAt(const std::string &path) const;
+  std::size_t size() const;
+
+private:
+  struct Key {
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    std::int64_t modified, changed; // nanoseconds
+    auto operator<=>(const Key &) const = default;
+  };
+  struct Stored {
+    bool readable;
+    std::string unreadable;
+    PackageGuid guid;
+    std::vector<std::uint32_t> needs; // positions in names_
+  };
+  static Key keyOf(const FileIdentity &file);
+
+  mutable std::mutex mutex_;
+  std::map<Key, Stored> packages_;
+  std::vector<std::string> names_;
+  std::unordered_map<std::string, std::uint32_t> nameIndex_;
+};
+
+// The facts of the package file at `path`, read now: its GUID and the names
+// it needs, or why it is unreadable; and the identity of the file read,
+// nothing when nothing could be opened there.
+struct ReadFacts {
+  std::optional<FileIdentity> file;
+  PackageFacts facts;
+};
+ReadFacts readPackageFacts(const std::string &path);
+
+// Whether a cached file's header names the package its index line does:
+// the game keeps a download under its GUID as its cache name (ASCII case
+// aside).
+bool cacheNameIsGuid(const std::string &cacheName, const PackageGuid &guid);
