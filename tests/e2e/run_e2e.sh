@@ -38,6 +38,9 @@ failures=0
 passes=0
 case_failed=0
 program_pid=
+launched=()
+launched_binds=()
+launched_wrapper=()
 
 fail() {
   echo "    FAILED: $*"
@@ -46,19 +49,39 @@ fail() {
 
 # launch VOLUMES HOME: starts the program in its sandbox.
 launch() {
+  launched=("$@")
+  launched_binds=("${SANDBOX_BINDS[@]}")
+  launched_wrapper=("${SANDBOX_WRAPPER[@]}")
   run_sandboxed "$1" "$2" "$binary" >"$case_dir/program.log" 2>&1 &
   program_pid=$!
   started+=("$program_pid")
 }
 
+# Under a loaded machine Xvfb has refused a client's connection at once
+# (2 of 40 runs): that is the display's doing, not the program's, so a
+# program that ended saying so is started again, twice at most.
+relaunch_if_refused() {
+  kill -0 "$program_pid" 2>/dev/null && return 1
+  grep -q "could not connect to display" "$case_dir/program.log" 2>/dev/null || return 1
+  echo "    (the display refused the program; started again)"
+  SANDBOX_BINDS=("${launched_binds[@]}")
+  SANDBOX_WRAPPER=("${launched_wrapper[@]}")
+  launch "${launched[@]}"
+  SANDBOX_BINDS=()
+  SANDBOX_WRAPPER=()
+}
+
 # need_window VAR TITLE: sets VAR to the id of the window titled TITLE, or
 # fails the case when it does not show up.
 need_window() {
-  local id
-  if id="$(find_window "$2")"; then
-    printf -v "$1" '%s' "$id"
-    return 0
-  fi
+  local id attempt
+  for attempt in 1 2 3; do
+    if id="$(find_window "$2")"; then
+      printf -v "$1" '%s' "$id"
+      return 0
+    fi
+    relaunch_if_refused || break
+  done
   fail "no window titled \"$2\""
   return 1
 }
