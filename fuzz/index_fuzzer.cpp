@@ -5,6 +5,7 @@
 #include "catalogue/cache_reader.h"
 #include "catalogue/category.h"
 #include "catalogue/index_lines.h"
+#include "fuzz_folder.h"
 #include "posix/file_descriptor.h"
 #include "posix/io.h"
 #include "relocation/index_writer.h"
@@ -21,27 +22,6 @@
 namespace {
 
 using Lists = std::array<std::vector<CacheEntry>, kCategoryCount>;
-
-// A private folder for the index, on a memory file system where there is one
-// so that the rewrite's flush to disk stays cheap.
-class FuzzFolder {
-public:
-  FuzzFolder() {
-    const char *base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/cache-sorter-fuzz-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-      std::abort();
-    path_ = pattern;
-  }
-  ~FuzzFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string index() const { return path_ + "/cache.ini"; }
-
-private:
-  std::string path_;
-};
 
 void check(bool holds, const char *what) {
   if (holds)
@@ -72,7 +52,7 @@ std::optional<LinesToKeep> linesToKeep(const std::string &path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   static const FuzzFolder folder;
-  const std::string path = folder.index();
+  const std::string path = folder.file("cache.ini");
   {
     FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     check(file.valid() && writeAll(file.get(), data, size) && file.close(), "the input can be written");

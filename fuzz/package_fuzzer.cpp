@@ -2,6 +2,7 @@
 // input it must end without a fault, read no more than its four parts
 // could hold, and give either a reason or tables whose every index is in
 // range.
+#include "fuzz_folder.h"
 #include "package/package_reader.h"
 
 #include <cstdint>
@@ -13,30 +14,9 @@
 
 namespace {
 
-// A private folder for the file, on a memory file system where there is
-// one, removed at the end of the run.
-class FuzzFolder {
-public:
-  FuzzFolder() {
-    const char *base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/cache-sorter-fuzz-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-      std::abort();
-    path_ = pattern;
-  }
-  ~FuzzFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string &path() const { return path_; }
-
-private:
-  std::string path_;
-};
-
 std::string packagePath() {
   static const FuzzFolder folder;
-  return folder.path() + "/package.uxx";
+  return folder.file("package.uxx");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // UT2004.ini. For any input it must end, and a CachePath it gives is a path
 // the program can use: not empty, without a NUL, a backslash or a drive.
 #include "app/game_settings.h"
+#include "fuzz_folder.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -12,30 +13,9 @@
 
 namespace {
 
-// A private folder for the file, on a memory file system where there is
-// one, removed at the end of the run.
-class FuzzFolder {
-public:
-  FuzzFolder() {
-    const char *base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/cache-sorter-fuzz-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-      std::abort();
-    path_ = pattern;
-  }
-  ~FuzzFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string &path() const { return path_; }
-
-private:
-  std::string path_;
-};
-
 std::string settingsPath() {
   static const FuzzFolder folder;
-  return folder.path() + "/UT2004.ini";
+  return folder.file("UT2004.ini");
 }
 
 } // namespace
