@@ -158,7 +158,7 @@ std::string escapedPath(const std::string &path) {
 
 std::string trashInfo(const std::string &path) {
   const std::time_t now = std::time(nullptr);
-  std::tm local {};
+  std::tm local{};
   ::localtime_r(&now, &local);
   char date[32] = {};
   std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);

@@ -136,10 +136,12 @@ TEST(DesktopTrash, EndsInARealTrashOrTakesNothing) {
          ::chmod((bed.dataHome + "/Trash/info").c_str(), 0755);
        },
        false, true},
-      {"the player's own Trash", [](const TrashBed &bed) {
+      {"the player's own Trash",
+       [](const TrashBed &bed) {
          givePlayer(bed.home);
          givePlayer(bed.cache);
-       }, true, true},
+       },
+       true, true},
   };
   for (const TrashShape &shape : shapes) {
     const TrashBed bed;
