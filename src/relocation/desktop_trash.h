@@ -4,7 +4,7 @@
 #include <string>
 #include <sys/types.h>
 
-// The desktop's Trash, as the freedesktop.org Trash specification has it: the
+// The desktop's Trash, by the freedesktop.org Trash rules that file managers follow: the
 // home Trash in the user's data folder for files on its volume, and for files
 // on another volume that volume's ".Trash/$UID" or ".Trash-$UID". A file goes
 // to a real Trash folder with its ".trashinfo", or stays where it is: no Trash

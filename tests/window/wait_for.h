@@ -16,14 +16,18 @@
 // rather than letting it hang on a busy machine.
 inline constexpr int kDeadlineMs = 30000;
 
-// Processes events until `condition` holds; false at the deadline.
+// Handles events as they come until `condition` holds; false at the
+// deadline. The loop sleeps only until the next event; a repeating timer
+// wakes it so that the deadline is seen even when nothing else happens.
 inline bool waitUntil(const std::function<bool()> &condition, int deadlineMs = kDeadlineMs) {
   QElapsedTimer waited;
   waited.start();
+  QTimer wake;
+  wake.start(10);
   while (!condition()) {
     if (waited.elapsed() > deadlineMs)
       return false;
-    QTest::qWait(5);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return true;
 }
