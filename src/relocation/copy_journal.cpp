@@ -29,20 +29,13 @@ std::string journalFolder(const std::string &dataHome) { return dataHome + "/cac
 // a NUL, and a record cut short by a kill ends without its line feed.
 std::string recordOf(const std::string &folder, const std::string &name) { return folder + '\0' + name + '\n'; }
 
-// Removes the temporary `name` of `folder` if it is there: false when it may
-// still be.
+// Removes the temporary `name` of the folder at `folder` if it is there:
+// false when it may still be.
 bool removeLeftover(const std::string &folder, const std::string &name) {
-  if (!isTemporaryFileName(name))
-    return true;
   const FileDescriptor open = openFolder(folder);
   if (!open.valid())
     return errno == ENOENT || errno == ENOTDIR;
-  const std::optional<struct stat> found = statLeaf(open.get(), name);
-  if (!found)
-    return errno == ENOENT;
-  if (!S_ISREG(found->st_mode))
-    return true;
-  return ::unlinkat(open.get(), name.c_str(), 0) == 0 || errno == ENOENT;
+  return removeTemporaryFile(open.get(), name);
 }
 
 // Settles one ended run's journal; false when it must stay.

@@ -190,7 +190,8 @@ std::optional<std::string> DesktopTrash::put(int folder, const std::string &fold
   if (!file || !S_ISREG(file->st_mode))
     return "It is not a plain file";
   // Files on the home Trash's volume go there or nowhere; files on another
-  // volume go to that volume's Trash.
+  // volume go to that volume's Trash. The Trash is opened anew for each
+  // file: one removed meanwhile is made again, never renamed into while gone.
   std::optional<TrashFolder> trash;
   if (deviceOf(dataHome_) == file->st_dev) {
     const FileDescriptor data = openOrMakePath(dataHome_);

@@ -66,13 +66,8 @@ bool removeTemporary(const NamedFolder &destination, const std::string &name) {
 // False when one may still be there: the journal must then stay to name it.
 bool removeIndexTemporaries(const Journal &journal, int cacheFolder) {
   bool removed = true;
-  for (const std::string &name : journal.indexTemporaries) {
-    const std::optional<struct stat> found = statLeaf(cacheFolder, name);
-    if (!found)
-      removed = removed && errno == ENOENT;
-    else if (S_ISREG(found->st_mode))
-      removed = ::unlinkat(cacheFolder, name.c_str(), 0) == 0 && removed;
-  }
+  for (const std::string &name : journal.indexTemporaries)
+    removed = removeTemporaryFile(cacheFolder, name) && removed;
   return removed;
 }
 

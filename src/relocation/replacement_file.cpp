@@ -1,5 +1,7 @@
 #include "relocation/replacement_file.h"
 
+#include "posix/beneath.h"
+
 #include "posix/flush.h"
 
 #include <algorithm>
@@ -45,6 +47,17 @@ std::string newTemporaryName(int folder) {
 }
 
 std::string newTemporaryName() { return randomName(); }
+
+bool removeTemporaryFile(int folder, const std::string &name) {
+  if (!isTemporaryFileName(name))
+    return true;
+  const std::optional<struct stat> found = statLeaf(folder, name);
+  if (!found)
+    return errno == ENOENT;
+  if (!S_ISREG(found->st_mode))
+    return true;
+  return ::unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT;
+}
 
 int renameWithoutReplacing(int fromFolder, const std::string &from, int toFolder, const std::string &to) {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)

@@ -18,6 +18,11 @@ std::string newTemporaryName(int folder);
 // The same for a folder not yet known: a random name of that form.
 std::string newTemporaryName();
 
+// Removes the temporary file `name` a journal recorded from the open folder
+// `folder`, when a plain file stands there under one of this program's
+// temporary names: false when it may still be there.
+bool removeTemporaryFile(int folder, const std::string &name);
+
 // A new file that takes the place of `leaf` in the open folder `folder`
 // (which must stay open while this lives) only once it is complete: it is written as the temporary file `temporaryName`
 // in the same folder, finished, and renamed over the target by commit(). Until then the target stays as it was, and a
