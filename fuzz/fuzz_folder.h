@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -24,6 +26,14 @@ public:
     std::filesystem::remove_all(path_, ignored);
   }
   std::string file(const std::string &name) const { return path_ + "/" + name; }
+  // Writes the input as the file `name`, and gives its path.
+  std::string write(const std::string &name, const std::uint8_t *data, std::size_t size) const {
+    const std::string path = file(name);
+    std::FILE *out = std::fopen(path.c_str(), "wb");
+    if (!out || std::fwrite(data, 1, size, out) != size || std::fclose(out) != 0)
+      std::abort();
+    return path;
+  }
 
 private:
   std::string path_;

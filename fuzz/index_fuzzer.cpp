@@ -52,11 +52,7 @@ std::optional<LinesToKeep> linesToKeep(const std::string &path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   static const FuzzFolder folder;
-  const std::string path = folder.file("cache.ini");
-  {
-    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    check(file.valid() && writeAll(file.get(), data, size) && file.close(), "the input can be written");
-  }
+  const std::string path = folder.write("cache.ini", data, size);
 
   const Lists before = readLists(path);
   const std::optional<LinesToKeep> linesBefore = linesToKeep(path);

@@ -6,26 +6,12 @@
 #include "package/package_reader.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
-
-namespace {
-
-std::string packagePath() {
-  static const FuzzFolder folder;
-  return folder.file("package.uxx");
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-  const std::string path = packagePath();
-  std::FILE *file = std::fopen(path.c_str(), "wb");
-  if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0)
-    std::abort();
+  static const FuzzFolder folder;
+  const std::string path = folder.write("package.uxx", data, size);
   const PackageRead read = readPackage(path, PackageReadOptions{true, {}});
   if (read.bytesRead > 4 * size || read.tables.has_value() == !read.unreadable.empty())
     std::abort();

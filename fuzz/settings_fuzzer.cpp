@@ -5,26 +5,12 @@
 #include "fuzz_folder.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
-
-namespace {
-
-std::string settingsPath() {
-  static const FuzzFolder folder;
-  return folder.file("UT2004.ini");
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-  const std::string path = settingsPath();
-  std::FILE *file = std::fopen(path.c_str(), "wb");
-  if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0)
-    std::abort();
+  static const FuzzFolder folder;
+  const std::string path = folder.write("UT2004.ini", data, size);
   const CachePathSetting setting = readCachePath(path);
   if (setting.file != SmallFile::State::Read)
     std::abort();
