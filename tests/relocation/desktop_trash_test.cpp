@@ -74,6 +74,14 @@ void givePlayer(const std::string &path) {
   ::lchown(path.c_str(), kPlayer, kPlayer);
 }
 
+// The home and the cache the player's, with a Trash already there.
+void playersTrash(const TrashBed &bed) {
+  makeFolders(bed.dataHome + "/Trash/info");
+  makeFolders(bed.dataHome + "/Trash/files");
+  givePlayer(bed.home);
+  givePlayer(bed.cache);
+}
+
 TEST(DesktopTrash, EndsInARealTrashOrTakesNothing) {
   const std::vector<TrashShape> shapes = {
       {"a Trash already there", [](const TrashBed &bed) { makeFolders(bed.dataHome + "/Trash/files"); }, true},
@@ -119,19 +127,13 @@ TEST(DesktopTrash, EndsInARealTrashOrTakesNothing) {
        false},
       {"info read-only",
        [](const TrashBed &bed) {
-         makeFolders(bed.dataHome + "/Trash/info");
-         makeFolders(bed.dataHome + "/Trash/files");
-         givePlayer(bed.home);
-         givePlayer(bed.cache);
+         playersTrash(bed);
          ::chmod((bed.dataHome + "/Trash/info").c_str(), 0500);
        },
        false, true},
       {"info owned by root after a file manager ran with sudo",
        [](const TrashBed &bed) {
-         makeFolders(bed.dataHome + "/Trash/info");
-         makeFolders(bed.dataHome + "/Trash/files");
-         givePlayer(bed.home);
-         givePlayer(bed.cache);
+         playersTrash(bed);
          ::lchown((bed.dataHome + "/Trash/info").c_str(), 0, 0);
          ::chmod((bed.dataHome + "/Trash/info").c_str(), 0755);
        },

@@ -61,6 +61,18 @@ std::vector<int> ticks(const std::vector<CacheEntry> &list) {
   return selected;
 }
 
+// The index of `count` maps "<prefix><n>=DM-<prefix><n>.ut2"; `lay` writes
+// the files of each, given its cache name and number.
+std::string mapsIndex(int count, const char *prefix, const std::function<void(const std::string &, int)> &lay) {
+  std::string index = "[Cache]\n";
+  for (int map = 0; map < count; ++map) {
+    const std::string name = prefix + std::to_string(map);
+    index += name + "=DM-" + name + ".ut2\n";
+    lay(name, map);
+  }
+  return index;
+}
+
 // Starts the program as its entry does, and shows the window.
 void startAndShow(MainWindow &window, QtPlatform &platform, AppController &controller) {
   window.connectOutlets();
@@ -742,22 +754,13 @@ namespace {
 TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
   Sandbox sandbox;
   const std::string bundle = sandbox.addInstallation("Games");
-  std::string index = "[Cache]\n";
-  for (int map = 0; map < 5; ++map) {
-    const std::string name = "M" + std::to_string(map);
+  sandbox.writeIndex(mapsIndex(5, "M", [&](const std::string &name, int) {
     sandbox.writeCachedFile(name, package(std::string(1 << 20, 'm')));
-    index += name + "=DM-" + name + ".ut2\n";
-  }
-  sandbox.writeIndex(index);
+  }));
   QtPlatform platform{std::chrono::milliseconds(0)};
   AppController controller{platform, sandbox.locations(), nullptr, std::chrono::milliseconds(0)};
   MainWindow window{controller};
-  window.connectOutlets();
-  window.connectPlatform(platform);
-  controller.awakeFromNib();
-  window.reloadAllTables();
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  startAndShow(window, platform, controller);
 
   // Escape goes to the progress as soon as it shows; Return answers the
   // question before it.
@@ -1308,17 +1311,13 @@ namespace {
 TEST(LargeMoveTest, CancellingTheComparingBringsTheQuestionAtOnce) {
   Sandbox sandbox;
   const std::string bundle = sandbox.addInstallation("Games");
-  std::string index = "[Cache]\n";
-  index.reserve(30 << 20);
-  for (int map = 0; map < 300'000; ++map) {
-    const std::string name = "P" + std::to_string(map);
-    index += name + "=DM-" + name + ".ut2\n";
-    // The first few have a file of the same size in the game.
-    if (map < 2'000) {
-      sandbox.writeCachedFile(name, package("server's " + name));
-      writeFile(bundle + "/Maps/DM-" + name + ".ut2", package("player's " + name));
-    }
-  }
+  // The first few have a file of the same size in the game.
+  const std::string index = mapsIndex(300'000, "P", [&](const std::string &name, int map) {
+    if (map >= 2'000)
+      return;
+    sandbox.writeCachedFile(name, package("server's " + name));
+    writeFile(bundle + "/Maps/DM-" + name + ".ut2", package("player's " + name));
+  });
   sandbox.writeIndex(index);
   QtPlatform platform{std::chrono::milliseconds(0)};
   AppController controller{platform, sandbox.locations(), nullptr, std::chrono::milliseconds(0)};
