@@ -1,5 +1,7 @@
 #include "app/game_settings.h"
 
+#include "catalogue/category.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -24,34 +26,63 @@ bool sameIgnoringCase(std::string_view first, std::string_view second) {
   });
 }
 
-} // namespace
-
-CachePathSetting readCachePath(const std::string &iniPath) {
-  const SmallFile file = readSmallFile(iniPath);
-  CachePathSetting setting{std::nullopt, file.state};
+// Every value of `key` in the [Core.System] section of `text`, in order,
+// each up to a NUL byte, trimmed, with Windows separators turned into "/".
+std::vector<std::string> coreSystemValues(std::string_view text, std::string_view key) {
+  std::vector<std::string> values;
   bool inCoreSystem = false;
-  std::string_view rest = file.text;
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find('\n'), rest.size());
-    const std::string_view line = trimmed(rest.substr(0, end));
-    rest.remove_prefix(std::min(end + 1, rest.size()));
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    const std::string_view line = trimmed(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
     if (line.starts_with('[')) {
       inCoreSystem = sameIgnoringCase(line, "[Core.System]");
       continue;
     }
     const std::size_t equals = line.find('=');
-    if (!inCoreSystem || equals == std::string_view::npos ||
-        !sameIgnoringCase(trimmed(line.substr(0, equals)), "CachePath"))
+    if (!inCoreSystem || equals == std::string_view::npos || !sameIgnoringCase(trimmed(line.substr(0, equals)), key))
       continue;
     std::string_view raw = line.substr(equals + 1);
-    raw = trimmed(raw.substr(0, raw.find('\0')));
-    std::string value(raw);
+    std::string value(trimmed(raw.substr(0, raw.find('\0'))));
     std::replace(value.begin(), value.end(), '\\', '/');
-    if (!value.empty() && !(value.size() >= 2 && value[1] == ':'))
-      setting.value = std::move(value);
-    return setting;
+    values.push_back(std::move(value));
   }
+  return values;
+}
+
+bool namesWindowsDrive(const std::string &value) { return value.size() >= 2 && value[1] == ':'; }
+
+} // namespace
+
+CachePathSetting readCachePath(const std::string &iniPath) {
+  const SmallFile file = readSmallFile(iniPath);
+  CachePathSetting setting{std::nullopt, file.state};
+  const std::vector<std::string> values = coreSystemValues(file.text, "CachePath");
+  // The first CachePath is the one the game takes.
+  if (!values.empty() && !values.front().empty() && !namesWindowsDrive(values.front()))
+    setting.value = values.front();
   return setting;
+}
+
+std::vector<std::string> packageFolders(const std::string &installation) {
+  const std::string systemFolder = installation + "/System";
+  const SmallFile file = readSmallFile(systemFolder + "/UT2004.ini");
+  std::vector<std::string> folders;
+  for (const std::string &value : coreSystemValues(file.text, "Paths")) {
+    // "../Maps/*.ut2": the folder part, relative to System.
+    const std::size_t slash = value.rfind('/');
+    if (slash == std::string::npos || namesWindowsDrive(value) || value.front() == '/')
+      continue;
+    const std::string folder =
+        (std::filesystem::path(systemFolder) / value.substr(0, slash)).lexically_normal().string();
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+      folders.push_back(folder);
+  }
+  if (!folders.empty())
+    return folders;
+  for (const Category &category : kCategories)
+    folders.push_back(installation + "/" + std::string(category.name));
+  return folders;
 }
 
 CacheIndexPlace cacheIndexOf(const std::string &userFolder, const std::string &rootFolder) {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The value of CachePath in the [Core.System] section of the game's settings
 // file at `iniPath`, with Windows separators turned into "/"; nothing when
@@ -27,3 +28,9 @@ struct CacheIndexPlace {
   std::optional<std::string> passedOver; // "<path>: <why>"
 };
 CacheIndexPlace cacheIndexOf(const std::string &userFolder, const std::string &rootFolder);
+
+// The folders where the game looks for the packages a package needs, in the
+// order it looks: the folder part of each Paths line of [Core.System] in
+// "<installation>/System/UT2004.ini", taken relative to System, each once;
+// the category folders where the file has none.
+std::vector<std::string> packageFolders(const std::string &installation);

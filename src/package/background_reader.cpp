@@ -3,7 +3,6 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,12 +34,10 @@ void BackgroundReader::run(const std::stop_token &stop) {
   for (const std::string &path : paths_) {
     if (stop.stop_requested())
       return;
-    struct stat info {};
-    const bool known = ::lstat(path.c_str(), &info) == 0 && knowledge_.known(FileIdentity::of(info));
-    if (!known) {
+    if (!knowledge_.knownAt(path)) {
       const ReadFacts read = readPackageFacts(path);
       if (read.file)
-        knowledge_.learn(*read.file, read.facts);
+        knowledge_.learn(*read.file, read.facts, path);
     }
     const std::size_t done = ++done_;
     if (afterEach_)

@@ -20,8 +20,10 @@ PackageKnowledge::Key PackageKnowledge::keyOf(const FileIdentity &file) {
   return Key{file.device, file.inode, file.size, nanoseconds(file.modified), nanoseconds(file.changed)};
 }
 
-void PackageKnowledge::learn(const FileIdentity &file, const PackageFacts &facts) {
+void PackageKnowledge::learn(const FileIdentity &file, const PackageFacts &facts, const std::string &path) {
   const std::lock_guard lock(mutex_);
+  if (!path.empty())
+    lastAt_.insert_or_assign(path, keyOf(file));
   Stored stored{facts.readable, facts.unreadable, facts.guid, {}};
   stored.needs.reserve(facts.needs.size());
   for (const std::string &name : facts.needs) {
@@ -34,22 +36,44 @@ void PackageKnowledge::learn(const FileIdentity &file, const PackageFacts &facts
   packages_.insert_or_assign(keyOf(file), std::move(stored));
 }
 
+PackageFacts PackageKnowledge::factsOf(const Stored &stored) const {
+  PackageFacts facts{stored.readable, stored.unreadable, stored.guid, {}};
+  facts.needs.reserve(stored.needs.size());
+  for (const std::uint32_t name : stored.needs)
+    facts.needs.push_back(names_[name]);
+  return facts;
+}
+
 std::optional<PackageFacts> PackageKnowledge::known(const FileIdentity &file) const {
   const std::lock_guard lock(mutex_);
   const auto found = packages_.find(keyOf(file));
   if (found == packages_.end())
     return std::nullopt;
-  PackageFacts facts{found->second.readable, found->second.unreadable, found->second.guid, {}};
-  for (const std::uint32_t name : found->second.needs)
-    facts.needs.push_back(names_[name]);
-  return facts;
+  return factsOf(found->second);
 }
 
 std::optional<PackageFacts> PackageKnowledge::knownAt(const std::string &path) const {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0)
     return std::nullopt;
-  return known(FileIdentity::of(info));
+  const Key key = keyOf(FileIdentity::of(info));
+  const std::lock_guard lock(mutex_);
+  const auto found = packages_.find(key);
+  if (found == packages_.end())
+    return std::nullopt;
+  lastAt_.insert_or_assign(path, key);
+  return factsOf(found->second);
+}
+
+std::optional<PackageFacts> PackageKnowledge::lastKnownAt(const std::string &path) const {
+  const std::lock_guard lock(mutex_);
+  const auto at = lastAt_.find(path);
+  if (at == lastAt_.end())
+    return std::nullopt;
+  const auto found = packages_.find(at->second);
+  if (found == packages_.end())
+    return std::nullopt;
+  return factsOf(found->second);
 }
 
 std::size_t PackageKnowledge::size() const {

@@ -25,12 +25,17 @@ struct PackageFacts {
 
 class PackageKnowledge {
 public:
-  void learn(const FileIdentity &file, const PackageFacts &facts);
+  // `path`, when given, is where the file was read: lastKnownAt() answers
+  // for it from then on.
+  void learn(const FileIdentity &file, const PackageFacts &facts, const std::string &path = {});
   // What is known of the file in its state `file`; nothing when it was not
   // read in that state.
   std::optional<PackageFacts> known(const FileIdentity &file) const;
   // What is known of the file at `path` as it stands now.
   std::optional<PackageFacts> knownAt(const std::string &path) const;
+  // What was last learnt or looked up of the file at `path`, without looking
+  // at the file again: for counts that may lag a file changed since.
+  std::optional<PackageFacts> lastKnownAt(const std::string &path) const;
   std::size_t size() const;
 
 private:
@@ -48,9 +53,11 @@ private:
     std::vector<std::uint32_t> needs; // positions in names_
   };
   static Key keyOf(const FileIdentity &file);
+  PackageFacts factsOf(const Stored &stored) const;
 
   mutable std::mutex mutex_;
   std::map<Key, Stored> packages_;
+  mutable std::unordered_map<std::string, Key> lastAt_;
   std::vector<std::string> names_;
   std::unordered_map<std::string, std::uint32_t> nameIndex_;
 };

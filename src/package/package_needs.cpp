@@ -12,15 +12,6 @@ namespace {
 // Bounds the listing of one game folder.
 constexpr std::size_t kMaxFolderEntries = 1 << 20;
 
-// "DM-Foo.ut2" -> "dm-foo": how the game matches a needed name.
-std::string baseKey(std::string_view name) {
-  const std::size_t slash = name.rfind('/');
-  if (slash != std::string_view::npos)
-    name.remove_prefix(slash + 1);
-  const std::size_t dot = name.find('.');
-  return foldAsciiCase(name.substr(0, dot));
-}
-
 bool plainFileAt(const std::string &path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -28,8 +19,17 @@ bool plainFileAt(const std::string &path) {
 
 } // namespace
 
-NeedFinder::NeedFinder(const std::vector<std::string> &gameFolders, const ListsView &lists, std::string cacheDirectory)
-    : lists_(lists), cacheDirectory_(std::move(cacheDirectory)) {
+std::string packageKey(std::string_view name) {
+  const std::size_t slash = name.rfind('/');
+  if (slash != std::string_view::npos)
+    name.remove_prefix(slash + 1);
+  const std::size_t dot = name.find('.');
+  return foldAsciiCase(name.substr(0, dot));
+}
+
+NeedFinder::NeedFinder(const std::vector<std::string> &gameFolders, const ListsView &lists, std::string cacheDirectory,
+                       PackageKnowledge *knowledge)
+    : lists_(lists), cacheDirectory_(std::move(cacheDirectory)), knowledge_(knowledge) {
   for (const std::string &folder : gameFolders) {
     const DirectoryHandle listing = openDirectory(folder);
     std::size_t seen = 0;
@@ -41,17 +41,16 @@ NeedFinder::NeedFinder(const std::vector<std::string> &gameFolders, const ListsV
       if (name.starts_with('.'))
         continue;
       // The first folder that holds a name is the one the game reads.
-      gameFiles_.try_emplace(baseKey(name), folder + "/" + name);
+      gameFiles_.try_emplace(packageKey(name), folder + "/" + name);
     }
   }
+  // Whether a cached file is there is asked when a name is looked for, so
+  // that a finder of a large cache is made without touching its files.
   for (std::size_t category = 0; category < kCategoryCount; ++category) {
     for (std::size_t row = 0; row < lists[category].size(); ++row) {
       const CacheEntry &entry = lists[category][row];
-      const std::string key = baseKey(entry.utName);
-      if (cacheEntries_.contains(key) || entry.cacheName.find('/') != std::string::npos ||
-          !plainFileAt(cachedFilePath(cacheDirectory_, entry.cacheName)))
-        continue;
-      cacheEntries_.emplace(key, EntryPlace{category, row});
+      if (entry.cacheName.find('/') == std::string::npos)
+        cacheEntries_.emplace(packageKey(entry.utName), EntryPlace{category, row});
     }
   }
 }
@@ -59,13 +58,19 @@ NeedFinder::NeedFinder(const std::vector<std::string> &gameFolders, const ListsV
 Need NeedFinder::find(const std::string &name) const {
   Need need;
   need.name = name;
-  const std::string key = baseKey(name);
+  const std::string key = packageKey(name);
   if (const auto game = gameFiles_.find(key); game != gameFiles_.end() && plainFileAt(game->second)) {
     need.place = Need::Place::InTheGame;
     need.gameFile = game->second;
-  } else if (const auto cached = cacheEntries_.find(key); cached != cacheEntries_.end()) {
-    need.place = Need::Place::InTheCache;
-    need.entry = cached->second;
+    return need;
+  }
+  const auto [first, last] = cacheEntries_.equal_range(key);
+  for (auto cached = first; cached != last; ++cached) {
+    if (plainFileAt(cachedFile(cached->second))) {
+      need.place = Need::Place::InTheCache;
+      need.entry = cached->second;
+      break;
+    }
   }
   return need;
 }
@@ -74,11 +79,32 @@ std::string NeedFinder::fileOf(const Need &need) const {
   if (need.place == Need::Place::InTheGame)
     return need.gameFile;
   if (need.entry)
-    return cachedFilePath(cacheDirectory_, lists_[need.entry->category][need.entry->row].cacheName);
+    return cachedFile(*need.entry);
   return {};
 }
 
-PackageNeeds NeedFinder::needsOf(const std::string &path, const std::string &name) const {
+std::string NeedFinder::cachedFile(EntryPlace place) const {
+  return cachedFilePath(cacheDirectory_, lists_[place.category][place.row].cacheName);
+}
+
+PackageFacts NeedFinder::factsOf(const std::string &path, const std::string &name, const NeedReading &reading) const {
+  if (knowledge_) {
+    if (std::optional<PackageFacts> known = knowledge_->knownAt(path))
+      return std::move(*known);
+  }
+  if (reading.knownOnly)
+    return PackageFacts{false, kNotReadYet, {}, {}};
+  if (reading.reading)
+    reading.reading(name);
+  ReadFacts read = readPackageFacts(path);
+  if (!read.file)
+    return PackageFacts{false, "it could not be opened", {}, {}};
+  if (knowledge_)
+    knowledge_->learn(*read.file, read.facts, path);
+  return std::move(read.facts);
+}
+
+PackageNeeds NeedFinder::needsOf(const std::string &path, const std::string &name, const NeedReading &reading) const {
   PackageNeeds result;
   // Breadth first, so that each need is found at its least depth; a name
   // met again (a cycle, or a package two others need) is not read again.
@@ -88,19 +114,23 @@ PackageNeeds NeedFinder::needsOf(const std::string &path, const std::string &nam
     std::size_t depth;
   };
   std::deque<Pending> pending{{path, name, 0}};
-  std::set<std::string> seen{baseKey(name)};
+  std::set<std::string> seen{packageKey(name)};
   std::size_t read = 0;
   while (!pending.empty() && read < kMaxPackages) {
+    if (reading.cancelled && reading.cancelled()) {
+      result.stopped = true;
+      break;
+    }
     const Pending next = pending.front();
     pending.pop_front();
     ++read;
-    const PackageRead package = readPackage(next.file);
-    if (!package.tables) {
-      result.unreadable.push_back(next.name + ": " + package.unreadable);
+    const PackageFacts facts = factsOf(next.file, next.name, reading);
+    if (!facts.readable) {
+      result.unreadable.push_back(next.name + ": " + facts.unreadable);
       continue;
     }
-    for (const std::string &needed : neededPackages(*package.tables)) {
-      if (!seen.insert(baseKey(needed)).second)
+    for (const std::string &needed : facts.needs) {
+      if (!seen.insert(packageKey(needed)).second)
         continue;
       Need need = find(needed);
       need.depth = next.depth + 1;
@@ -110,5 +140,28 @@ PackageNeeds NeedFinder::needsOf(const std::string &path, const std::string &nam
       result.needs.push_back(std::move(need));
     }
   }
+  return result;
+}
+
+EntriesNeeds NeedFinder::needsOfEntries(const std::vector<EntryPlace> &entries, const NeedReading &reading) const {
+  EntriesNeeds result;
+  const std::set<EntryPlace> given(entries.begin(), entries.end());
+  std::set<EntryPlace> cached;
+  for (const EntryPlace &place : given) {
+    const CacheEntry &entry = lists_[place.category][place.row];
+    const PackageNeeds needs = needsOf(cachedFile(place), entry.utName, reading);
+    for (const Need &need : needs.needs) {
+      if (need.entry && !given.contains(*need.entry))
+        cached.insert(*need.entry);
+      if (need.place == Need::Place::Missing)
+        result.missing[place].push_back(need.name);
+    }
+    result.unreadable.insert(result.unreadable.end(), needs.unreadable.begin(), needs.unreadable.end());
+    if (needs.stopped) {
+      result.stopped = true;
+      break;
+    }
+  }
+  result.cached.assign(cached.begin(), cached.end());
   return result;
 }
