@@ -135,9 +135,15 @@ void AppController::takeLists(std::array<std::vector<CacheEntry>, kCategoryCount
   tellListsWillChange();
   for (std::size_t index = 0; index < kCategoryCount; ++index)
     listAt(index) = std::move(lists[index]);
+  if (readingWanted_)
+    startReadingPackages(readCallback_);
 }
 
-void AppController::tellListsWillChange() const {
+void AppController::tellListsWillChange() {
+  // The reading of the old lists' files stops; it starts again on the new.
+  reader_.reset();
+  finder_.reset();
+  neededBy_.reset();
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     if (TableView *table = tableAt(index))
       table->listsWillChange();

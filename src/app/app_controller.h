@@ -8,6 +8,10 @@
 #include "catalogue/cache_entry.h"
 #include "catalogue/category.h"
 #include "catalogue/entry_lists.h"
+#include "package/background_reader.h"
+#include "package/needed_by.h"
+#include "package/package_knowledge.h"
+#include "package/package_needs.h"
 #include "posix/folder_lock.h"
 #include "relocation/copy_out.h"
 #include "relocation/move_preview.h"
@@ -15,6 +19,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,22 +72,36 @@ public:
   void moveFiles();
   // The same, with the user's choices: ticked packages whose file in the
   // game holds other bytes, or whose download is damaged, may stay.
+  // With `alsoMoveNeeds`, the cached packages that the ticked ones need
+  // move with them, as if ticked.
   struct MoveChoices {
     bool keepDifferentFiles = false;
     bool leaveDamaged = false;
+    bool alsoMoveNeeds = false;
   };
   void moveFiles(const MoveChoices &choices);
 
   // Copies the ticked packages out of the cache, which stays as it is, as
   // `settings` say (its cache folder is this one), with progress and a
   // report; and what that would do, for the window to confirm first.
-  void copyTickedOut(CopyOutSettings settings);
-  CopyOutPreview previewCopyOut(CopyOutSettings settings) const;
+  // With `withNeeds`, the cached packages the ticked ones need go too.
+  void copyTickedOut(CopyOutSettings settings, bool withNeeds = false);
+  CopyOutPreview previewCopyOut(CopyOutSettings settings, bool withNeeds = false) const;
 
   // Puts the ticked packages' cached files in the Trash (or deletes them,
   // when the user says so where there is none) and takes their lines out of
   // the index, then reads the lists again and reports.
   void discardTicked();
+  // The same; with `keepNeeded`, the ticked packages that kept maps need stay.
+  void discardTicked(bool keepNeeded);
+  // The ticked packages that maps kept in the cache (not ticked) or in the
+  // game need, read now where not known, with the move's progress.
+  struct NeededByKept {
+    std::vector<EntryPlace> needed; // ticked entries some kept map needs
+    std::vector<std::string> maps;  // the maps that need them, each once
+    bool stopped = false;
+  };
+  NeededByKept neededByKeptMaps() const;
   // How many entries name no cached file, looked up now.
   std::size_t countMissingEntries() const;
   // Takes the lines of entries that name no cached file out of the index,
@@ -96,6 +115,46 @@ public:
   // The file that the entry at `row` of `table` would replace in the game,
   // when one is there, compared with the cached file.
   std::optional<InstalledFile> installedFile(const TableView *table, std::int32_t row) const;
+
+  // What packages need. Reading starts after the window shows: one thread
+  // of the lowest priority reads the cache's packages in index order and
+  // calls `read` (on that thread) after each; it stops when the lists are
+  // read again, or the controller goes.
+  void startReadingPackages(std::function<void(std::size_t done, std::size_t total)> read = {});
+  // Stops the reading, the file in hand finished, and starts none again.
+  void stopReadingPackages();
+  struct ReadingState {
+    std::size_t done = 0;
+    std::size_t total = 0;
+  };
+  ReadingState packageReading() const;
+  // What the package at `row` of `table` needs, from what is known and, for
+  // a chain not read yet, read now (a few files).
+  std::optional<PackageNeeds> needsOfRow(const TableView *table, std::int32_t row) const;
+  // What is known now of the package at `row` of `table`: nothing while it
+  // was not read.
+  std::optional<PackageFacts> factsOfRow(const TableView *table, std::int32_t row) const;
+  // The row's mark, from what is known (nothing is read for it): what a map
+  // needs that neither the game nor the cache has, and whether the cached
+  // file is another package than its index line names.
+  struct RowMark {
+    std::vector<std::string> missing;
+    bool notItsPackage = false;
+  };
+  RowMark rowMark(const TableView *table, std::int32_t row) const;
+  // How many cached maps need the package at `row` of `table`, through the
+  // whole chain; nothing while the cache's packages are still being read.
+  std::optional<std::size_t> mapsNeeding(const TableView *table, std::int32_t row) const;
+  // What the ticked packages need that is not ticked, read now where not
+  // known, with the move's progress and Cancel.
+  EntriesNeeds neededByTicked() const;
+  // The ticked entries, in the order of the lists.
+  std::vector<EntryPlace> tickedEntries() const;
+  // Ticks every cached package that the packages at `rows` of `table` need,
+  // through the whole chain, on every tab; returns how many it ticked.
+  std::size_t tickWhatRowsNeed(const TableView *table, const std::vector<std::int32_t> &rows);
+  // Finds needs in this cache and installation, with what is known.
+  const NeedFinder &needFinder() const;
 
   // Whether the game runs now: moving files it has open may make it crash.
   bool gameRunning() const;
@@ -174,7 +233,7 @@ private:
   // The eight lists read anew become the controller's.
   void takeLists(std::array<std::vector<CacheEntry>, kCategoryCount> &&lists);
   // Tells each table that its rows are about to be other entries.
-  void tellListsWillChange() const;
+  void tellListsWillChange();
 
   // Where the game is, from the choices and the search.
   struct ResolvedGame {
@@ -194,6 +253,15 @@ private:
   void dropCache();
   void reloadAllTables() const;
   void failFatally(const std::string &message);
+  // The lists with the cached packages the ticked ones need ticked too;
+  // nothing when the user stopped the reading.
+  using Lists = std::array<std::vector<CacheEntry>, kCategoryCount>;
+  std::optional<Lists> tickedWithNeeds() const;
+  static ListsView viewOf(const Lists &lists);
+  // Counts into `preview` what the ticked packages need.
+  void addNeeds(MovePreview &preview) const;
+  // Reads needs with the move's progress.
+  NeedReading readingWithProgress(std::size_t &read) const;
   std::string volumesPrefix() const;
 
   static constexpr const char *kAlreadyRunningMessage = "Cache Sorter is already running for this cache";
@@ -209,4 +277,13 @@ private:
   std::optional<FolderLock> lock_;
   const std::chrono::milliseconds reloadDelay_;
   bool terminationRequested_ = false;
+  // What was read of the packages: kept across readings of the lists, since
+  // a file that changed is another key.
+  mutable PackageKnowledge knowledge_;
+  mutable std::optional<NeedFinder> finder_; // of the lists as they are
+  mutable std::optional<NeededBy> neededBy_; // made once the reading is done
+  mutable std::optional<std::string> finderInstallation_;
+  bool readingWanted_ = false;
+  std::function<void(std::size_t, std::size_t)> readCallback_;
+  std::unique_ptr<BackgroundReader> reader_; // last: it reads knowledge_
 };

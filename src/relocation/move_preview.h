@@ -40,6 +40,17 @@ struct MovePreview {
   // Ticked packages not compared with the game's file nor checked for
   // damage, since the user stopped the looking: they count as neither.
   std::size_t notLookedAt = 0;
+  // Cached packages that the ticked ones need, through the whole chain, and
+  // that are not ticked; their cached files' bytes.
+  std::size_t needed = 0;
+  std::uint64_t neededBytes = 0;
+  // Ticked packages that need a package neither the game nor the cache has:
+  // "DM-Foo.ut2: FooTex, BarTex".
+  std::vector<std::string> missingNeeds;
+  // Ticked packages whose cached file's header names another package than
+  // the one its index line does.
+  std::size_t notTheirPackage = 0;
+  bool needsStopped = false; // the user stopped the reading first
 };
 
 // What a move of the entries ticked in `lists` would do, looked up on disk.
