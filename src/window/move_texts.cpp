@@ -83,6 +83,8 @@ std::string progressLabel(const MoveProgress &progress) {
     return (progress.action == PackageAction::Export ? "Compressing " : "Copying ") + elideName(progress.utName) +
            " (" + formatCount(progress.current) + " of " + formatCount(progress.total) + "): " + amounts;
   }
+  if (progress.action == PackageAction::Read)
+    return "Reading " + elideName(progress.utName) + " (" + formatCount(progress.current) + " read)";
   const char *verb = progress.action == PackageAction::Copy      ? "Copying "
                      : progress.action == PackageAction::Export  ? "Compressing "
                      : progress.action == PackageAction::Compare ? "Comparing "
@@ -103,6 +105,7 @@ std::string wentText(const MoveReport &report) {
     return "Exported";
   case MoveReport::Action::Move:
   case MoveReport::Action::Compare:
+  case MoveReport::Action::Read:
     break;
   }
   return "Moved into the game";
@@ -140,6 +143,7 @@ std::string reportSummary(const MoveReport &report) {
     break;
   case MoveReport::Action::Move:
   case MoveReport::Action::Compare:
+  case MoveReport::Action::Read:
     break;
   }
   std::string text;

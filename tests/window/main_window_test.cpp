@@ -1025,7 +1025,7 @@ TEST_F(MainWindowTest, F5ReadsTheListsAgainAndTheRowMenuTicksAndCopies) {
   };
   choose(1);
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 0, 1, 0})) << "Tick";
-  choose(4);
+  choose(5);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "M4") << "Copy Cache Name";
 }
 

@@ -46,8 +46,10 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
             std::string::npos);
   EXPECT_LT(clashes.explanation.size(), 1000u) << "a long name is cut";
 
-  const ConfirmationText one =
-      confirmationText(MovePreview{1, 100, 0, 0, 0, {}, 0, 0, {}}, LocationParts{"Linux", "~/c", "/G"});
+  MovePreview single;
+  single.packages = 1;
+  single.totalBytes = 100;
+  const ConfirmationText one = confirmationText(single, LocationParts{"Linux", "~/c", "/G"});
   EXPECT_EQ(one.question, "Move 1 package (100 bytes) into the game?");
   EXPECT_EQ(one.explanation, "They go from ~/c to /G (Linux).");
 }

@@ -37,6 +37,8 @@ int runCacheSorter(const Locations &locations) {
   restoreWindowState(window, settings.get());
   window.showPassedOverFiles(settingsPassedOver);
   window.show();
+  // What the packages need is read once the window is up.
+  window.startReadingPackages();
   const int status = QApplication::exec();
   saveWindowState(window, settings.get());
   return status;

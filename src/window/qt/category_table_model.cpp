@@ -2,6 +2,7 @@
 
 #include "app/app_controller.h"
 #include "window/move_texts.h"
+#include "window/needs_texts.h"
 #include "window/qt/display_text.h"
 
 #include <QApplication>
@@ -108,6 +109,18 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
         return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
       const std::string &utName = entryAt(index.row())->utName;
       return shownName(utName) + QLatin1Char('\n') + QString::fromStdString(damageText(damage, utName));
+    }
+    if (const AppController::RowMark mark = controller_.rowMark(this, index.row());
+        !mark.missing.empty() || mark.notItsPackage) {
+      if (role == Qt::DecorationRole)
+        return QApplication::style()->standardIcon(mark.missing.empty() ? QStyle::SP_MessageBoxQuestion
+                                                                        : QStyle::SP_MessageBoxWarning);
+      std::string text = entryAt(index.row())->utName;
+      if (!mark.missing.empty())
+        text += "\n" + missingNeedsTooltip(mark.missing);
+      if (mark.notItsPackage)
+        text += "\n" + std::string(kNotItsPackageTooltip);
+      return displayText(text);
     }
     if (const std::optional<InstalledFile> &replaced = replacedFile(index.row())) {
       if (role == Qt::DecorationRole)

@@ -195,6 +195,7 @@ void CategoryTableView::contextMenuEvent(QContextMenuEvent *event) {
   QMenu menu(this);
   menu.addAction(QStringLiteral("Tick"), this, [source, rows] { source->setTicks(rows, true); });
   menu.addAction(QStringLiteral("Untick"), this, [source, rows] { source->setTicks(rows, false); });
+  menu.addAction(QStringLiteral("Tick What It Needs"), this, [this] { emit tickNeedsRequested(); });
   menu.addSeparator();
   menu.addAction(QStringLiteral("Copy Name"), this, [this] { copySelectedNames(false); });
   menu.addAction(QStringLiteral("Copy Cache Name"), this, [this] { copySelectedNames(true); });

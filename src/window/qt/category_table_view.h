@@ -5,6 +5,7 @@
 #include <QTableView>
 
 #include <optional>
+#include <vector>
 
 class CategoryFilterModel;
 
@@ -20,12 +21,16 @@ signals:
   // The folder of the selected row's cached file, or of its file in the
   // game, is asked for in the file manager.
   void showFolderRequested(bool inTheGame);
+  // Tick What It Needs, from the row menu.
+  void tickNeedsRequested();
 
 public:
   CategoryTableView(CategoryFilterModel *model, QWidget *parent);
 
   void setPlaceholderText(const QString &text);
   const QString &placeholderText() const { return placeholder_; }
+  // The list positions of the selected rows, or of the current one.
+  std::vector<int> selectedSourceRows() const;
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
@@ -44,8 +49,6 @@ private:
   // Ctrl+C: the real names of the selected rows, a line each; with
   // `cacheNames`, their cache names.
   void copySelectedNames(bool cacheNames = false) const;
-  // The list positions of the selected rows, or of the current one.
-  std::vector<int> selectedSourceRows() const;
   void cycleSort(int column);
   // Across a reading of the lists anew, the selection and the current row
   // follow the packages, not the row numbers.

@@ -5,6 +5,9 @@
 #include "window/move_texts.h"
 #include "window/qt/display_text.h"
 
+#include "window/needs_texts.h"
+
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -22,8 +25,17 @@ public:
   ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
 };
 
-bool ask(QWidget *window, const QString &title, const ConfirmationText &text, const QString &action) {
+// `choice`, when not empty, is a check box under the question, checked
+// at first; `chosen` then tells whether it stayed checked.
+bool ask(QWidget *window, const QString &title, const ConfirmationText &text, const QString &action,
+         const QString &choice = {}, bool *chosen = nullptr) {
   QMessageBox question(QMessageBox::NoIcon, title, displayText(text.question), QMessageBox::NoButton, window);
+  QCheckBox *box = nullptr;
+  if (!choice.isEmpty()) {
+    box = new QCheckBox(choice, &question);
+    box->setChecked(true);
+    question.setCheckBox(box);
+  }
   question.setIconPixmap(window->windowIcon().pixmap(64));
   question.setInformativeText(displayText(text.explanation));
   QPushButton *yes = question.addButton(action, QMessageBox::AcceptRole);
@@ -31,6 +43,8 @@ bool ask(QWidget *window, const QString &title, const ConfirmationText &text, co
   question.setDefaultButton(yes);
   question.setEscapeButton(no);
   question.exec();
+  if (chosen)
+    *chosen = box && box->isChecked();
   return question.clickedButton() == yes;
 }
 
@@ -46,12 +60,23 @@ void CleanupFlow::trashTicked() {
     sizes_.addTicked(controller_.cacheDirectory(), controller_.listAt(index), totals, lookups);
   if (totals.ticked == 0)
     return;
-  if (!ask(window_, QStringLiteral("Move to Trash"), trashQuestion(totals.ticked, totals.bytes, totals.missing),
-           QStringLiteral("Move to Trash")))
+  // Which kept maps need a package that would go: read now where the
+  // background reading has not come to it yet.
+  const AppController::NeededByKept needed = controller_.neededByKeptMaps();
+  if (needed.stopped)
+    return;
+  ConfirmationText text = trashQuestion(totals.ticked, totals.bytes, totals.missing);
+  QString keep;
+  if (!needed.needed.empty()) {
+    text.explanation += "\n\n" + neededByMapsNote(needed.maps);
+    keep = displayText(keepNeededText(needed.needed.size()));
+  }
+  bool keepNeeded = false;
+  if (!ask(window_, QStringLiteral("Move to Trash"), text, QStringLiteral("Move to Trash"), keep, &keepNeeded))
     return;
   {
     const BusyCursor busy;
-    controller_.discardTicked();
+    controller_.discardTicked(keepNeeded);
   }
   sizes_.clear();
   emit finished();

@@ -3,6 +3,7 @@
 #include "app/app_controller.h"
 #include "window/location_texts.h"
 #include "window/move_texts.h"
+#include "window/needs_texts.h"
 #include "window/qt/display_text.h"
 #include "window/qt/question_dialog.h"
 
@@ -47,13 +48,21 @@ void CopyOutFlow::copyTicked(CopyFormat format) {
       exporting ? nullptr : question.addChoice(QString::fromUtf8(kIntoCategoryFoldersText), false);
   QCheckBox *leaveOut =
       preview.damaged > 0 ? question.addChoice(QString::fromUtf8(kLeaveOutDamagedText), true) : nullptr;
+  // A redirect server must offer what a client downloads with a map.
+  QCheckBox *withNeeds = nullptr;
+  if (exporting) {
+    const EntriesNeeds needs = controller_.neededByTicked();
+    if (!needs.cached.empty())
+      withNeeds = question.addChoice(displayText(withNeedsText(needs.cached.size())), true);
+  }
   if (!question.ask())
     return;
+  const bool alsoNeeds = withNeeds && withNeeds->isChecked();
   settings.intoCategoryFolders = intoCategories && intoCategories->isChecked();
   settings.leaveDamaged = !leaveOut || leaveOut->isChecked();
 
   // Asked once for all, with the copies laid out as chosen.
-  if (const std::size_t existing = controller_.previewCopyOut(settings).existing; existing > 0) {
+  if (const std::size_t existing = controller_.previewCopyOut(settings, alsoNeeds).existing; existing > 0) {
     const ConfirmationText replace = replaceCopiesQuestion(existing, shownFolder);
     QMessageBox box(QMessageBox::Warning, title, displayText(replace.question), QMessageBox::NoButton, window_);
     box.setInformativeText(displayText(replace.explanation));
@@ -68,6 +77,6 @@ void CopyOutFlow::copyTicked(CopyFormat format) {
     settings.replaceExisting = box.clickedButton() == replaceAll;
   }
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-  controller_.copyTickedOut(settings);
+  controller_.copyTickedOut(settings, alsoNeeds);
   QGuiApplication::restoreOverrideCursor();
 }

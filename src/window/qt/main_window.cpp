@@ -5,6 +5,7 @@
 #include "window/browse_texts.h"
 #include "window/location_texts.h"
 #include "window/move_texts.h"
+#include "window/needs_texts.h"
 #include "window/qt/action_button.h"
 #include "window/qt/category_filter_model.h"
 #include "window/qt/category_table_model.h"
@@ -14,6 +15,7 @@
 #include "window/qt/display_text.h"
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/folder_opener.h"
+#include "window/qt/needs_presenter.h"
 #include "window/qt/qt_platform.h"
 #include "window/qt/side_tab_style.h"
 
@@ -32,6 +34,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -61,6 +64,18 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
 
   status_ = new StatusBarPresenter(controller_, this, sizes_,
                                    [this] { return static_cast<std::size_t>(std::max(0, tabs_->currentIndex())); });
+  needs_ = new NeedsPresenter(controller_, this, [this]() -> std::pair<CategoryTableModel *, int> {
+    const int shown = tabs_->currentIndex();
+    CategoryTableView *table = tableView(shown);
+    if (!table || !table->currentIndex().isValid())
+      return {nullptr, -1};
+    return {models_[static_cast<std::size_t>(shown)],
+            filters_[static_cast<std::size_t>(shown)]->mapToSource(table->currentIndex()).row()};
+  });
+  for (CategoryTableView *view : views_) {
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, needs_, &NeedsPresenter::schedule);
+    connect(view, &CategoryTableView::tickNeedsRequested, this, &MainWindow::tickWhatSelectedNeed);
+  }
   moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
   connect(moveFlow_, &MoveFlow::finished, this, [this] {
     forgetFiles();
@@ -130,11 +145,15 @@ QTabWidget *MainWindow::buildTabs(QWidget *parent) {
       updateTabLabel(static_cast<int>(index));
       updateTickCommands();
       status_->schedule();
+      if (needs_)
+        needs_->schedule();
     });
   }
   connect(tabs_, &QTabWidget::currentChanged, this, [this] {
     focusShownTable();
     status_->schedule();
+    if (needs_)
+      needs_->schedule();
   });
   return tabs_;
 }
@@ -156,6 +175,8 @@ void MainWindow::buildCommands() {
         else if (tabs_->currentIndex() >= 0)
           tickShownRows(static_cast<std::size_t>(tabs_->currentIndex()));
       });
+  tickNeedsAction_ = addCommand(QStringLiteral("Tick What It &Needs"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
+                                [this] { tickWhatSelectedNeed(); });
   untickAllAction_ = addCommand(QStringLiteral("&Untick All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U),
                                 [this] { controller_.untickAll(); });
   findAction_ = addCommand(QStringLiteral("&Filter by Name"), QKeySequence::Find, [this] {
@@ -284,6 +305,7 @@ void MainWindow::buildMenus() {
   edit->addAction(tickAllAction_);
   edit->addAction(tickTabAction_);
   edit->addAction(untickAllAction_);
+  edit->addAction(tickNeedsAction_);
   edit->addSeparator();
   edit->addAction(trashAction_);
   edit->addAction(removeMissingAction_);
@@ -342,6 +364,23 @@ void MainWindow::reloadAllTables() {
   focusShownTable();
 }
 
+void MainWindow::startReadingPackages() { QTimer::singleShot(0, needs_, &NeedsPresenter::startReading); }
+
+void MainWindow::tickWhatSelectedNeed() {
+  const int shown = tabs_->currentIndex();
+  CategoryTableView *table = tableView(shown);
+  if (!table || !controller_.hasCache())
+    return;
+  const std::vector<int> rows = table->selectedSourceRows();
+  if (rows.empty())
+    return;
+  QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  const std::size_t ticked = controller_.tickWhatRowsNeed(models_[static_cast<std::size_t>(shown)],
+                                                          std::vector<std::int32_t>(rows.begin(), rows.end()));
+  QGuiApplication::restoreOverrideCursor();
+  status_->showNote(QString::fromStdString(tickedNeedsText(ticked)));
+}
+
 void MainWindow::showPassedOverFiles(const QString &settingsFile) {
   std::vector<std::string> notes = controller_.searchedPlaces().passedOver;
   if (!settingsFile.isEmpty())
@@ -352,8 +391,8 @@ void MainWindow::showPassedOverFiles(const QString &settingsFile) {
 
 void MainWindow::showCacheOrSearch() {
   const bool hasCache = controller_.hasCache();
-  for (QAction *action : {tickAllAction_, tickTabAction_, untickAllAction_, findAction_, moveAction_, trashAction_,
-                          copyAction_, exportAction_, removeMissingAction_})
+  for (QAction *action : {tickAllAction_, tickTabAction_, untickAllAction_, tickNeedsAction_, findAction_, moveAction_,
+                          trashAction_, copyAction_, exportAction_, removeMissingAction_})
     action->setEnabled(hasCache);
   forgetAction_->setEnabled(controller_.hasChosenFolders());
   openCacheAction_->setEnabled(hasCache);

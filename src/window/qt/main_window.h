@@ -29,6 +29,7 @@ class CleanupFlow;
 class CopyOutFlow;
 class EmptyCachePage;
 class MoveReportWindow;
+class NeedsPresenter;
 
 // The one window: a tab per category, each with its table, the command
 // buttons with their menu actions and shortcuts, the filter, and the status
@@ -54,6 +55,12 @@ public:
 
   int indexOfSelectedTab() const override;
 
+  // Starts reading what the cache's packages need, once the event loop
+  // has painted the window.
+  void startReadingPackages();
+  // Ticks what the shown table's selected packages need, on every tab.
+  void tickWhatSelectedNeed();
+
   void requestMove() { moveFlow_->request(); }
   void moveConfirmed() { moveFlow_->moveConfirmed(); }
   void showAbout();
@@ -71,6 +78,7 @@ public:
   QPushButton *detailsButton() const { return status_->detailsButton(); }
   MoveReportWindow *reportWindow() const { return moveFlow_->reportWindow(); }
   CategoryTableView *tableView(int category) const { return views_[static_cast<std::size_t>(category)]; }
+  NeedsPresenter *needs() const { return needs_; }
 
 protected:
   // Escape in the filter clears it; Return or Down goes on to the table.
@@ -132,6 +140,8 @@ private:
   QAction *exportAction_ = nullptr;
   QAction *trashAction_ = nullptr;
   QAction *removeMissingAction_ = nullptr;
+  QAction *tickNeedsAction_ = nullptr;
   StatusBarPresenter *status_ = nullptr;
   MoveFlow *moveFlow_ = nullptr;
+  NeedsPresenter *needs_ = nullptr;
 };

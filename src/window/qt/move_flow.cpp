@@ -2,6 +2,7 @@
 
 #include "app/app_controller.h"
 #include "window/move_texts.h"
+#include "window/needs_texts.h"
 #include "window/qt/display_text.h"
 #include "window/qt/move_report_window.h"
 #include "window/qt/question_dialog.h"
@@ -52,6 +53,8 @@ bool MoveFlow::confirm(const MovePreview &preview) {
     return false;
   }
   ConfirmationText text = confirmationText(preview, where(), hiddenByFilter_());
+  if (const std::string notes = moveNeedsNotes(preview); !notes.empty())
+    text.explanation += "\n\n" + notes;
   if (controller_.gameRunning())
     text.explanation = std::string(kGameRunningWarning) + "\n\n" + text.explanation;
   QuestionDialog confirmation(QStringLiteral("Move Packages"), displayText(text.question),
@@ -70,9 +73,14 @@ bool MoveFlow::confirm(const MovePreview &preview) {
   QCheckBox *leaveDamaged = nullptr;
   if (preview.damaged > 0 || preview.notLookedAt > 0)
     leaveDamaged = confirmation.addChoice(QString::fromUtf8(kLeaveDamagedText), true);
+  // A map moved without its textures breaks once the game purges the cache.
+  QCheckBox *alsoNeeds = nullptr;
+  if (preview.needed > 0)
+    alsoNeeds = confirmation.addChoice(displayText(alsoMoveNeedsText(preview.needed, preview.neededBytes)), true);
   const bool confirmed = confirmation.ask();
   choices_.keepDifferentFiles = keep && keep->isChecked();
   choices_.leaveDamaged = leaveDamaged && leaveDamaged->isChecked();
+  choices_.alsoMoveNeeds = alsoNeeds && alsoNeeds->isChecked();
   return confirmed;
 }
 

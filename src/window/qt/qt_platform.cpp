@@ -83,6 +83,7 @@ void QtPlatform::createProgressDialog(PackageAction action) {
   progress_->setWindowTitle(action == PackageAction::Copy      ? QStringLiteral("Copying Packages")
                             : action == PackageAction::Export  ? QStringLiteral("Exporting Packages")
                             : action == PackageAction::Compare ? QStringLiteral("Comparing Packages")
+                            : action == PackageAction::Read    ? QStringLiteral("Reading Packages")
                                                                : QStringLiteral("Moving Packages"));
   // Cancel, Escape and closing the window all stop the move after the
   // package in hand.
