@@ -12,13 +12,15 @@ make_installation() {
   make_game_folder "$1/$BUNDLE_SUBDIR"
 }
 
-# make_game_folder FOLDER: a game folder with its category folders.
+# make_game_folder FOLDER: a game folder with its category folders, and the
+# game's own Engine package, which the sample maps need.
 make_game_folder() {
   local bundle="$1"
   local folder
   for folder in "${CATEGORY_FOLDERS[@]}"; do
     mkdir -p "$bundle/$folder"
   done
+  write_package 0E0E0E0E0E0E0E0E0E0E0E0E0E0E0E0E >"$bundle/System/Engine.u"
 }
 
 # make_sample_cache HOME [CACHE_FOLDER]: a cache of a dozen packages across
@@ -41,16 +43,70 @@ make_sample_cache() {
     "FEDCBA9876543210FEDCBA9876543210=AntalusTextures.utx"
     "ABCDEF0123456789ABCDEF0123456789=Skies-Nebula.UTX"
   )
+  # What each package needs, as the game's packages name what they import:
+  # the maps need the textures, meshes and sounds beside them in the cache,
+  # and packages of the game itself; Rankin-Night needs one no one has.
+  local -A needs=(
+    [DM-Deck17-Remix.ut2]="AntalusTextures Crates-StaticMeshes Engine"
+    [CTF-FaceClassic.ut2]="Skies-Nebula WeaponSounds-Pro Engine"
+    [DM-Rankin-Night.ut2]="AntalusTextures RankinNightTex Engine"
+    [ONS-Torlan-Snow.ut2]="Engine"
+    [Crates-StaticMeshes.usx]="AntalusTextures"
+  )
   {
     printf '[Cache]\r\n'
-    local entry
+    local entry name
     for entry in "${entries[@]}"; do
       printf '%s\r\n' "$entry"
-      { package_start "${entry#*=}" && printf 'package %s\n' "${entry#*=}"; } >"$cache/${entry%%=*}.uxx"
+      name="${entry#*=}"
+      case "${name,,}" in
+      *.ogg | *.ka) { package_start "$name" && printf 'package %s\n' "$name"; } >"$cache/${entry%%=*}.uxx" ;;
+      # shellcheck disable=SC2086 # the needs are words
+      *) write_package "${entry%%=*}" ${needs[$name]:-} >"$cache/${entry%%=*}.uxx" ;;
+      esac
     done
     printf '99999999999999999999999999999999=Readme-Server.txt\r\n'
   } >"$cache/cache.ini"
   printf 'server notes\n' >"$cache/99999999999999999999999999999999.uxx"
+}
+
+# hex_word N: N as four bytes, least significant first, in hex digits.
+hex_word() {
+  printf '%02x%02x%02x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255))
+}
+
+# hex_name NAME: an entry of a package's name table, in hex digits: its
+# length with the NUL (under 64, one byte), the name, a NUL and its flags.
+hex_name() {
+  printf '%02x' $((${#1} + 1))
+  printf '%s' "$1" | od -An -v -tx1 | tr -d ' \n'
+  printf '00%s' "$(hex_word 0x70010)"
+}
+
+# write_package GUID NEED...: a package of the game's format (version 128)
+# whose GUID is the 32 hex digits GUID, that imports each NEED as a package
+# and holds no object. At most 60 needs, so that every index is one byte.
+write_package() {
+  local guid=$1 need names imports count=3 index
+  shift
+  names="$(hex_name None)$(hex_name Core)$(hex_name Package)"
+  imports=
+  for need in "$@"; do
+    names+="$(hex_name "$need")"
+    # Core.Package, no outer, then the need's name.
+    imports+="$(printf '0102%s%02x' "$(hex_word 0)" "$count")"
+    count=$((count + 1))
+  done
+  local header="c1832a9e80001d00$(hex_word 1)"
+  local names_end=$((64 + ${#names} / 2))
+  header+="$(hex_word "$count")$(hex_word 64)$(hex_word 0)$(hex_word $((names_end + ${#imports} / 2)))"
+  header+="$(hex_word $#)$(hex_word "$names_end")"
+  for index in 0 8 16 24; do
+    header+="$(hex_word $((16#${guid:index:8})))"
+  done
+  # No generations, then zeros up to the name table.
+  header+="$(hex_word 0)$(hex_word 0)$(hex_word 0)"
+  printf "$(printf '%s' "$header$names$imports" | sed 's/../\\x&/g')"
 }
 
 # package_start NAME: the bytes a sound download of the package NAME begins

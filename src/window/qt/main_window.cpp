@@ -54,6 +54,14 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   cleanup_ = new CleanupFlow(controller_, this, sizes_);
   copyOut_ = new CopyOutFlow(controller_, this);
   buildCommands();
+  needs_ = new NeedsPresenter(controller_, this, [this]() -> std::pair<CategoryTableModel *, int> {
+    const int shown = tabs_->currentIndex();
+    CategoryTableView *table = tableView(shown);
+    if (!table || !table->currentIndex().isValid())
+      return {nullptr, -1};
+    return {models_[static_cast<std::size_t>(shown)],
+            filters_[static_cast<std::size_t>(shown)]->mapToSource(table->currentIndex()).row()};
+  });
   pages_ = new QStackedWidget(this);
   browsePage_ = buildBrowsePage(pages_);
   emptyPage_ = new EmptyCachePage(chooseCacheAction_, chooseGameAction_, pages_);
@@ -64,14 +72,6 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
 
   status_ = new StatusBarPresenter(controller_, this, sizes_,
                                    [this] { return static_cast<std::size_t>(std::max(0, tabs_->currentIndex())); });
-  needs_ = new NeedsPresenter(controller_, this, [this]() -> std::pair<CategoryTableModel *, int> {
-    const int shown = tabs_->currentIndex();
-    CategoryTableView *table = tableView(shown);
-    if (!table || !table->currentIndex().isValid())
-      return {nullptr, -1};
-    return {models_[static_cast<std::size_t>(shown)],
-            filters_[static_cast<std::size_t>(shown)]->mapToSource(table->currentIndex()).row()};
-  });
   for (CategoryTableView *view : views_) {
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, needs_, &NeedsPresenter::schedule);
     connect(view, &CategoryTableView::tickNeedsRequested, this, &MainWindow::tickWhatSelectedNeed);
@@ -99,6 +99,10 @@ QWidget *MainWindow::buildBrowsePage(QWidget *parent) {
   auto *layout = new QVBoxLayout(page);
   layout->addWidget(buildFilter(page));
   layout->addWidget(buildTabs(page));
+  auto *needsLine = new QHBoxLayout;
+  needsLine->addWidget(needs_->needs(), 1);
+  needsLine->addWidget(needs_->listButton());
+  layout->addLayout(needsLine);
   layout->addLayout(buildButtons(page));
   return page;
 }

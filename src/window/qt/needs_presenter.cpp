@@ -21,16 +21,15 @@ NeedsPresenter::NeedsPresenter(AppController &controller, QMainWindow *window,
   reading_->setKeptWhole(true);
   reading_->setContentsMargins(12, 0, 12, 0);
   reading_->hide();
+  // The line and its button stand under the tables, where the window puts
+  // them; the reading's count in the status bar.
   needs_ = new ElidedLabel(window);
-  needs_->setContentsMargins(12, 0, 0, 0);
+  needs_->setAccessibleName(QStringLiteral("What the selected package needs"));
   listButton_ = new QPushButton(QStringLiteral("&What It Needs…"), window);
   listButton_->setAccessibleName(QStringLiteral("What the selected package needs"));
   listButton_->hide();
   connect(listButton_, &QPushButton::clicked, this, &NeedsPresenter::showList);
-  QStatusBar *bar = window->statusBar();
-  bar->addPermanentWidget(needs_);
-  bar->addPermanentWidget(listButton_);
-  bar->addPermanentWidget(reading_);
+  window->statusBar()->addPermanentWidget(reading_);
   timer_.setSingleShot(true);
   timer_.setInterval(0);
   connect(&timer_, &QTimer::timeout, this, &NeedsPresenter::update);
