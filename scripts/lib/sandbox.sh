@@ -12,15 +12,18 @@ make_installation() {
   make_game_folder "$1/$BUNDLE_SUBDIR"
 }
 
-# make_game_folder FOLDER: a game folder with its category folders, and the
-# game's own Engine package, which the sample maps need.
+# make_game_folder FOLDER: a game folder with its category folders; with
+# SAMPLE_NEEDS set, also the game's own Engine package, which the sample
+# maps then need.
 make_game_folder() {
   local bundle="$1"
   local folder
   for folder in "${CATEGORY_FOLDERS[@]}"; do
     mkdir -p "$bundle/$folder"
   done
-  write_package 0E0E0E0E0E0E0E0E0E0E0E0E0E0E0E0E >"$bundle/System/Engine.u"
+  if [ -n "${SAMPLE_NEEDS:-}" ]; then
+    write_package 0E0E0E0E0E0E0E0E0E0E0E0E0E0E0E0E >"$bundle/System/Engine.u"
+  fi
 }
 
 # make_sample_cache HOME [CACHE_FOLDER]: a cache of a dozen packages across
@@ -43,16 +46,21 @@ make_sample_cache() {
     "FEDCBA9876543210FEDCBA9876543210=AntalusTextures.utx"
     "ABCDEF0123456789ABCDEF0123456789=Skies-Nebula.UTX"
   )
-  # What each package needs, as the game's packages name what they import:
-  # the maps need the textures, meshes and sounds beside them in the cache,
-  # and packages of the game itself; Rankin-Night needs one no one has.
-  local -A needs=(
-    [DM-Deck17-Remix.ut2]="AntalusTextures Crates-StaticMeshes Engine"
-    [CTF-FaceClassic.ut2]="Skies-Nebula WeaponSounds-Pro Engine"
-    [DM-Rankin-Night.ut2]="AntalusTextures RankinNightTex Engine"
-    [ONS-Torlan-Snow.ut2]="Engine"
-    [Crates-StaticMeshes.usx]="AntalusTextures"
-  )
+  # With SAMPLE_NEEDS set, what each package needs, as the game's packages
+  # name what they import: the maps need the textures, meshes and sounds
+  # beside them in the cache, and packages of the game itself; Rankin-Night
+  # needs one no one has. Without, each package needs nothing, and a move
+  # offers nothing beyond the ticked packages.
+  local -A needs=()
+  if [ -n "${SAMPLE_NEEDS:-}" ]; then
+    needs=(
+      [DM-Deck17-Remix.ut2]="AntalusTextures Crates-StaticMeshes Engine"
+      [CTF-FaceClassic.ut2]="Skies-Nebula WeaponSounds-Pro Engine"
+      [DM-Rankin-Night.ut2]="AntalusTextures RankinNightTex Engine"
+      [ONS-Torlan-Snow.ut2]="Engine"
+      [Crates-StaticMeshes.usx]="AntalusTextures"
+    )
+  fi
   {
     printf '[Cache]\r\n'
     local entry name
