@@ -131,9 +131,6 @@ public:
   // What the package at `row` of `table` needs, from what is known and, for
   // a chain not read yet, read now (a few files).
   std::optional<PackageNeeds> needsOfRow(const TableView *table, std::int32_t row) const;
-  // What is known now of the package at `row` of `table`: nothing while it
-  // was not read.
-  std::optional<PackageFacts> factsOfRow(const TableView *table, std::int32_t row) const;
   // The row's mark, from what is known (nothing is read for it): what a map
   // needs that neither the game nor the cache has, and whether the cached
   // file is another package than its index line names.
@@ -148,6 +145,8 @@ public:
   // What the ticked packages need that is not ticked, read now where not
   // known, with the move's progress and Cancel.
   EntriesNeeds neededByTicked() const;
+  // The entry at `row` of `table`, when there is one.
+  std::optional<EntryPlace> placeOfRow(const TableView *table, std::int32_t row) const;
   // The ticked entries, in the order of the lists.
   std::vector<EntryPlace> tickedEntries() const;
   // Ticks every cached package that the packages at `rows` of `table` need,

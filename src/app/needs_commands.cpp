@@ -80,34 +80,33 @@ const NeedFinder &AppController::needFinder() const {
   return *finder_;
 }
 
-std::optional<PackageNeeds> AppController::needsOfRow(const TableView *table, std::int32_t row) const {
+std::optional<EntryPlace> AppController::placeOfRow(const TableView *table, std::int32_t row) const {
   const std::size_t category = categoryOfTable(table);
   if (category >= kCategoryCount || row < 0 || static_cast<std::size_t>(row) >= listAt(category).size())
     return std::nullopt;
-  const CacheEntry &entry = listAt(category)[static_cast<std::size_t>(row)];
-  return needFinder().needsOf(cachedFilePath(cacheDirectory(), entry.cacheName), entry.utName);
+  return EntryPlace{category, static_cast<std::size_t>(row)};
 }
 
-std::optional<PackageFacts> AppController::factsOfRow(const TableView *table, std::int32_t row) const {
-  const std::size_t category = categoryOfTable(table);
-  if (category >= kCategoryCount || row < 0 || static_cast<std::size_t>(row) >= listAt(category).size())
+std::optional<PackageNeeds> AppController::needsOfRow(const TableView *table, std::int32_t row) const {
+  const std::optional<EntryPlace> place = placeOfRow(table, row);
+  if (!place)
     return std::nullopt;
-  const CacheEntry &entry = listAt(category)[static_cast<std::size_t>(row)];
-  return knowledge_.knownAt(cachedFilePath(cacheDirectory(), entry.cacheName));
+  const CacheEntry &entry = listAt(place->category)[place->row];
+  return needFinder().needsOf(cachedFilePath(cacheDirectory(), entry.cacheName), entry.utName);
 }
 
 AppController::RowMark AppController::rowMark(const TableView *table, std::int32_t row) const {
   RowMark mark;
-  const std::size_t category = categoryOfTable(table);
-  if (category >= kCategoryCount || row < 0 || static_cast<std::size_t>(row) >= listAt(category).size())
+  const std::optional<EntryPlace> place = placeOfRow(table, row);
+  if (!place)
     return mark;
-  const CacheEntry &entry = listAt(category)[static_cast<std::size_t>(row)];
+  const CacheEntry &entry = listAt(place->category)[place->row];
   const std::string file = cachedFilePath(cacheDirectory(), entry.cacheName);
   const std::optional<PackageFacts> facts = knowledge_.lastKnownAt(file);
   if (!facts || !facts->readable)
     return mark;
   mark.notItsPackage = !cacheNameIsGuid(entry.cacheName, facts->guid);
-  if (category != kMapsCategory)
+  if (place->category != kMapsCategory)
     return mark;
   NeedReading knownOnly;
   knownOnly.knownOnly = true;
@@ -119,14 +118,12 @@ AppController::RowMark AppController::rowMark(const TableView *table, std::int32
 }
 
 std::optional<std::size_t> AppController::mapsNeeding(const TableView *table, std::int32_t row) const {
-  const std::size_t category = categoryOfTable(table);
-  if (category >= kCategoryCount || row < 0 || static_cast<std::size_t>(row) >= listAt(category).size())
-    return std::nullopt;
-  if (!reader_ || !reader_->finished())
+  const std::optional<EntryPlace> place = placeOfRow(table, row);
+  if (!place || !reader_ || !reader_->finished())
     return std::nullopt;
   if (!neededBy_)
     neededBy_.emplace(lists(), cacheDirectory(), knowledge_);
-  return neededBy_->mapsNeeding(EntryPlace{category, static_cast<std::size_t>(row)});
+  return neededBy_->mapsNeeding(*place);
 }
 
 std::vector<EntryPlace> AppController::tickedEntries() const {
@@ -179,13 +176,10 @@ ListsView AppController::viewOf(const Lists &lists) {
 }
 
 std::size_t AppController::tickWhatRowsNeed(const TableView *table, const std::vector<std::int32_t> &rows) {
-  const std::size_t category = categoryOfTable(table);
-  if (category >= kCategoryCount)
-    return 0;
   std::vector<EntryPlace> chosen;
   for (const std::int32_t row : rows) {
-    if (row >= 0 && static_cast<std::size_t>(row) < listAt(category).size())
-      chosen.push_back({category, static_cast<std::size_t>(row)});
+    if (const std::optional<EntryPlace> place = placeOfRow(table, row))
+      chosen.push_back(*place);
   }
   std::size_t read = 0;
   const EntriesNeeds needs = needFinder().needsOfEntries(chosen, readingWithProgress(read));
