@@ -121,8 +121,9 @@ std::string keepNeededText(std::size_t packages) {
 }
 
 std::string neededByMapsNote(const std::vector<std::string> &maps) {
-  return listedNames(maps) + (maps.size() == 1 ? " needs " : " need ") +
-         "ticked packages: without them, they will not load.";
+  if (maps.size() == 1)
+    return listedNames(maps) + " needs ticked packages: without them, it will not load.";
+  return listedNames(maps) + " need ticked packages: without them, they will not load.";
 }
 
 std::string withNeedsText(std::size_t packages) {

@@ -5,6 +5,7 @@
 #include "window/qt/qt_platform.h"
 
 #include "memory_choice_store.h"
+#include "package_writer.h"
 #include "posix/file_descriptor.h"
 #include "relocation/uz2_writer.h"
 #include "sandbox.h"
@@ -1359,6 +1360,116 @@ TEST(LargeMoveTest, CancellingTheComparingBringsTheQuestionAtOnce) {
       << details.left(200).toStdString();
   EXPECT_TRUE(keepChecked) << "what was not compared is kept unless the player says otherwise";
   EXPECT_EQ(readFile(sandbox.cacheFile()), index) << "nothing moved";
+}
+
+} // namespace
+
+namespace {
+
+std::string needing(std::initializer_list<const char *> names) {
+  PackageWriter writer;
+  for (const char *name : names)
+    writer.needs(name);
+  return writer.bytes();
+}
+
+// Maps that need textures and meshes on other tabs; DM-Kept stays in the
+// cache throughout.
+class NeedsWindowTest : public ::testing::Test {
+protected:
+  NeedsWindowTest() {
+    bundle = sandbox.addInstallation("Games");
+    sandbox.writeIndex("[Cache]\nM0=DM-Chain.ut2\nM1=DM-Kept.ut2\nM2=CTF-Other.ut2\nX0=ChainTex.utx\n"
+                       "X1=KeptTex.utx\nS0=ChainMeshes.usx\n");
+    sandbox.writeCachedFile("M0", needing({"ChainTex", "ChainMeshes"}));
+    sandbox.writeCachedFile("M1", needing({"KeptTex"}));
+    sandbox.writeCachedFile("M2", needing({}));
+    for (const char *name : {"X0", "X1", "S0"})
+      sandbox.writeCachedFile(name, needing({}));
+    startAndShow(window, platform, controller);
+    window.tabs()->setCurrentIndex(kMaps);
+  }
+
+  // Types `text` into the filter, goes down to the table and ticks its
+  // first row, as a person who knows the map's name.
+  void tickFirstShown(const char *text) {
+    window.filter()->setFocus();
+    QTest::keyClick(window.filter(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window.filter(), text);
+    QTest::keyClick(window.filter(), Qt::Key_Down);
+    QTest::keyClick(window.tableView(kMaps), Qt::Key_Space);
+  }
+  // Answers the next dialog with `answer`, then waits for the command.
+  void answerNext(std::function<void(QDialog &)> answer) {
+    auto *timer = new QTimer(&window);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+      if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+          dialog && !qobject_cast<QProgressDialog *>(dialog)) {
+        timer->deleteLater();
+        answer(*dialog);
+      }
+    });
+    timer->start();
+  }
+  bool ticked(const std::vector<CacheEntry> &list, const std::string &name) const {
+    for (const CacheEntry &entry : list)
+      if (entry.utName == name)
+        return entry.selected != 0;
+    return false;
+  }
+
+  Sandbox sandbox;
+  std::string bundle;
+  QtPlatform platform;
+  AppController controller{platform, sandbox.locations(), nullptr, std::chrono::milliseconds(0)};
+  MainWindow window{controller};
+};
+
+TEST_F(NeedsWindowTest, AMapMovesWithWhatItNeedsAndTheTrashKeepsWhatAKeptMapNeeds) {
+  // The question before the move offers the two packages the ticked map
+  // needs, checked; they move with it.
+  tickFirstShown("chain");
+  QString offered;
+  answerNext([&](QDialog &dialog) {
+    for (QCheckBox *box : dialog.findChildren<QCheckBox *>())
+      if (box->text().startsWith("Also move") && box->isChecked())
+        offered = box->text();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+  });
+  QTest::keyClick(window.tableView(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(offered, "Also move the 2 packages these need (" + QString::number(2 * needing({}).size()) + " bytes)");
+  for (const char *moved : {"Maps/DM-Chain.ut2", "Textures/ChainTex.utx", "StaticMeshes/ChainMeshes.usx"})
+    EXPECT_TRUE(exists(bundle + "/" + moved)) << moved;
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+  // Tick What It Needs on the filtered Maps tab ticks the texture on its
+  // own tab, which the filter hides.
+  tickFirstShown("dm-kept");
+  QTest::keyClick(window.tableView(kMaps), Qt::Key_Space);
+  EXPECT_FALSE(ticked(controller.maps, "DM-Kept.ut2"));
+  QTest::keyClick(window.tableView(kMaps), Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(ticked(controller.textures, "KeptTex.utx"));
+  EXPECT_EQ(window.reportLabel()->text(), "Ticked 1 package these need");
+
+  // The Trash, asked to take that texture and another map, names the map
+  // that needs it and keeps it.
+  tickFirstShown("ctf");
+  QString explanation;
+  answerNext([&](QDialog &dialog) {
+    auto &box = static_cast<QMessageBox &>(dialog);
+    explanation = box.informativeText();
+    EXPECT_TRUE(box.checkBox() && box.checkBox()->isChecked());
+    EXPECT_EQ(box.checkBox()->text(), "Keep the 1 package that kept maps need");
+    QTest::keyClick(&dialog, Qt::Key_Return);
+  });
+  QTest::keyClick(window.tableView(kMaps), Qt::Key_Delete);
+  EXPECT_TRUE(explanation.endsWith("DM-Kept.ut2 needs ticked packages: without them, it will not load."))
+      << explanation.toStdString();
+  EXPECT_FALSE(exists(sandbox.cachedFile("M2")));
+  EXPECT_TRUE(exists(sandbox.cachedFile("X1")));
+  EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM1=DM-Kept.ut2\nX1=KeptTex.utx\n");
 }
 
 } // namespace
