@@ -34,11 +34,7 @@ void BackgroundReader::run(const std::stop_token &stop) {
   for (const std::string &path : paths_) {
     if (stop.stop_requested())
       return;
-    if (!knowledge_.knownAt(path)) {
-      const ReadFacts read = readPackageFacts(path);
-      if (read.file)
-        knowledge_.learn(*read.file, read.facts, path);
-    }
+    knowledge_.learnAt(path);
     const std::size_t done = ++done_;
     if (afterEach_)
       afterEach_(done);

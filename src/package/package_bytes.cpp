@@ -5,14 +5,9 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace {
-
-constexpr std::size_t kBlockSize = 64 * 1024;
-
-} // namespace
-
-PackageBytes::PackageBytes(int fd, std::uint64_t fileSize, std::uint64_t offset)
-    : fd_(fd), fileSize_(fileSize), offset_(offset) {
+PackageBytes::PackageBytes(int fd, std::uint64_t fileSize, std::uint64_t offset, std::uint64_t expected)
+    : fd_(fd), fileSize_(fileSize), offset_(offset),
+      nextBlock_(static_cast<std::size_t>(std::clamp<std::uint64_t>(expected, 1, kBlockSize))) {
   if (offset > fileSize)
     fail("a table starts past the end of the file");
 }
@@ -20,9 +15,10 @@ PackageBytes::PackageBytes(int fd, std::uint64_t fileSize, std::uint64_t offset)
 void PackageBytes::fail(std::string reason) {
   if (failure_.empty())
     failure_ = std::move(reason);
+  block_.clear();
 }
 
-bool PackageBytes::have(std::size_t size) {
+bool PackageBytes::refill(std::size_t size) {
   if (failed())
     return false;
   if (size > fileSize_ || offset_ > fileSize_ - size) {
@@ -32,7 +28,8 @@ bool PackageBytes::have(std::size_t size) {
   if (offset_ >= blockStart_ && offset_ + size <= blockStart_ + block_.size())
     return true;
   // Refills from offset_: a block, or what a longer string needs.
-  const std::uint64_t wanted = std::min<std::uint64_t>(std::max(size, kBlockSize), fileSize_ - offset_);
+  const std::uint64_t wanted = std::min<std::uint64_t>(std::max(size, nextBlock_), fileSize_ - offset_);
+  nextBlock_ = kBlockSize;
   block_.resize(static_cast<std::size_t>(wanted));
   std::size_t got = 0;
   while (got < block_.size()) {
@@ -58,37 +55,7 @@ bool PackageBytes::have(std::size_t size) {
   return true;
 }
 
-std::optional<std::uint8_t> PackageBytes::u8() {
-  if (!have(1))
-    return std::nullopt;
-  return block_[static_cast<std::size_t>(offset_++ - blockStart_)];
-}
-
-std::optional<std::uint16_t> PackageBytes::u16() {
-  if (!have(2))
-    return std::nullopt;
-  const std::uint8_t *at = block_.data() + (offset_ - blockStart_);
-  offset_ += 2;
-  return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-
-std::optional<std::uint32_t> PackageBytes::u32() {
-  if (!have(4))
-    return std::nullopt;
-  const std::uint8_t *at = block_.data() + (offset_ - blockStart_);
-  offset_ += 4;
-  return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
-         (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
-
-std::optional<std::int32_t> PackageBytes::i32() {
-  const std::optional<std::uint32_t> value = u32();
-  if (!value)
-    return std::nullopt;
-  return static_cast<std::int32_t>(*value);
-}
-
-std::optional<std::int32_t> PackageBytes::compactIndex() {
+std::optional<std::int32_t> PackageBytes::longCompactIndex() {
   const std::optional<std::uint8_t> first = u8();
   if (!first)
     return std::nullopt;
@@ -112,12 +79,4 @@ std::optional<std::int32_t> PackageBytes::compactIndex() {
     more = (*next & 0x80) != 0;
   }
   return static_cast<std::int32_t>(negative ? -value : value);
-}
-
-bool PackageBytes::bytes(std::size_t size, std::string &into) {
-  if (!have(size))
-    return false;
-  into.assign(reinterpret_cast<const char *>(block_.data() + (offset_ - blockStart_)), size);
-  offset_ += size;
-  return true;
 }

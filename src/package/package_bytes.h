@@ -1,9 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Reads a package file forward from an offset, a block at a time with
@@ -13,16 +15,68 @@
 // with one check at its end.
 class PackageBytes {
 public:
-  PackageBytes(int fd, std::uint64_t fileSize, std::uint64_t offset);
+  // `expected` is how many bytes the reading will likely take: the first
+  // block is that large, no larger than a block, so that a small table costs
+  // one small read.
+  PackageBytes(int fd, std::uint64_t fileSize, std::uint64_t offset, std::uint64_t expected = kBlockSize);
 
-  std::optional<std::uint8_t> u8();
-  std::optional<std::uint16_t> u16();
-  std::optional<std::uint32_t> u32();
-  std::optional<std::int32_t> i32();
-  // The game's compact index: a signed integer of 1 to 5 bytes.
-  std::optional<std::int32_t> compactIndex();
-  // `size` bytes, or nothing when the file ends first.
-  bool bytes(std::size_t size, std::string &into);
+  static constexpr std::size_t kBlockSize = 64 * 1024;
+
+  std::optional<std::uint8_t> u8() {
+    if (!have(1))
+      return std::nullopt;
+    return block_[static_cast<std::size_t>(offset_++ - blockStart_)];
+  }
+  std::optional<std::uint16_t> u16() {
+    if (!have(2))
+      return std::nullopt;
+    const std::uint8_t *at = take(2);
+    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
+  }
+  std::optional<std::uint32_t> u32() {
+    if (!have(4))
+      return std::nullopt;
+    const std::uint8_t *at = take(4);
+    return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+           (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+  }
+  std::optional<std::int32_t> i32() {
+    const std::optional<std::uint32_t> value = u32();
+    if (!value)
+      return std::nullopt;
+    return static_cast<std::int32_t>(*value);
+  }
+  // The game's compact index: a signed integer of 1 to 5 bytes, most often
+  // one.
+  std::optional<std::int32_t> compactIndex() {
+    if (have(1)) {
+      const std::uint8_t first = block_[static_cast<std::size_t>(offset_ - blockStart_)];
+      if ((first & 0x40) == 0) {
+        ++offset_;
+        const std::int32_t value = first & 0x3F;
+        return (first & 0x80) != 0 ? -value : value;
+      }
+    }
+    return longCompactIndex();
+  }
+  // `size` bytes, or nothing when the file ends first; the view lasts until
+  // the next read.
+  std::optional<std::string_view> bytes(std::size_t size) {
+    if (!have(size))
+      return std::nullopt;
+    return std::string_view(reinterpret_cast<const char *>(take(size)), size);
+  }
+
+  // Up to `size` bytes from the cursor on that are in the block in hand,
+  // read already; and a skip over some of them. For a fast path over short
+  // entries, which most are.
+  std::string_view inBlock(std::size_t size) const {
+    if (offset_ < blockStart_ || offset_ - blockStart_ >= block_.size())
+      return {};
+    const auto at = static_cast<std::size_t>(offset_ - blockStart_);
+    return std::string_view(reinterpret_cast<const char *>(block_.data()) + at, std::min(size, block_.size() - at));
+  }
+  void skip(std::size_t size) { offset_ += size; }
 
   bool failed() const { return !failure_.empty(); }
   const std::string &failure() const { return failure_; }
@@ -32,14 +86,27 @@ public:
   std::uint64_t bytesRead() const { return bytesRead_; }
 
 private:
-  // At least `size` bytes from offset_ on in the block, or false.
-  bool have(std::size_t size);
+  // At least `size` bytes from offset_ on in the block, or false. Most reads
+  // lie in the block in hand; a failure empties it, so that every read after
+  // one fails.
+  bool have(std::size_t size) {
+    const std::uint64_t at = offset_ - blockStart_;
+    return (offset_ >= blockStart_ && size <= block_.size() && at <= block_.size() - size) || refill(size);
+  }
+  bool refill(std::size_t size);
+  std::optional<std::int32_t> longCompactIndex();
+  const std::uint8_t *take(std::size_t size) {
+    const std::uint8_t *at = block_.data() + (offset_ - blockStart_);
+    offset_ += size;
+    return at;
+  }
 
   int fd_;
   std::uint64_t fileSize_;
   std::uint64_t offset_;
   std::vector<std::uint8_t> block_;
   std::uint64_t blockStart_ = 0; // the file offset of block_[0]
+  std::size_t nextBlock_;
   std::uint64_t bytesRead_ = 0;
   std::string failure_;
 };

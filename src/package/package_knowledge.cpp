@@ -14,6 +14,17 @@ std::int64_t nanoseconds(const struct timespec &time) {
   return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
+FileDescriptor openPackage(const std::string &path) {
+  return FileDescriptor(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+}
+
+PackageFacts factsOfOpenFile(int fd, const struct stat &opened) {
+  const PackageRead package = readPackage(fd, opened);
+  if (!package.tables)
+    return PackageFacts{false, package.unreadable, {}, {}};
+  return PackageFacts{true, {}, package.tables->header.guid, neededPackages(*package.tables)};
+}
+
 } // namespace
 
 PackageKnowledge::Key PackageKnowledge::keyOf(const FileIdentity &file) {
@@ -25,22 +36,19 @@ void PackageKnowledge::learn(const FileIdentity &file, const PackageFacts &facts
   if (!path.empty())
     lastAt_.insert_or_assign(path, keyOf(file));
   Stored stored{facts.readable, facts.unreadable, facts.guid, {}};
-  stored.needs.reserve(facts.needs.size());
-  for (const std::string &name : facts.needs) {
-    auto [known, isNew] = nameIndex_.try_emplace(name, static_cast<std::uint32_t>(names_.size()));
-    if (isNew)
-      names_.push_back(name);
-    stored.needs.push_back(known->second);
-  }
-  stored.needs.shrink_to_fit();
+  std::size_t length = 0;
+  for (const std::string &name : facts.needs)
+    length += name.size() + 1;
+  stored.needs.reserve(length);
+  for (const std::string &name : facts.needs)
+    stored.needs.append(name, 0, name.find('\0')) += '\0';
   packages_.insert_or_assign(keyOf(file), std::move(stored));
 }
 
 PackageFacts PackageKnowledge::factsOf(const Stored &stored) const {
   PackageFacts facts{stored.readable, stored.unreadable, stored.guid, {}};
-  facts.needs.reserve(stored.needs.size());
-  for (const std::uint32_t name : stored.needs)
-    facts.needs.push_back(names_[name]);
+  for (std::size_t begin = 0, end; (end = stored.needs.find('\0', begin)) != std::string::npos; begin = end + 1)
+    facts.needs.emplace_back(stored.needs, begin, end - begin);
   return facts;
 }
 
@@ -83,18 +91,33 @@ std::size_t PackageKnowledge::size() const {
 
 ReadFacts readPackageFacts(const std::string &path) {
   ReadFacts read;
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  const FileDescriptor file = openPackage(path);
   struct stat info {};
   if (!file.valid() || ::fstat(file.get(), &info) != 0)
     return read;
   // Read from the file whose identity is kept: it is refused if it changes.
   read.file = FileIdentity::of(info);
-  const PackageRead package = readPackage(file.get());
-  if (!package.tables)
-    read.facts = PackageFacts{false, package.unreadable, {}, {}};
-  else
-    read.facts = PackageFacts{true, {}, package.tables->header.guid, neededPackages(*package.tables)};
+  read.facts = factsOfOpenFile(file.get(), info);
   return read;
+}
+
+bool PackageKnowledge::learnAt(const std::string &path) {
+  // The identity comes from the file opened, so that a known file costs no
+  // more than opening it.
+  const FileDescriptor file = openPackage(path);
+  struct stat info {};
+  if (!file.valid() || ::fstat(file.get(), &info) != 0)
+    return false;
+  const FileIdentity identity = FileIdentity::of(info);
+  {
+    const std::lock_guard lock(mutex_);
+    if (packages_.contains(keyOf(identity))) {
+      lastAt_.insert_or_assign(path, keyOf(identity));
+      return false;
+    }
+  }
+  learn(identity, factsOfOpenFile(file.get(), info), path);
+  return true;
 }
 
 bool cacheNameIsGuid(const std::string &cacheName, const PackageGuid &guid) {

@@ -13,9 +13,10 @@
 
 // What was learnt of each package file read, kept in memory for the run and
 // keyed by the file's identity (volume, inode, size, times): a file that
-// changes is another key, and is read again. Names are kept once for all
-// packages, so that a package costs a few hundred bytes. Safe to use from
-// the reading thread and the window's at once.
+// changes is another key, and is read again. A package's needs are kept in
+// one string, so that a package costs a few hundred bytes and learning one
+// takes no lookups. Safe to use from the reading thread and the window's at
+// once.
 struct PackageFacts {
   bool readable = false;
   std::string unreadable; // why not, when not readable
@@ -33,6 +34,10 @@ public:
   std::optional<PackageFacts> known(const FileIdentity &file) const;
   // What is known of the file at `path` as it stands now.
   std::optional<PackageFacts> knownAt(const std::string &path) const;
+  // Reads the file at `path` and learns what it holds, unless it is known in
+  // its present state: what the background reading does for each file.
+  // Returns whether it read the file.
+  bool learnAt(const std::string &path);
   // What was last learnt or looked up of the file at `path`, without looking
   // at the file again: for counts that may lag a file changed since.
   std::optional<PackageFacts> lastKnownAt(const std::string &path) const;
@@ -50,7 +55,7 @@ private:
     bool readable;
     std::string unreadable;
     PackageGuid guid;
-    std::vector<std::uint32_t> needs; // positions in names_
+    std::string needs; // the names, each ended by a NUL, which no name holds
   };
   static Key keyOf(const FileIdentity &file);
   PackageFacts factsOf(const Stored &stored) const;
@@ -58,8 +63,6 @@ private:
   mutable std::mutex mutex_;
   std::map<Key, Stored> packages_;
   mutable std::unordered_map<std::string, Key> lastAt_;
-  std::vector<std::string> names_;
-  std::unordered_map<std::string, std::uint32_t> nameIndex_;
 };
 
 // The facts of the package file at `path`, read now: its GUID and the names

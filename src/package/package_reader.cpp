@@ -26,6 +26,12 @@ constexpr int kMaxNesting = 64;
 constexpr std::uint64_t kSmallestName = 6;    // length, one character and its NUL, flags
 constexpr std::uint64_t kSmallestImport = 7;  // three one-byte indexes and an outer
 constexpr std::uint64_t kSmallestExport = 12; // four one-byte indexes, an outer and flags
+// What the header takes up to the GUID, and what entries take on average in
+// real maps, rounded up: the size of the first read of each.
+constexpr std::uint64_t kHeaderBytes = 52;
+constexpr std::uint64_t kTypicalName = 20;
+constexpr std::uint64_t kTypicalImport = 12;
+constexpr std::uint64_t kTypicalExport = 20;
 
 struct Table {
   std::uint32_t count = 0;
@@ -80,22 +86,32 @@ std::optional<Layout> readLayout(PackageBytes &in, std::uint64_t fileSize, std::
   return layout;
 }
 
-std::vector<std::string> readNames(PackageBytes &in, std::uint32_t count) {
-  std::vector<std::string> names;
-  names.reserve(count);
-  std::string name;
+PackageNames readNames(PackageBytes &in, std::uint32_t count) {
+  PackageNames names;
+  // A count is checked against the bytes left, at least six a name: the text
+  // reserved is at most twice those.
+  names.reserve(count, std::size_t{count} * 12);
   for (std::uint32_t index = 0; index < count && !in.failed(); ++index) {
+    // Most names are short, with a length of one byte, and lie whole in
+    // the block in hand.
+    constexpr std::size_t kFlags = 4;
+    const std::string_view near = in.inBlock(1 + 0x3F + kFlags);
+    const auto shortLength = near.empty() ? 0u : static_cast<std::uint8_t>(near[0]);
+    if (shortLength >= 1 && shortLength < 0x40 && near.size() >= 1 + shortLength + kFlags) {
+      const std::string_view bytes = near.substr(1, shortLength);
+      names.add(bytes.substr(0, bytes.find('\0')));
+      in.skip(1 + shortLength + kFlags);
+      continue;
+    }
     const std::int32_t length = in.compactIndex().value_or(0);
     if (!in.failed() && (length < 1 || length > kMaxNameLength)) {
       in.fail("a name in it has a length of " + std::to_string(length));
       break;
     }
-    in.bytes(static_cast<std::size_t>(length), name);
+    const std::string_view bytes = in.bytes(static_cast<std::size_t>(length)).value_or(std::string_view());
+    // The length counts the final NUL; the game reads a name up to its first.
+    names.add(bytes.substr(0, bytes.find('\0')));
     in.u32();
-    // The length counts the final NUL.
-    while (!name.empty() && name.back() == '\0')
-      name.pop_back();
-    names.push_back(name);
   }
   return names;
 }
@@ -190,14 +206,23 @@ bool sameFile(const struct stat &before, const struct stat &after) {
 } // namespace
 
 PackageRead readPackage(int fd, PackageReadOptions options) {
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0) {
+    PackageRead read;
+    read.unreadable = "it is not a plain file";
+    return read;
+  }
+  return readPackage(fd, opened, std::move(options));
+}
+
+PackageRead readPackage(int fd, const struct stat &before, PackageReadOptions options) {
   PackageRead read;
-  struct stat before {};
-  if (::fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
+  if (!S_ISREG(before.st_mode)) {
     read.unreadable = "it is not a plain file";
     return read;
   }
   const auto fileSize = static_cast<std::uint64_t>(before.st_size);
-  PackageBytes header(fd, fileSize, 0);
+  PackageBytes header(fd, fileSize, 0, kHeaderBytes);
   std::optional<Layout> layout = readLayout(header, fileSize, read.unreadable);
   read.bytesRead = header.bytesRead();
   if (!layout)
@@ -205,12 +230,13 @@ PackageRead readPackage(int fd, PackageReadOptions options) {
 
   PackageTables tables;
   tables.header = layout->header;
-  PackageBytes names(fd, fileSize, layout->names.offset);
+  // Each table is read in one block of about its size where that will do.
+  PackageBytes names(fd, fileSize, layout->names.offset, std::uint64_t{layout->names.count} * kTypicalName);
   tables.names = readNames(names, layout->names.count);
-  PackageBytes imports(fd, fileSize, layout->imports.offset);
+  PackageBytes imports(fd, fileSize, layout->imports.offset, std::uint64_t{layout->imports.count} * kTypicalImport);
   if (!names.failed())
     tables.imports = readImports(imports, *layout, tables.names.size());
-  PackageBytes exports(fd, fileSize, layout->exports.offset);
+  PackageBytes exports(fd, fileSize, layout->exports.offset, std::uint64_t{layout->exports.count} * kTypicalExport);
   if (options.exports && !names.failed() && !imports.failed())
     tables.exports = readExports(exports, *layout, tables.names.size(), fileSize);
   read.bytesRead += names.bytesRead() + imports.bytesRead() + exports.bytesRead();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include "package/package_tables.h"
 
 #include <cstdint>
@@ -29,8 +31,10 @@ struct PackageReadOptions {
 // Opens `path` without following a link and without waiting on a FIFO or a
 // device; only a plain file is read.
 PackageRead readPackage(const std::string &path, PackageReadOptions options = {});
-// The same for a file open for reading.
+// The same for a file open for reading; `opened` is its fstat() when the
+// caller has it already.
 PackageRead readPackage(int fd, PackageReadOptions options = {});
+PackageRead readPackage(int fd, const struct stat &opened, PackageReadOptions options = {});
 
 // The oldest and the newest package versions this program reads: the game's
 // own releases.

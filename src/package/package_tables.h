@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What a package file of the game holds, as far as this program reads it:
@@ -48,9 +49,32 @@ struct PackageExport {
   std::uint64_t serialOffset = 0;
 };
 
+// The name table: the names one after another in one string, so that a
+// thousand names cost two allocations.
+class PackageNames {
+public:
+  void reserve(std::size_t names, std::size_t bytes) {
+    ends_.reserve(names);
+    text_.reserve(bytes);
+  }
+  void add(std::string_view name) {
+    text_ += name;
+    ends_.push_back(static_cast<std::uint32_t>(text_.size()));
+  }
+  std::size_t size() const { return ends_.size(); }
+  std::string_view operator[](std::size_t index) const {
+    const std::uint32_t begin = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(text_).substr(begin, ends_[index] - begin);
+  }
+
+private:
+  std::string text_;
+  std::vector<std::uint32_t> ends_;
+};
+
 struct PackageTables {
   PackageHeader header;
-  std::vector<std::string> names;
+  PackageNames names;
   std::vector<PackageImport> imports;
   std::vector<PackageExport> exports; // empty unless asked for
 };
