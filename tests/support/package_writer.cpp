@@ -37,11 +37,10 @@ PackageWriter::PackageWriter() {
 }
 
 std::int32_t PackageWriter::name(const std::string &name) {
-  const auto found = std::find(names_.begin(), names_.end(), name);
-  if (found != names_.end())
-    return static_cast<std::int32_t>(found - names_.begin());
-  names_.push_back(name);
-  return static_cast<std::int32_t>(names_.size() - 1);
+  const auto [found, added] = nameIndex_.try_emplace(name, static_cast<std::int32_t>(names_.size()));
+  if (added)
+    names_.push_back(name);
+  return found->second;
 }
 
 std::int32_t PackageWriter::needs(const std::string &package) { return addImport("Core", "Package", 0, package); }

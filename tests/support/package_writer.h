@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Writes small packages of the game's format for tests: a header, a name
@@ -50,6 +51,7 @@ private:
     std::int32_t size = 0, offset = 0;
   };
   std::vector<std::string> names_;
+  std::unordered_map<std::string, std::int32_t> nameIndex_;
   std::vector<Import> imports_;
   std::vector<Export> exports_;
 };
