@@ -117,9 +117,9 @@ public:
   std::optional<InstalledFile> installedFile(const TableView *table, std::int32_t row) const;
 
   // What packages need. Reading starts after the window shows: one thread
-  // of the lowest priority reads the cache's packages in index order and
-  // calls `read` (on that thread) after each; it stops when the lists are
-  // read again, or the controller goes.
+  // of the lowest priority reads the cache's packages, the maps first, each
+  // list in the index's order, and calls `read` (on that thread) after
+  // each; it stops when the lists are read again, or the controller goes.
   void startReadingPackages(std::function<void(std::size_t done, std::size_t total)> read = {});
   // Stops the reading, the file in hand finished, and starts none again.
   void stopReadingPackages();
@@ -278,11 +278,12 @@ private:
   bool terminationRequested_ = false;
   // What was read of the packages: kept across readings of the lists, since
   // a file that changed is another key.
-  mutable PackageKnowledge knowledge_;
+  // Shared with the reading thread, which may outlive a reading stopped.
+  const std::shared_ptr<PackageKnowledge> knowledge_ = std::make_shared<PackageKnowledge>();
   mutable std::optional<NeedFinder> finder_; // of the lists as they are
   mutable std::optional<NeededBy> neededBy_; // made once the reading is done
   mutable std::optional<std::string> finderInstallation_;
   bool readingWanted_ = false;
   std::function<void(std::size_t, std::size_t)> readCallback_;
-  std::unique_ptr<BackgroundReader> reader_; // last: it reads knowledge_
+  std::unique_ptr<BackgroundReader> reader_;
 };

@@ -74,7 +74,7 @@ void AppController::addNeeds(MovePreview &preview) const {
   }
   for (const EntryPlace &place : tickedEntries()) {
     const CacheEntry &entry = listAt(place.category)[place.row];
-    const std::optional<PackageFacts> facts = knowledge_.knownAt(needFinder().cachedFile(place));
+    const std::optional<PackageFacts> facts = knowledge_->knownAt(needFinder().cachedFile(place));
     if (facts && facts->readable && !cacheNameIsGuid(entry.cacheName, facts->guid))
       ++preview.notTheirPackage;
   }

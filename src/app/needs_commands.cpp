@@ -74,7 +74,7 @@ const NeedFinder &AppController::needFinder() const {
   // moment, and the window asks on every change of the selected row.
   if (!finder_ || finderInstallation_ != unrealDir) {
     const std::vector<std::string> folders = unrealDir ? packageFolders(*unrealDir) : std::vector<std::string>{};
-    finder_.emplace(folders, lists(), cacheDirectory(), &knowledge_);
+    finder_.emplace(folders, lists(), cacheDirectory(), knowledge_.get());
     finderInstallation_ = unrealDir;
   }
   return *finder_;
@@ -102,7 +102,7 @@ AppController::RowMark AppController::rowMark(const TableView *table, std::int32
     return mark;
   const CacheEntry &entry = listAt(place->category)[place->row];
   const std::string file = cachedFilePath(cacheDirectory(), entry.cacheName);
-  const std::optional<PackageFacts> facts = knowledge_.lastKnownAt(file);
+  const std::optional<PackageFacts> facts = knowledge_->lastKnownAt(file);
   if (!facts || !facts->readable)
     return mark;
   mark.notItsPackage = !cacheNameIsGuid(entry.cacheName, facts->guid);
@@ -122,7 +122,7 @@ std::optional<std::size_t> AppController::mapsNeeding(const TableView *table, st
   if (!place || !reader_ || !reader_->finished())
     return std::nullopt;
   if (!neededBy_)
-    neededBy_.emplace(lists(), cacheDirectory(), knowledge_);
+    neededBy_.emplace(lists(), cacheDirectory(), *knowledge_);
   return neededBy_->mapsNeeding(*place);
 }
 

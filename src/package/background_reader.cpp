@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -18,25 +19,31 @@ void lowestPriority() {
 
 } // namespace
 
-BackgroundReader::BackgroundReader(PackageKnowledge &knowledge, std::vector<std::string> paths,
+BackgroundReader::BackgroundReader(std::shared_ptr<PackageKnowledge> knowledge, std::vector<std::string> paths,
                                    std::function<void(std::size_t)> afterEach)
-    : knowledge_(knowledge), paths_(std::move(paths)), total_(paths_.size()), afterEach_(std::move(afterEach)),
-      thread_([this](const std::stop_token &stop) { run(stop); }) {}
-
-BackgroundReader::~BackgroundReader() {
-  thread_.request_stop();
-  if (thread_.joinable())
-    thread_.join();
+    : total_(paths.size()), state_(std::make_shared<State>()) {
+  state_->afterEach = std::move(afterEach);
+  std::thread([state = state_, knowledge = std::move(knowledge), paths = std::move(paths)] {
+    run(state, knowledge, paths);
+  }).detach();
 }
 
-void BackgroundReader::run(const std::stop_token &stop) {
+BackgroundReader::~BackgroundReader() {
+  state_->stopped = true;
+  const std::lock_guard lock(state_->calling);
+  state_->afterEach = {};
+}
+
+void BackgroundReader::run(const std::shared_ptr<State> &state, const std::shared_ptr<PackageKnowledge> &knowledge,
+                           const std::vector<std::string> &paths) {
   lowestPriority();
-  for (const std::string &path : paths_) {
-    if (stop.stop_requested())
+  for (const std::string &path : paths) {
+    if (state->stopped)
       return;
-    knowledge_.learnAt(path);
-    const std::size_t done = ++done_;
-    if (afterEach_)
-      afterEach_(done);
+    knowledge->learnAt(path);
+    const std::size_t done = ++state->done;
+    const std::lock_guard lock(state->calling);
+    if (state->afterEach && !state->stopped)
+      state->afterEach(done);
   }
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <latch>
 
 namespace {
@@ -21,11 +22,12 @@ TEST(BackgroundReader, LearnsEachFileAndForgetsNothingButWhatChanged) {
   writeFile(folder / "A.uxx", packageNeeding("TexA", 0xA));
   writeFile(folder / "B.uxx", packageNeeding("TexB", 0xB));
   writeFile(folder / "C.uxx", "<html>404</html>");
-  PackageKnowledge knowledge;
+  const auto shared = std::make_shared<PackageKnowledge>();
+  PackageKnowledge &knowledge = *shared;
   // Reads `paths` to their end, and only then lets the reader go.
   const auto readAll = [&](std::vector<std::string> paths) {
     std::latch ended(static_cast<std::ptrdiff_t>(paths.size()));
-    const BackgroundReader reader(knowledge, std::move(paths), [&](std::size_t) { ended.count_down(); });
+    const BackgroundReader reader(shared, std::move(paths), [&](std::size_t) { ended.count_down(); });
     ended.wait();
   };
   readAll({folder / "A.uxx", folder / "B.uxx", folder / "C.uxx", folder / "gone.uxx"});
@@ -48,7 +50,8 @@ TEST(BackgroundReader, LearnsEachFileAndForgetsNothingButWhatChanged) {
   EXPECT_EQ(knowledge.knownAt(folder / "B.uxx")->needs, std::vector<std::string>{"TexC"});
 }
 
-// Stopped while the first file is in hand, the reading ends after it.
+// Stopped while the first file is in hand, the reading ends after it; once
+// the reader has gone, the thread calls nothing of its owner's.
 TEST(BackgroundReader, StopsAfterTheFileInHand) {
   const TemporaryFolder folder;
   std::vector<std::string> paths;
@@ -56,10 +59,12 @@ TEST(BackgroundReader, StopsAfterTheFileInHand) {
     paths.push_back(folder / ("P" + std::to_string(index) + ".uxx"));
     writeFile(paths.back(), packageNeeding("Tex", static_cast<std::uint32_t>(index)));
   }
-  PackageKnowledge knowledge;
+  const auto knowledge = std::make_shared<PackageKnowledge>();
   std::latch inHand(1), stopAsked(1);
+  std::atomic<std::size_t> calls = 0;
   {
     BackgroundReader reader(knowledge, paths, [&](std::size_t done) {
+      ++calls;
       if (done != 1)
         return;
       inHand.count_down();
@@ -69,7 +74,8 @@ TEST(BackgroundReader, StopsAfterTheFileInHand) {
     reader.requestStop();
     stopAsked.count_down();
   }
-  EXPECT_EQ(knowledge.size(), 1u);
+  EXPECT_EQ(calls, 1u);
+  EXPECT_EQ(knowledge->size(), 1u);
 }
 
 } // namespace
