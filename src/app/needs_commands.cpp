@@ -43,8 +43,10 @@ void AppController::startReadingPackages(std::function<void(std::size_t, std::si
   reader_.reset();
   if (!hasCache())
     return;
+  // Maps first, each list in the index's order: the marks are on maps.
   std::vector<std::string> paths;
-  for (std::size_t category = 0; category < kCategoryCount; ++category) {
+  for (std::size_t step = 0; step < kCategoryCount; ++step) {
+    const std::size_t category = step == 0 ? kMapsCategory : step <= kMapsCategory ? step - 1 : step;
     for (const CacheEntry &entry : listAt(category)) {
       if (entry.cacheName.find('/') == std::string::npos)
         paths.push_back(cachedFilePath(cacheDirectory(), entry.cacheName));
