@@ -102,7 +102,8 @@ void NeedsPresenter::showList() {
     layout->addWidget(listHeading_);
     layout->addWidget(listText_);
     layout->addWidget(buttons);
-    list_->resize(560, 420);
+    // Wide enough for a line with a cache name of 32 hex digits.
+    list_->resize(list_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 64, 420);
   }
   listHeading_->setText(displayText(entry->utName + ": " + needsSummary(*needs, controller_.lists())));
   listText_->setPlainText(displayText(needsList(*needs, controller_.lists(), controller_.unrealDir.value_or(""))));
