@@ -3,13 +3,14 @@
 // suite makes on those folders after a run.
 //
 //   move_driver setup DIR rename|copy   lay out a cache, an index and a game
-//   move_driver move DIR                start up, tick the "T" entries, move
+//   move_driver move DIR                start up, tick the "T" entries, move them with what they need
 //   move_driver start DIR               start up only (finishing a move an interruption left)
 //   move_driver recover DIR             start up, then tick and move in the same run
 //   move_driver check DIR after-fault|after-recovery|after-restart ALERTS KILLED
 //   move_driver stale DIR               add lines of purged packages to the index
 //   move_driver clean DIR               start up, remove the lines that name no cached file
-//   move_driver trash DIR               start up, put the "T" packages in DIR/data's Trash
+//   move_driver trash DIR               start up, put the "T" packages in DIR/data's Trash, but
+//                                       those a kept map needs
 //   move_driver copy|export DIR         start up, copy (or export) the "T" packages to DIR/Shared
 //   move_driver check DIR clean-after-fault|clean-after-restart|trash-after-fault|trash-after-restart ...
 //   move_driver check DIR copy-after-fault|copy-after-restart|export-after-fault|export-after-restart ...
@@ -19,6 +20,8 @@
 #include "posix/io.h"
 #include "relocation/replacement_file.h"
 #include "relocation/uz2_writer.h"
+
+#include "package_writer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -43,22 +46,38 @@ struct Package {
   std::size_t size;
 };
 
-// In plan order: Maps, then Sounds (not ticked), System, Textures.
+// In plan order: Maps (the kept map not ticked), then Sounds (not ticked),
+// StaticMeshes (needed by a ticked map, not ticked), System, Textures.
 const std::vector<Package> kPackages = {
-    {"T1", "DM-One.ut2", "Maps", 100 * 1024},  {"T4", "DM-Old.ut2", "Maps", 5000},
-    {"K1", "Kept.uax", "Sounds", 2000},        {"T3", "Empty.u", "System", 0},
+    {"T1", "DM-One.ut2", "Maps", 100 * 1024},  {"K2", "DM-Kept.ut2", "Maps", 3000},
+    {"T4", "DM-Old.ut2", "Maps", 5000},        {"K1", "Kept.uax", "Sounds", 2000},
+    {"N1", "Mesh.usx", "StaticMeshes", 4000},  {"T3", "Empty.u", "System", 0},
     {"T2", "Sky.utx", "Textures", 300 * 1024},
 };
 const std::string kOldIndex = "[Cache]\r\nT1=DM-One.ut2\r\nK1=Kept.uax\nR0=Readme.txt\nT2=Sky.utx\nT3=Empty.u\n"
-                              "T4=DM-Old.ut2\n";
+                              "T4=DM-Old.ut2\nK2=DM-Kept.ut2\nN1=Mesh.usx\n";
 const std::string kOldInstalledMap = "the map the game had before";
 
 bool isTicked(const Package &package) { return package.cacheName[0] == 'T'; }
+// The move takes what the ticked packages need; a read that failed may
+// leave it behind.
+bool isNeeded(const Package &package) { return package.cacheName[0] == 'N'; }
+bool mayMove(const Package &package) { return isTicked(package) || isNeeded(package); }
 
+// The ticked map needs the mesh and the sky; the kept map needs the sky, so
+// the Trash keeps it. The rest of each file is a pattern of its own.
 std::string contentOf(const Package &package) {
-  std::string bytes(package.size, '\0');
-  for (std::size_t index = 0; index < bytes.size(); ++index)
-    bytes[index] = static_cast<char>('a' + (index * 7 + package.cacheName[1]) % 26);
+  std::string bytes;
+  const std::string name = package.cacheName;
+  if (name == "T1" || name == "K2") {
+    PackageWriter writer;
+    writer.needs("Sky");
+    if (name == "T1")
+      writer.needs("Mesh");
+    bytes = writer.bytes();
+  }
+  for (std::size_t index = bytes.size(); index < package.size; ++index)
+    bytes += static_cast<char>('a' + (index * 7 + package.cacheName[1]) % 26);
   return bytes;
 }
 
@@ -156,7 +175,7 @@ int move(const std::string &root) {
   controller.awakeFromNib();
   tickTheTs(controller);
   mark("move\n");
-  controller.moveFiles();
+  controller.moveFiles(AppController::MoveChoices{.alsoMoveNeeds = true});
   std::fflush(stdout);
   return 0;
 }
@@ -170,7 +189,7 @@ int recover(const std::string &root) {
   AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
   tickTheTs(controller);
-  controller.moveFiles();
+  controller.moveFiles(AppController::MoveChoices{.alsoMoveNeeds = true});
   std::fflush(stdout);
   return 0;
 }
@@ -202,7 +221,7 @@ int trash(const std::string &root) {
   controller.awakeFromNib();
   tickTheTs(controller);
   mark("trash\n");
-  controller.discardTicked();
+  controller.discardTicked(true);
   std::fflush(stdout);
   return 0;
 }
@@ -224,9 +243,14 @@ int copyOutTo(const std::string &root, const std::string &command) {
   return 0;
 }
 
-// The index the move writes when exactly the packages in `stayed` stay.
-std::string indexAfterMove(const std::vector<const Package *> &stayed) {
-  std::string text = "[Cache]\nK1=Kept.uax\n";
+// The index the move writes when exactly the packages in `stayed` stay (a
+// needed one among them stays with the ticked ones). A needed package the
+// move did not take, as when its map could not be read, keeps its place
+// among the packages not ticked.
+std::string indexAfterMove(const std::vector<const Package *> &stayed, bool neededLeft = false) {
+  std::string text = "[Cache]\nK2=DM-Kept.ut2\nK1=Kept.uax\n";
+  if (neededLeft)
+    text += "N1=Mesh.usx\n";
   for (const Package *package : stayed)
     text += std::string(package->cacheName) + "=" + package->utName + "\n";
   return text + "R0=Readme.txt\n";
@@ -248,7 +272,7 @@ public:
   void packagesWhole() {
     for (const Package &package : kPackages) {
       const bool inCache = readBytes(layout_.cached(package)) == contentOf(package);
-      const bool inGame = isTicked(package) && readBytes(layout_.installed(package)) == contentOf(package);
+      const bool inGame = mayMove(package) && readBytes(layout_.installed(package)) == contentOf(package);
       expect(inCache || inGame, std::string(package.cacheName) + " is whole somewhere");
     }
   }
@@ -282,7 +306,7 @@ private:
 // changed; after a restart, they are gone and nothing is left behind.
 int checkClean(Checker &checker, const std::string &when, const std::string &index) {
   const std::string cleaned = "[Cache]\nT1=DM-One.ut2\nK1=Kept.uax\nR0=Readme.txt\nT2=Sky.utx\nT3=Empty.u\n"
-                              "T4=DM-Old.ut2\n";
+                              "T4=DM-Old.ut2\nK2=DM-Kept.ut2\nN1=Mesh.usx\n";
   for (const Package &package : kPackages)
     checker.expect(readBytes(checker.layout().cached(package)) == contentOf(package),
                    std::string(package.cacheName) + " stayed whole in the cache");
@@ -300,7 +324,9 @@ int checkClean(Checker &checker, const std::string &when, const std::string &ind
 }
 
 // After Move to Trash: every ticked package whole in the cache or in the
-// Trash, and a line for exactly those in the cache once no journal is left.
+// Trash, and a line for exactly those in the cache once no journal is left;
+// the sky the kept map needs stays, unless a fault kept the map from being
+// read.
 int checkTrash(Checker &checker, const std::string &root, const std::string &when, const std::string &index) {
   const Layout &layout = checker.layout();
   const bool journalLeft = fs::exists(fs::symlink_status(layout.cache + "/.cache-sorter-journal"));
@@ -322,7 +348,10 @@ int checkTrash(Checker &checker, const std::string &root, const std::string &whe
                    std::string(package.cacheName) + (inCache ? " keeps its line" : " lost its line"));
   }
   if (when == "trash-after-restart") {
-    checker.expect(index == "[Cache]\nK1=Kept.uax\nR0=Readme.txt\n", "the index holds the kept lines");
+    const bool skyKept = fs::exists(layout.cache + "/T2.uxx");
+    checker.expect(index == std::string("[Cache]\nK2=DM-Kept.ut2\nK1=Kept.uax\nN1=Mesh.usx\n") +
+                                (skyKept ? "T2=Sky.utx\n" : "") + "R0=Readme.txt\n",
+                   "the index holds the kept lines");
     checker.noDebris();
   }
   return checker.broken() == 0 ? 0 : 1;
@@ -381,7 +410,7 @@ int check(const std::string &root, const std::string &when, const std::string &a
     // never an index line of a package that reached the game once the
     // journal is gone.
     for (const Package &package : kPackages) {
-      const bool inGame = isTicked(package) && !fs::exists(layout.cached(package)) &&
+      const bool inGame = mayMove(package) && !fs::exists(layout.cached(package)) &&
                           readBytes(layout.installed(package)) == contentOf(package);
       const std::string line = std::string("\n") + package.cacheName + "=" + package.utName + "\n";
       checker.expect(journalLeft || !inGame || index.find(line) == std::string::npos,
@@ -396,10 +425,11 @@ int check(const std::string &root, const std::string &when, const std::string &a
   if (when == "after-restart") {
     for (const Package &package : kPackages) {
       const bool ticked = isTicked(package);
-      checker.expect(fs::exists(layout.cached(package)) != ticked,
+      checker.expect(isNeeded(package) || fs::exists(layout.cached(package)) != ticked,
                      std::string(package.cacheName) + (ticked ? " left the cache" : " stayed"));
     }
-    checker.expect(index == indexAfterMove({}), "the index is the one a clean move writes");
+    const bool neededLeft = fs::exists(layout.cache + "/N1.uxx");
+    checker.expect(index == indexAfterMove({}, neededLeft), "the index is the one a clean move writes");
     checker.expect(alerts.find("alert: ") == std::string::npos, "the restart raised no alert");
     checker.noDebris();
     return checker.broken() == 0 ? 0 : 1;
@@ -410,20 +440,36 @@ int check(const std::string &root, const std::string &when, const std::string &a
   std::vector<const Package *> stayed;
   std::vector<const Package *> mayStay;
   for (const Package &package : kPackages) {
-    if (isTicked(package))
+    if (mayMove(package))
       (fs::exists(layout.cached(package)) ? stayed : mayStay).push_back(&package);
   }
   const bool oldIndex = index == kOldIndex;
   bool newIndex = false;
+  // Whether the needed package was in the move: an index that kept its line
+  // among the packages not ticked says it was not, when its map could not be
+  // read.
+  bool neededInMove = false;
   for (unsigned subset = 0; subset < (1u << mayStay.size()) && !newIndex; ++subset) {
     std::vector<const Package *> lines;
+    bool neededAmong = false;
     for (const Package &package : kPackages) {
       const auto optional = std::find(mayStay.begin(), mayStay.end(), &package) - mayStay.begin();
       const bool kept = static_cast<std::size_t>(optional) < mayStay.size() && (subset >> optional & 1u);
-      if (kept || std::find(stayed.begin(), stayed.end(), &package) != stayed.end())
+      if (kept || std::find(stayed.begin(), stayed.end(), &package) != stayed.end()) {
         lines.push_back(&package);
+        neededAmong = neededAmong || isNeeded(package);
+      }
     }
-    newIndex = index == indexAfterMove(lines);
+    const bool withTheTicked = index == indexAfterMove(lines);
+    // The needed package left behind rather than stayed with the ticked; the
+    // two read the same when nothing ticked stayed.
+    bool leftBehind = false;
+    if (neededAmong) {
+      std::erase_if(lines, [](const Package *package) { return isNeeded(*package); });
+      leftBehind = index == indexAfterMove(lines, true);
+    }
+    newIndex = withTheTicked || leftBehind;
+    neededInMove = withTheTicked && !leftBehind;
   }
   checker.expect(oldIndex || newIndex, "the index is the old one or the new one");
   if (!killed) {
@@ -432,11 +478,15 @@ int check(const std::string &root, const std::string &when, const std::string &a
       ++alerted;
     const bool copies = !fs::exists(root + "/Volumes/Games/Users");
     if (copies) {
-      std::size_t notArrived = 0;
-      for (const Package *package : stayed)
+      std::size_t inMove = 0, notArrived = 0;
+      for (const Package *package : stayed) {
+        if (isNeeded(*package) && !neededInMove)
+          continue;
+        ++inMove;
         notArrived += readBytes(layout.installed(*package)) != contentOf(*package) ? 1 : 0;
+      }
       // When nothing could move at all, one alert may say so for all.
-      const bool noneMoved = notArrived == stayed.size() && mayStay.empty();
+      const bool noneMoved = notArrived == inMove && mayStay.empty();
       checker.expect(alerted >= notArrived || (noneMoved && alerted >= 1),
                      "every package that did not arrive had an alert");
     }
