@@ -53,10 +53,11 @@ check_and_restart() {
   fi
 }
 
-# Checks that a run moved every package and left everything clean.
+# Checks that a run did all its command does and left everything clean, as
+# a restart would be checked.
 expect_complete() {
   local sandbox="$1" what="$2" verdict
-  if ! verdict="$("$driver" check "$sandbox" after-restart "$work/alerts" 0)"; then
+  if ! verdict="$("$driver" check "$sandbox" "$restart_check" "$work/alerts" 0)"; then
     echo "FAIL ($what): $verdict"
     failures=$((failures + 1))
   fi
@@ -110,7 +111,7 @@ inject_everywhere() {
         runs=$((runs + 1))
         by_fault[$fault]=$((${by_fault[$fault]:-0} + 1))
         if [ "$fault" = retval=0 ]; then
-          # The copy goes on through a buffer and the move completes.
+          # The copy goes on through a buffer and the command completes.
           expect_complete "$sandbox" "$label $name #$n $fault"
           continue
         fi
