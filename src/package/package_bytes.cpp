@@ -27,13 +27,32 @@ bool PackageBytes::refill(std::size_t size) {
   }
   if (offset_ >= blockStart_ && offset_ + size <= blockStart_ + block_.size())
     return true;
-  // Refills from offset_: a block, or what a longer string needs.
-  const std::uint64_t wanted = std::min<std::uint64_t>(std::max(size, nextBlock_), fileSize_ - offset_);
+  // Kept bytes grow from the end of the block; otherwise a block starts at
+  // the cursor: a block, or what a longer string needs.
+  if (!keepAll_ || block_.empty()) {
+    block_.clear();
+    blockStart_ = offset_;
+  }
+  const std::uint64_t from = blockStart_ + block_.size();
+  const std::uint64_t needed = offset_ + size - from;
+  const std::uint64_t wanted = std::min<std::uint64_t>(std::max<std::uint64_t>(needed, nextBlock_), fileSize_ - from);
   nextBlock_ = kBlockSize;
-  block_.resize(static_cast<std::size_t>(wanted));
+  if (!append(from, static_cast<std::size_t>(wanted)))
+    return false;
+  if (offset_ + size > blockStart_ + block_.size()) {
+    // The file got shorter while it was read.
+    fail("the file ends inside a table");
+    return false;
+  }
+  return true;
+}
+
+bool PackageBytes::append(std::uint64_t from, std::size_t size) {
+  const std::size_t old = block_.size();
+  block_.resize(old + size);
   std::size_t got = 0;
-  while (got < block_.size()) {
-    const ssize_t read = ::pread(fd_, block_.data() + got, block_.size() - got, static_cast<off_t>(offset_ + got));
+  while (got < size) {
+    const ssize_t read = ::pread(fd_, block_.data() + old + got, size - got, static_cast<off_t>(from + got));
     if (read < 0 && errno == EINTR)
       continue;
     if (read < 0) {
@@ -45,14 +64,22 @@ bool PackageBytes::refill(std::size_t size) {
     got += static_cast<std::size_t>(read);
   }
   bytesRead_ += got;
-  block_.resize(got);
-  blockStart_ = offset_;
-  if (got < size) {
-    // The file got shorter while it was read.
-    fail("the file ends inside a table");
-    return false;
-  }
+  block_.resize(old + got);
   return true;
+}
+
+ByteBuffer PackageBytes::takeKept() {
+  if (failed() || block_.empty())
+    return {};
+  if (offset_ > blockStart_ + block_.size()) {
+    fail("the file ends inside a table");
+    return {};
+  }
+  ByteBuffer kept = std::move(block_);
+  kept.resize(static_cast<std::size_t>(offset_ - blockStart_));
+  block_.clear();
+  blockStart_ = offset_;
+  return kept;
 }
 
 std::optional<std::int32_t> PackageBytes::longCompactIndex() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "package/byte_buffer.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +23,14 @@ public:
   PackageBytes(int fd, std::uint64_t fileSize, std::uint64_t offset, std::uint64_t expected = kBlockSize);
 
   static constexpr std::size_t kBlockSize = 64 * 1024;
+
+  // Keeps every byte read from here on, rather than a block at a time, so
+  // that a table can be taken whole once it is read: its entries then cost
+  // no copy each. Call before the first read.
+  void keepAll() { keepAll_ = true; }
+  // The bytes from where keeping began to the cursor; the cursor is failed
+  // unless they are all there. Leaves nothing kept.
+  ByteBuffer takeKept();
 
   std::optional<std::uint8_t> u8() {
     if (!have(1))
@@ -94,6 +104,8 @@ private:
     return (offset_ >= blockStart_ && size <= block_.size() && at <= block_.size() - size) || refill(size);
   }
   bool refill(std::size_t size);
+  // Reads `size` bytes at `from` onto the end of the block.
+  bool append(std::uint64_t from, std::size_t size);
   std::optional<std::int32_t> longCompactIndex();
   const std::uint8_t *take(std::size_t size) {
     const std::uint8_t *at = block_.data() + (offset_ - blockStart_);
@@ -104,9 +116,10 @@ private:
   int fd_;
   std::uint64_t fileSize_;
   std::uint64_t offset_;
-  std::vector<std::uint8_t> block_;
+  ByteBuffer block_;
   std::uint64_t blockStart_ = 0; // the file offset of block_[0]
   std::size_t nextBlock_;
+  bool keepAll_ = false;
   std::uint64_t bytesRead_ = 0;
   std::string failure_;
 };

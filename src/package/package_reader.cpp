@@ -86,34 +86,54 @@ std::optional<Layout> readLayout(PackageBytes &in, std::uint64_t fileSize, std::
   return layout;
 }
 
+// Places the short names that lie whole in the bytes in hand, up to
+// `wanted` of them, without a check each: most names are short, with a
+// length of one byte. Returns how many it placed.
+std::uint32_t placeShortNames(PackageBytes &in, std::uint64_t tableStart, PackageNames::Place *places,
+                              std::uint32_t wanted) {
+  constexpr std::size_t kFlags = 4;
+  const std::string_view ahead = in.inBlock(std::string_view::npos);
+  const auto begin = static_cast<std::uint32_t>(in.offset() - tableStart);
+  std::size_t used = 0;
+  std::uint32_t placed = 0;
+  while (placed < wanted && used < ahead.size()) {
+    const auto length = static_cast<std::uint8_t>(ahead[used]);
+    const std::size_t next = used + 1 + length + kFlags;
+    if (length == 0 || length >= 0x40 || next > ahead.size())
+      break;
+    places[placed++] = PackageNames::Place{begin + static_cast<std::uint32_t>(used) + 1, length};
+    used = next;
+  }
+  in.skip(used);
+  return placed;
+}
+
 PackageNames readNames(PackageBytes &in, std::uint32_t count) {
-  PackageNames names;
-  // A count is checked against the bytes left, at least six a name: the text
-  // reserved is at most twice those.
-  names.reserve(count, std::size_t{count} * 12);
-  for (std::uint32_t index = 0; index < count && !in.failed(); ++index) {
-    // Most names are short, with a length of one byte, and lie whole in
-    // the block in hand.
-    constexpr std::size_t kFlags = 4;
-    const std::string_view near = in.inBlock(1 + 0x3F + kFlags);
-    const auto shortLength = near.empty() ? 0u : static_cast<std::uint8_t>(near[0]);
-    if (shortLength >= 1 && shortLength < 0x40 && near.size() >= 1 + shortLength + kFlags) {
-      const std::string_view bytes = near.substr(1, shortLength);
-      names.add(bytes.substr(0, bytes.find('\0')));
-      in.skip(1 + shortLength + kFlags);
-      continue;
-    }
+  // A count is checked against the bytes left, at least six a name; a name
+  // starts at most a table's bytes from its start, which is below 4 GiB with
+  // names of the capped length and count.
+  std::vector<PackageNames::Place> places(count);
+  in.keepAll();
+  const std::uint64_t start = in.offset();
+  for (std::uint32_t index = 0; index < count && !in.failed();) {
+    index += placeShortNames(in, start, places.data() + index, count - index);
+    if (index == count)
+      break;
+    // A long name, or one that goes past the bytes in hand.
     const std::int32_t length = in.compactIndex().value_or(0);
     if (!in.failed() && (length < 1 || length > kMaxNameLength)) {
       in.fail("a name in it has a length of " + std::to_string(length));
       break;
     }
-    const std::string_view bytes = in.bytes(static_cast<std::size_t>(length)).value_or(std::string_view());
-    // The length counts the final NUL; the game reads a name up to its first.
-    names.add(bytes.substr(0, bytes.find('\0')));
+    places[index++] =
+        PackageNames::Place{static_cast<std::uint32_t>(in.offset() - start), static_cast<std::uint32_t>(length)};
+    in.bytes(static_cast<std::size_t>(length));
     in.u32();
   }
-  return names;
+  ByteBuffer table = in.takeKept();
+  if (in.failed())
+    return {};
+  return PackageNames(std::move(table), std::move(places));
 }
 
 // Reads a name index and checks it.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "package/byte_buffer.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -49,27 +51,31 @@ struct PackageExport {
   std::uint64_t serialOffset = 0;
 };
 
-// The name table: the names one after another in one string, so that a
-// thousand names cost two allocations.
+// The name table: its bytes as read, and where each name lies in them, so
+// that a thousand names cost two allocations and no copy each.
 class PackageNames {
 public:
-  void reserve(std::size_t names, std::size_t bytes) {
-    ends_.reserve(names);
-    text_.reserve(bytes);
-  }
-  void add(std::string_view name) {
-    text_ += name;
-    ends_.push_back(static_cast<std::uint32_t>(text_.size()));
-  }
-  std::size_t size() const { return ends_.size(); }
+  // A name's bytes, from `begin` in the table's; the length counts the NUL
+  // that ends it.
+  struct Place {
+    std::uint32_t begin = 0;
+    std::uint32_t length = 0;
+  };
+  PackageNames() = default;
+  // Every place lies in `table`: the reader makes sure of it.
+  PackageNames(ByteBuffer table, std::vector<Place> places) : table_(std::move(table)), places_(std::move(places)) {}
+
+  std::size_t size() const { return places_.size(); }
+  // The name up to its first NUL, as the game reads it.
   std::string_view operator[](std::size_t index) const {
-    const std::uint32_t begin = index == 0 ? 0 : ends_[index - 1];
-    return std::string_view(text_).substr(begin, ends_[index] - begin);
+    const Place place = places_[index];
+    const std::string_view bytes(reinterpret_cast<const char *>(table_.data()) + place.begin, place.length);
+    return bytes.substr(0, bytes.find('\0'));
   }
 
 private:
-  std::string text_;
-  std::vector<std::uint32_t> ends_;
+  ByteBuffer table_;
+  std::vector<Place> places_;
 };
 
 struct PackageTables {

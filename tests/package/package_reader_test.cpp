@@ -57,6 +57,46 @@ TEST(PackageReader, ReadsWrittenPackages) {
   EXPECT_EQ(read.tables->exports[0].serialOffset, 64u);
 }
 
+// Tables longer than the reader's first read of each, names of both length
+// forms, and numbers of one to four bytes, as big maps hold them.
+TEST(PackageReader, ReadsTablesLongerThanOneRead) {
+  PackageWriter writer;
+  std::vector<std::string> expected = {"None", "Core", "Package"};
+  for (int index = 3; index < 9000; ++index) {
+    // A name of 100 characters takes a length of two bytes; one with a NUL
+    // inside is read up to it, as the game reads it.
+    std::string name = index == 200 ? std::string(100, 'L') : "Name" + std::to_string(index);
+    if (index == 300)
+      name = std::string("Cut\0Off", 7);
+    writer.name(name);
+    expected.push_back(index == 300 ? "Cut" : name);
+  }
+  // Name indexes of one, two and three bytes.
+  for (const int index : {63, 64, 200, 8191, 8192, 8999})
+    writer.needs(expected[static_cast<std::size_t>(index)]);
+  // A data offset and size of four bytes.
+  const std::string big(3 << 20, 'x');
+  writer.addExport(0, "Big", big);
+  writer.addExport(0, "After", "x");
+  expected.insert(expected.end(), {"Big", "After"});
+  const TemporaryFolder folder;
+  writeFile(folder / "P.uxx", writer.bytes());
+
+  const PackageRead read = readPackage(folder / "P.uxx", PackageReadOptions{true, {}});
+  ASSERT_TRUE(read.tables) << read.unreadable;
+  const PackageNames &names = read.tables->names;
+  ASSERT_EQ(names.size(), expected.size());
+  for (std::size_t index = 0; index < names.size(); ++index)
+    ASSERT_EQ(names[index], expected[index]) << "name " << index;
+  EXPECT_EQ(neededPackages(*read.tables), (std::vector<std::string>{"Name63", "Name64", std::string(100, 'L'),
+                                                                    "Name8191", "Name8192", "Name8999"}));
+  ASSERT_EQ(read.tables->exports.size(), 2u);
+  EXPECT_EQ(read.tables->exports[0].serialSize, big.size());
+  EXPECT_EQ(read.tables->exports[1].serialOffset, 64 + big.size());
+  // The tables, not the data between.
+  EXPECT_LT(read.bytesRead, 512u * 1024) << read.bytesRead;
+}
+
 // What strangers' servers may send: each is unreadable, with its reason,
 // after reading no more than each of the four parts (the header and three
 // tables) could hold.
