@@ -83,27 +83,39 @@ ByteBuffer PackageBytes::takeKept() {
 }
 
 std::optional<std::int32_t> PackageBytes::longCompactIndex() {
-  const std::optional<std::uint8_t> first = u8();
-  if (!first)
+  // The longest form takes five bytes; the last number of a file may take
+  // fewer than are left in it.
+  constexpr std::size_t kLongest = 5;
+  const std::size_t left =
+      offset_ < fileSize_ ? static_cast<std::size_t>(std::min<std::uint64_t>(kLongest, fileSize_ - offset_)) : 0;
+  if (left == 0 || !have(left)) {
+    fail("the file ends inside a table");
     return std::nullopt;
-  const bool negative = (*first & 0x80) != 0;
-  std::int64_t value = *first & 0x3F;
-  bool more = (*first & 0x40) != 0;
-  for (int shift = 6; more; shift += 7) {
-    const std::optional<std::uint8_t> next = u8();
-    if (!next)
+  }
+  const std::uint8_t *at = block_.data() + (offset_ - blockStart_);
+  const bool negative = (at[0] & 0x80) != 0;
+  std::int64_t value = at[0] & 0x3F;
+  std::size_t used = 1;
+  for (bool more = (at[0] & 0x40) != 0; more; ++used) {
+    if (used == left) {
+      fail("the file ends inside a table");
       return std::nullopt;
-    if (shift == 27) {
+    }
+    const std::uint8_t next = at[used];
+    const int shift = 6 + 7 * static_cast<int>(used - 1);
+    if (used == kLongest - 1) {
       // The fifth byte holds the last bits; a value needing more is malformed.
-      if (*next > 0x0F) {
+      if (next > 0x0F) {
         fail("a number in it is malformed");
         return std::nullopt;
       }
-      value |= static_cast<std::int64_t>(*next) << shift;
+      value |= static_cast<std::int64_t>(next) << shift;
+      ++used;
       break;
     }
-    value |= static_cast<std::int64_t>(*next & 0x7F) << shift;
-    more = (*next & 0x80) != 0;
+    value |= static_cast<std::int64_t>(next & 0x7F) << shift;
+    more = (next & 0x80) != 0;
   }
+  offset_ += used;
   return static_cast<std::int32_t>(negative ? -value : value);
 }

@@ -57,13 +57,20 @@ public:
     return static_cast<std::int32_t>(*value);
   }
   // The game's compact index: a signed integer of 1 to 5 bytes, most often
-  // one.
+  // one or two, which are taken here from the block in hand.
   std::optional<std::int32_t> compactIndex() {
-    if (have(1)) {
-      const std::uint8_t first = block_[static_cast<std::size_t>(offset_ - blockStart_)];
+    const std::string_view near = inBlock(2);
+    if (!near.empty()) {
+      const auto first = static_cast<std::uint8_t>(near[0]);
+      std::int32_t value = first & 0x3F;
       if ((first & 0x40) == 0) {
         ++offset_;
-        const std::int32_t value = first & 0x3F;
+        return (first & 0x80) != 0 ? -value : value;
+      }
+      const auto second = near.size() == 2 ? static_cast<std::uint8_t>(near[1]) : 0x80;
+      if ((second & 0x80) == 0) {
+        offset_ += 2;
+        value |= static_cast<std::int32_t>(second) << 6;
         return (first & 0x80) != 0 ? -value : value;
       }
     }
