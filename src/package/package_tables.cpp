@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <tuple>
+#include <optional>
 
 std::string PackageGuid::text() const {
   char text[33] = {};
@@ -14,16 +14,25 @@ std::string PackageGuid::text() const {
 
 namespace {
 
-bool isPackageClass(std::string_view name) {
-  constexpr std::string_view kPackage = "package";
-  if (name.size() != kPackage.size())
-    return false;
-  for (std::size_t index = 0; index < name.size(); ++index) {
-    const char folded = name[index] >= 'A' && name[index] <= 'Z' ? static_cast<char>(name[index] + 32) : name[index];
-    if (folded != kPackage[index])
-      return false;
-  }
-  return true;
+// Whether the names are one, ASCII case aside.
+bool foldedEqual(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return foldAsciiCapital(x) == foldAsciiCapital(y); });
+}
+
+// Orders names by their folded forms, without making them.
+bool foldedLess(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(foldAsciiCapital(x)) < static_cast<unsigned char>(foldAsciiCapital(y));
+  });
+}
+
+// A hash of the folded form (FNV-1a), so that sorting compares numbers.
+std::uint64_t foldedHash(std::string_view name) {
+  std::uint64_t hash = 0xCBF29CE484222325u;
+  for (const char c : name)
+    hash = (hash ^ static_cast<unsigned char>(foldAsciiCapital(c))) * 0x100000001B3u;
+  return hash;
 }
 
 } // namespace
@@ -32,21 +41,36 @@ std::vector<std::string> neededPackages(const PackageTables &tables) {
   // Each name once, ASCII case aside, in table order: sorted by its folded
   // form and then its place, the first of each kept.
   struct Candidate {
-    std::string folded;
-    std::size_t place;
     std::string_view name;
+    std::uint64_t hash;
+    std::size_t place;
   };
   std::vector<Candidate> candidates;
+  // A map needs a few dozen packages: more grow the list as usual.
+  candidates.reserve(std::min<std::size_t>(tables.imports.size(), 64));
+  // The class is one name for all the imports of packages, most often.
+  std::optional<std::uint32_t> packageClass;
   for (const PackageImport &entry : tables.imports) {
+    if (entry.outer != 0)
+      continue;
+    if (entry.className != packageClass) {
+      if (!foldedEqual(tables.names[entry.className], "package"))
+        continue;
+      packageClass = entry.className;
+    }
     const std::string_view name = tables.names[entry.objectName];
-    if (entry.outer == 0 && !name.empty() && isPackageClass(tables.names[entry.className]))
-      candidates.push_back(Candidate{foldAsciiCase(name), candidates.size(), name});
+    if (!name.empty())
+      candidates.push_back(Candidate{name, foldedHash(name), candidates.size()});
   }
   std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
-    return std::tie(a.folded, a.place) < std::tie(b.folded, b.place);
+    if (a.hash != b.hash)
+      return a.hash < b.hash;
+    if (!foldedEqual(a.name, b.name))
+      return foldedLess(a.name, b.name);
+    return a.place < b.place;
   });
   candidates.erase(std::unique(candidates.begin(), candidates.end(),
-                               [](const Candidate &a, const Candidate &b) { return a.folded == b.folded; }),
+                               [](const Candidate &a, const Candidate &b) { return foldedEqual(a.name, b.name); }),
                    candidates.end());
   std::sort(candidates.begin(), candidates.end(),
             [](const Candidate &a, const Candidate &b) { return a.place < b.place; });
