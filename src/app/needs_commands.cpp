@@ -45,12 +45,16 @@ void AppController::startReadingPackages(std::function<void(std::size_t, std::si
     return;
   // Maps first, each list in the index's order: the marks are on maps.
   std::vector<std::string> paths;
-  for (std::size_t step = 0; step < kCategoryCount; ++step) {
-    const std::size_t category = step == 0 ? kMapsCategory : step <= kMapsCategory ? step - 1 : step;
+  const auto addList = [&](std::size_t category) {
     for (const CacheEntry &entry : listAt(category)) {
       if (entry.cacheName.find('/') == std::string::npos)
         paths.push_back(cachedFilePath(cacheDirectory(), entry.cacheName));
     }
+  };
+  addList(kMapsCategory);
+  for (std::size_t category = 0; category < kCategoryCount; ++category) {
+    if (category != kMapsCategory)
+      addList(category);
   }
   const std::size_t total = paths.size();
   std::function<void(std::size_t)> afterEach;

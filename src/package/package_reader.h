@@ -1,13 +1,12 @@
 #pragma once
 
-#include <sys/stat.h>
-
 #include "package/package_tables.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 // Reads a package file of the game, which came from a stranger's server:
 // every count, offset and length is checked against the file's size and
