@@ -88,8 +88,8 @@ TEST(PackageReader, ReadsTablesLongerThanOneRead) {
   ASSERT_EQ(names.size(), expected.size());
   for (std::size_t index = 0; index < names.size(); ++index)
     ASSERT_EQ(names[index], expected[index]) << "name " << index;
-  EXPECT_EQ(neededPackages(*read.tables), (std::vector<std::string>{"Name63", "Name64", std::string(100, 'L'),
-                                                                    "Name8191", "Name8192", "Name8999"}));
+  EXPECT_EQ(neededPackages(*read.tables),
+            (std::vector<std::string>{"Name63", "Name64", std::string(100, 'L'), "Name8191", "Name8192", "Name8999"}));
   ASSERT_EQ(read.tables->exports.size(), 2u);
   EXPECT_EQ(read.tables->exports[0].serialSize, big.size());
   EXPECT_EQ(read.tables->exports[1].serialOffset, 64 + big.size());
