@@ -121,5 +121,5 @@ bool PackageKnowledge::learnAt(const std::string &path) {
 }
 
 bool cacheNameIsGuid(const std::string &cacheName, const PackageGuid &guid) {
-  return foldAsciiCase(cacheName) == foldAsciiCase(guid.text());
+  return equalsAsciiFolded(cacheName, guid.text());
 }

@@ -14,12 +14,6 @@ std::string PackageGuid::text() const {
 
 namespace {
 
-// Whether the names are one, ASCII case aside.
-bool foldedEqual(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return foldAsciiCapital(x) == foldAsciiCapital(y); });
-}
-
 // Orders names by their folded forms, without making them.
 bool foldedLess(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -54,7 +48,7 @@ std::vector<std::string> neededPackages(const PackageTables &tables) {
     if (entry.outer != 0)
       continue;
     if (entry.className != packageClass) {
-      if (!foldedEqual(tables.names[entry.className], "package"))
+      if (!equalsAsciiFolded(tables.names[entry.className], "package"))
         continue;
       packageClass = entry.className;
     }
@@ -65,13 +59,14 @@ std::vector<std::string> neededPackages(const PackageTables &tables) {
   std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
     if (a.hash != b.hash)
       return a.hash < b.hash;
-    if (!foldedEqual(a.name, b.name))
+    if (!equalsAsciiFolded(a.name, b.name))
       return foldedLess(a.name, b.name);
     return a.place < b.place;
   });
-  candidates.erase(std::unique(candidates.begin(), candidates.end(),
-                               [](const Candidate &a, const Candidate &b) { return foldedEqual(a.name, b.name); }),
-                   candidates.end());
+  candidates.erase(
+      std::unique(candidates.begin(), candidates.end(),
+                  [](const Candidate &a, const Candidate &b) { return equalsAsciiFolded(a.name, b.name); }),
+      candidates.end());
   std::sort(candidates.begin(), candidates.end(),
             [](const Candidate &a, const Candidate &b) { return a.place < b.place; });
   std::vector<std::string> needed;
