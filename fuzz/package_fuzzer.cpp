@@ -1,12 +1,16 @@
 // Feeds arbitrary bytes to the reader of the game's package files. For any
 // input it must end without a fault, read no more than its four parts
 // could hold, and give either a reason or tables whose every index is in
-// range.
+// range; a map's summary, read from those tables, refers only to objects
+// that are there.
 #include "fuzz_folder.h"
+#include "package/map_summary.h"
 #include "package/package_reader.h"
+#include "posix/file_descriptor.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -29,6 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   }
   for (const std::string &name : neededPackages(tables)) {
     if (name.empty())
+      std::abort();
+  }
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const MapSummaryRead summary = readMapSummary(file.get(), size, tables);
+  if (summary.summary) {
+    const std::int64_t shot = summary.summary->screenshot;
+    if (shot < -static_cast<std::int64_t>(tables.imports.size()) ||
+        shot > static_cast<std::int64_t>(tables.exports.size()))
       std::abort();
   }
   return 0;

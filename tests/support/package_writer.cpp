@@ -56,6 +56,39 @@ std::int32_t PackageWriter::addExport(std::int32_t classRef, const std::string &
   return static_cast<std::int32_t>(exports_.size());
 }
 
+std::int32_t PackageWriter::addExport(std::int32_t classRef, const std::string &objectName, const std::string &data,
+                                      std::uint32_t flags) {
+  const std::int32_t ref = addExport(classRef, objectName, data);
+  exports_.back().flags = flags;
+  return ref;
+}
+
+std::string PackageWriter::property(const std::string &name, std::uint8_t type, const std::string &value,
+                                    std::uint8_t arrayIndex) {
+  const bool shortValue = value.size() < 256;
+  std::string tag = compactIndex(this->name(name));
+  tag += static_cast<char>(type | (shortValue ? 0x50 : 0x60) | (arrayIndex != 0 ? 0x80 : 0));
+  tag += static_cast<char>(value.size() & 0xFF);
+  if (!shortValue)
+    tag += static_cast<char>(value.size() >> 8);
+  if (arrayIndex != 0)
+    tag += static_cast<char>(arrayIndex);
+  return tag + value;
+}
+
+std::string PackageWriter::boolProperty(const std::string &name, bool value) {
+  return compactIndex(this->name(name)) + static_cast<char>(3 | (value ? 0x80 : 0));
+}
+
+std::string PackageWriter::structProperty(const std::string &name, const std::string &structName,
+                                          const std::string &value) {
+  std::string tag = property(name, 10, value);
+  const std::size_t afterInfo = compactIndex(this->name(name)).size() + 1;
+  return tag.insert(afterInfo, compactIndex(this->name(structName)));
+}
+
+std::string PackageWriter::endOfProperties() { return compactIndex(name("None")); }
+
 std::int32_t PackageWriter::addRawExport(const std::string &objectName, std::int32_t size, std::int32_t offset) {
   exports_.push_back(Export{0, name(objectName), {}, true, size, offset});
   return static_cast<std::int32_t>(exports_.size());
@@ -88,7 +121,7 @@ std::string PackageWriter::bytes() const {
     exports += compactIndex(object.classRef) + compactIndex(0);
     putWord(exports, 0);
     exports += compactIndex(object.objectName);
-    putWord(exports, 0x00070004);
+    putWord(exports, object.flags);
     const auto size = object.raw ? object.size : static_cast<std::int32_t>(object.data.size());
     exports += compactIndex(size);
     if (size > 0)
@@ -114,6 +147,25 @@ std::string PackageWriter::bytes() const {
   putWord(file, 0); // no generations
   file.resize(kHeaderSize, '\0');
   return file + data + names + imports + exports;
+}
+
+std::string latin1Value(const std::string &text) {
+  return compactIndex(static_cast<std::int32_t>(text.size() + 1)) + text + '\0';
+}
+
+std::string utf16Value(const std::u16string &text) {
+  std::string bytes = compactIndex(-static_cast<std::int32_t>(text.size() + 1));
+  for (const char16_t unit : text + u'\0') {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+std::string wordValue(std::uint32_t value) {
+  std::string bytes;
+  putWord(bytes, value);
+  return bytes;
 }
 
 std::string withWord(std::string bytes, std::size_t offset, std::uint32_t value) {

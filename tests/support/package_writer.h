@@ -31,10 +31,24 @@ public:
   // An export of `className` (an import's reference, or 0), named `name`,
   // with `data` as its serial data.
   std::int32_t addExport(std::int32_t classRef, const std::string &objectName, const std::string &data);
+  // The same with the object flags given.
+  std::int32_t addExport(std::int32_t classRef, const std::string &objectName, const std::string &data,
+                         std::uint32_t flags);
   // An export whose serial size and offset say anything, with no data.
   std::int32_t addRawExport(const std::string &objectName, std::int32_t size, std::int32_t offset);
 
   std::string bytes() const;
+
+  // A tagged property of `type` with `value` as its bytes, its size given
+  // in one or two bytes; `arrayIndex` is written when not 0. For a boolean
+  // the value is the tag's top bit and there are no value bytes.
+  std::string property(const std::string &name, std::uint8_t type, const std::string &value,
+                       std::uint8_t arrayIndex = 0);
+  std::string boolProperty(const std::string &name, bool value);
+  // A struct's tag names its struct before its size.
+  std::string structProperty(const std::string &name, const std::string &structName, const std::string &value);
+  // The name that ends a list of properties.
+  std::string endOfProperties();
 
   // Offsets of the header's fields, to set them to anything.
   static constexpr std::size_t kNameCount = 12, kNameOffset = 16, kExportCount = 20, kExportOffset = 24,
@@ -49,12 +63,20 @@ private:
     std::string data;
     bool raw = false;
     std::int32_t size = 0, offset = 0;
+    std::uint32_t flags = 0x00070004;
   };
   std::vector<std::string> names_;
   std::unordered_map<std::string, std::int32_t> nameIndex_;
   std::vector<Import> imports_;
   std::vector<Export> exports_;
 };
+
+// String values of properties: single-byte characters, and UTF-16 units,
+// each with its length and a final NUL.
+std::string latin1Value(const std::string &text);
+std::string utf16Value(const std::u16string &text);
+// A little-endian 32-bit value.
+std::string wordValue(std::uint32_t value);
 
 // `bytes` with the little-endian 32-bit `value` at `offset`.
 std::string withWord(std::string bytes, std::size_t offset, std::uint32_t value);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "package/package_bytes.h"
+#include "package/package_tables.h"
+#include "posix/name_folding.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The game keeps an object's settings as a list of tagged properties, each
+// with its name, type and size before its value, so that a reader can pass
+// over what it does not know. Only values that differ from the class's
+// defaults are there; the name "None" ends the list.
+enum class PropertyType : std::uint8_t {
+  byte = 1,
+  integer = 2,
+  boolean = 3,
+  floating = 4,
+  object = 5,
+  name = 6,
+  classRef = 8,
+  array = 9,
+  structure = 10,
+  string = 13,
+  fixedArray = 15,
+};
+
+struct PropertyTag {
+  std::string_view name;
+  std::uint8_t type = 0; // a PropertyType, or one this program does not know
+  std::uint32_t size = 0;
+  std::uint32_t arrayIndex = 0;
+  bool boolValue = false; // of a boolean, which has no value bytes
+  std::string_view structName;
+  bool is(std::string_view wanted, PropertyType wantedType) const {
+    return type == static_cast<std::uint8_t>(wantedType) && equalsAsciiFolded(name, wanted);
+  }
+};
+
+// Reads the next tag from `in`, whose value follows it: `size` bytes (none
+// for a boolean). Nothing at the end of the list, or when the tag is
+// malformed, which leaves `in` failed with the reason.
+std::optional<PropertyTag> readPropertyTag(PackageBytes &in, const PackageNames &names);
+
+// Reads a string value of `size` bytes: a length that counts a final NUL,
+// then as many single-byte (Latin-1) characters, or UTF-16 units when the
+// length is negative. Returns it as UTF-8, up to its first NUL.
+std::string readStringValue(PackageBytes &in, std::uint32_t size);

@@ -1,0 +1,149 @@
+#include "package/map_summary.h"
+#include "package/package_reader.h"
+#include "posix/file_descriptor.h"
+
+#include "package_writer.h"
+#include "samples.h"
+#include "temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+
+namespace {
+
+constexpr std::uint8_t kInt = 2, kFloat = 4, kObject = 5, kString = 13;
+constexpr std::uint32_t kHasStateFrame = 0x02000000;
+
+MapSummaryRead summaryOf(const std::string &bytes) {
+  const TemporaryFolder folder;
+  writeFile(folder / "M.ut2", bytes);
+  const PackageRead read = readPackage(folder / "M.ut2", PackageReadOptions{true, {}});
+  EXPECT_TRUE(read.tables) << read.unreadable;
+  if (!read.tables)
+    return {};
+  const FileDescriptor file(::open((folder / "M.ut2").c_str(), O_RDONLY | O_CLOEXEC));
+  return readMapSummary(file.get(), bytes.size(), *read.tables);
+}
+
+// A map whose summary holds `properties`, which the test ends.
+std::string mapWithSummary(PackageWriter &writer, const std::string &properties, std::uint32_t flags = 0x00070004) {
+  const std::int32_t summaryClass = writer.addImport("Core", "Class", writer.needs("Engine"), "LevelSummary");
+  writer.addExport(summaryClass, "LevelSummary", properties, flags);
+  return writer.bytes();
+}
+
+TEST(MapSummary, ReadsTheRealMap) {
+  const std::optional<std::string> map = sampleBytes(kSampleMap);
+  if (!map)
+    GTEST_SKIP() << "the shared samples are not beside the project";
+  const TemporaryFolder folder;
+  writeFile(folder / "M.ut2", *map);
+  const PackageRead read = readPackage(folder / "M.ut2", PackageReadOptions{true, {}});
+  ASSERT_TRUE(read.tables) << read.unreadable;
+  const FileDescriptor file(::open((folder / "M.ut2").c_str(), O_RDONLY | O_CLOEXEC));
+  const MapSummaryRead summary = readMapSummary(file.get(), map->size(), *read.tables);
+  ASSERT_TRUE(summary.summary) << summary.problem;
+  EXPECT_EQ(summary.problem, "");
+  EXPECT_EQ(summary.summary->title, "S-Comm Outpost - Torpedo 1");
+  EXPECT_EQ(summary.summary->author, "Nicholas -ProjectX- Udell");
+  EXPECT_EQ(summary.summary->minPlayers, 4);
+  EXPECT_EQ(summary.summary->maxPlayers, 6);
+  EXPECT_EQ(summary.summary->description,
+            "Space Communications Outpost Torpedo 1 was the first of the faster-than-light satellites to enter "
+            "Earth's orbit. These satellites moved at the highest of speeds to enable the ability to send data from "
+            "anywhere in the world to everywhere in the world, all at once. The first faster-than-light engines were "
+            "unstable, and shortly after launch Torpedo 1's engine imploded, leaving the station stranded, gradually "
+            "slowing.");
+  // The screenshot is an object of the map itself: its material sequence.
+  ASSERT_GT(summary.summary->screenshot, 0);
+  const PackageExport &shot = read.tables->exports[static_cast<std::size_t>(summary.summary->screenshot - 1)];
+  EXPECT_EQ(read.tables->names[shot.objectName], "Screenshot");
+  ASSERT_LT(shot.classRef, 0);
+  EXPECT_EQ(read.tables->names[read.tables->imports[static_cast<std::size_t>(-shot.classRef - 1)].objectName],
+            "MaterialSequence");
+}
+
+TEST(MapSummary, ReadsBothFormsOfTextAndPassesOverWhatItDoesNotKnow) {
+  PackageWriter writer;
+  const std::string properties =
+      writer.property("Title", kString, utf16Value(u"Fr\u00E9d\u00E9ric \u2603 \U0001F680")) +
+      // The first spelling of a name stands for all: the game reads names
+      // ASCII case aside.
+      writer.property("author", kString, latin1Value("Andr\xE9")) +
+      writer.structProperty("DecoTextColor", "Color", "\x10\x20\x30\x40") +
+      writer.property("ExtraInfo", kFloat, wordValue(0x3F800000), 2) + writer.boolProperty("bHidden", true) +
+      writer.property("IdealPlayerCountMax", kInt, wordValue(16)) +
+      writer.property("Screenshot", kObject, compactIndex(-1)) + writer.endOfProperties() + "trailing bytes";
+  const MapSummaryRead read = summaryOf(mapWithSummary(writer, properties));
+  ASSERT_TRUE(read.summary);
+  EXPECT_EQ(read.problem, "");
+  EXPECT_EQ(read.summary->title, "Fr\u00E9d\u00E9ric \u2603 \U0001F680");
+  EXPECT_EQ(read.summary->author, "Andr\u00E9");
+  EXPECT_EQ(read.summary->description, "");
+  EXPECT_EQ(read.summary->minPlayers, std::nullopt);
+  EXPECT_EQ(read.summary->maxPlayers, 16);
+  EXPECT_EQ(read.summary->screenshot, -1);
+}
+
+TEST(MapSummary, SkipsTheStateFrameOfAnObjectThatHasOne) {
+  PackageWriter writer;
+  // Node 1, state node 0, probe mask, latent action, offset.
+  const std::string frame = compactIndex(1) + compactIndex(0) + std::string(8, '\0') + wordValue(0) + compactIndex(0);
+  const std::string properties =
+      frame + writer.property("Title", kString, latin1Value("Framed")) + writer.endOfProperties();
+  const MapSummaryRead read = summaryOf(mapWithSummary(writer, properties, 0x00070004 | kHasStateFrame));
+  ASSERT_TRUE(read.summary);
+  EXPECT_EQ(read.summary->title, "Framed");
+}
+
+TEST(MapSummary, APackageWithoutASummaryHasNone) {
+  PackageWriter writer;
+  writer.addExport(writer.addImport("Core", "Class", writer.needs("Engine"), "Texture"), "Wall", "pixels");
+  const MapSummaryRead read = summaryOf(writer.bytes());
+  EXPECT_FALSE(read.summary);
+  EXPECT_EQ(read.problem, "");
+}
+
+// What a stranger's map may hold: the summary keeps what came before the
+// fault, and says what the fault is.
+TEST(MapSummary, AMalformedSummaryKeepsWhatCameBefore) {
+  struct Case {
+    const char *label;
+    std::string (*properties)(PackageWriter &);
+    const char *problem;
+  };
+  const Case cases[] = {
+      {"a text longer than its property",
+       [](PackageWriter &writer) { return writer.property("Author", kString, compactIndex(40) + "short"); },
+       "does not fit its property"},
+      {"a text of UTF-16 cut in half",
+       [](PackageWriter &writer) { return writer.property("Author", kString, compactIndex(-3) + "ab\0"); },
+       "does not fit its property"},
+      {"a size past the summary's data",
+       [](PackageWriter &writer) { return writer.property("Author", kString, "").substr(0, 2) + "\xFF"; },
+       "the file ends"},
+      {"a name index out of range", [](PackageWriter &) { return compactIndex(5000) + "\x52\x04" + wordValue(1); },
+       "name index is out of range"},
+      {"no end of the list", [](PackageWriter &writer) { return writer.property("Author", kString, latin1Value("A")); },
+       "the file ends"},
+      {"a reference shorter than its property",
+       [](PackageWriter &writer) { return writer.property("Screenshot", kObject, compactIndex(-1) + "x"); },
+       "not the size it says"},
+      {"a screenshot that refers to nothing",
+       [](PackageWriter &writer) { return writer.property("Screenshot", kObject, compactIndex(900)); },
+       "refers to no object"},
+  };
+  for (const Case &test : cases) {
+    PackageWriter writer;
+    const std::string before = writer.property("Title", kString, latin1Value("Kept"));
+    const std::string properties = before + test.properties(writer);
+    const MapSummaryRead read = summaryOf(mapWithSummary(writer, properties));
+    ASSERT_TRUE(read.summary) << test.label;
+    EXPECT_EQ(read.summary->title, "Kept") << test.label;
+    EXPECT_EQ(read.summary->screenshot, 0) << test.label;
+    EXPECT_NE(read.problem.find(test.problem), std::string::npos) << test.label << ": " << read.problem;
+  }
+}
+
+} // namespace
