@@ -2,10 +2,12 @@
 // input it must end without a fault, read no more than its four parts
 // could hold, and give either a reason or tables whose every index is in
 // range; a map's summary, read from those tables, refers only to objects
-// that are there.
+// that are there. The same bytes are decoded as a texture's mip, with a
+// format and a size taken from the first three.
 #include "fuzz_folder.h"
 #include "package/map_summary.h"
 #include "package/package_reader.h"
+#include "package/texture_picture.h"
 #include "posix/file_descriptor.h"
 
 #include <cstdint>
@@ -16,6 +18,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   static const FuzzFolder folder;
   const std::string path = folder.write("package.uxx", data, size);
+  if (size >= 3) {
+    const std::string_view pixels(reinterpret_cast<const char *>(data) + 3, size - 3);
+    const std::uint32_t width = 1u + data[1] % 40u, height = 1u + data[2] % 40u;
+    const PictureDecode decode = decodePicture(data[0] % 9, width, height, pixels, pixels);
+    if (decode.picture && decode.picture->rgba.size() != std::size_t{width} * height * 4)
+      std::abort();
+  }
   const PackageRead read = readPackage(path, PackageReadOptions{true, {}});
   if (read.bytesRead > 4 * size || read.tables.has_value() == !read.unreadable.empty())
     std::abort();
