@@ -2,9 +2,11 @@
 // input it must end without a fault, read no more than its four parts
 // could hold, and give either a reason or tables whose every index is in
 // range; a map's summary, read from those tables, refers only to objects
-// that are there. The same bytes are decoded as a texture's mip, with a
+// that are there, and its preview, followed from its screenshot or from the
+// first object, is no larger than asked for. The same bytes are decoded as a texture's mip, with a
 // format and a size taken from the first three.
 #include "fuzz_folder.h"
+#include "package/map_preview.h"
 #include "package/map_summary.h"
 #include "package/package_reader.h"
 #include "package/texture_picture.h"
@@ -50,6 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::int64_t shot = summary.summary->screenshot;
     if (shot < -static_cast<std::int64_t>(tables.imports.size()) ||
         shot > static_cast<std::int64_t>(tables.exports.size()))
+      std::abort();
+  }
+  for (const std::int32_t shot : {summary.summary ? summary.summary->screenshot : 0, 1}) {
+    const PictureDecode preview = readMapPreview(file.get(), size, tables, shot, 64);
+    if (preview.picture &&
+        (preview.picture->width > 64 || preview.picture->height > 64 ||
+         preview.picture->rgba.size() != std::size_t{preview.picture->width} * preview.picture->height * 4))
       std::abort();
   }
   return 0;

@@ -8,44 +8,14 @@ namespace {
 
 // A summary is a few hundred bytes; its description rarely a few thousand.
 constexpr std::uint32_t kMaxSummarySize = 256 * 1024;
-constexpr std::size_t kMaxProperties = 1024;
-// Objects with a state frame, as actors have, begin with it.
-constexpr std::uint32_t kHasStateFrame = 0x02000000;
-
-std::string_view classNameOf(const PackageTables &tables, std::int32_t classRef) {
-  if (classRef < 0)
-    return tables.names[tables.imports[static_cast<std::size_t>(-static_cast<std::int64_t>(classRef) - 1)].objectName];
-  if (classRef > 0)
-    return tables.names[tables.exports[static_cast<std::size_t>(classRef - 1)].objectName];
-  return {};
-}
 
 const PackageExport *summaryExport(const PackageTables &tables) {
   for (const PackageExport &object : tables.exports) {
     if (equalsAsciiFolded(tables.names[object.objectName], "LevelSummary") &&
-        equalsAsciiFolded(classNameOf(tables, object.classRef), "LevelSummary"))
+        equalsAsciiFolded(objectNameAt(tables, object.classRef), "LevelSummary"))
       return &object;
   }
   return nullptr;
-}
-
-void skipStateFrame(PackageBytes &in) {
-  const std::int32_t node = in.compactIndex().value_or(0);
-  in.compactIndex(); // the state's node
-  in.bytes(8);       // the probe mask
-  in.bytes(4);       // the latent action
-  if (node != 0)
-    in.compactIndex();
-}
-
-// An object reference, checked against the tables.
-std::int32_t objectRef(PackageBytes &in, const PackageTables &tables) {
-  const std::int32_t ref = in.compactIndex().value_or(0);
-  const bool import = ref < 0 && -static_cast<std::int64_t>(ref) - 1 < static_cast<std::int64_t>(tables.imports.size());
-  const bool exported = ref > 0 && static_cast<std::size_t>(ref) - 1 < tables.exports.size();
-  if (!in.failed() && ref != 0 && !import && !exported)
-    in.fail("its screenshot refers to no object");
-  return ref;
 }
 
 enum class Field { none, title, author, description, minPlayers, maxPlayers, screenshot };
@@ -74,7 +44,7 @@ Field fieldOf(const PropertyTag &tag) {
 // Takes the value of a property the summary knows, once the whole property
 // is read as its tag says; passes over any other.
 void readValue(PackageBytes &in, const PropertyTag &tag, const PackageTables &tables, MapSummary &summary) {
-  const std::uint64_t end = in.offset() + tag.size;
+  const std::uint64_t start = in.offset();
   const Field field = fieldOf(tag);
   std::string text;
   std::int32_t number = 0;
@@ -83,11 +53,10 @@ void readValue(PackageBytes &in, const PropertyTag &tag, const PackageTables &ta
   else if (field == Field::minPlayers || field == Field::maxPlayers)
     number = in.i32().value_or(0);
   else if (field == Field::screenshot)
-    number = objectRef(in, tables);
+    number = readObjectRef(in, tables);
   else
     in.bytes(tag.size);
-  if (!in.failed() && in.offset() != end)
-    in.fail("a property in it is not the size it says");
+  endProperty(in, start, tag);
   if (in.failed())
     return;
   switch (field) {
@@ -132,7 +101,7 @@ MapSummaryRead readMapSummary(int fd, std::uint64_t fileSize, const PackageTable
   if ((object->objectFlags & kHasStateFrame) != 0)
     skipStateFrame(in);
   MapSummary summary;
-  for (std::size_t index = 0; index < kMaxProperties && !in.failed(); ++index) {
+  for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {
     const std::optional<PropertyTag> tag = readPropertyTag(in, tables.names);
     if (!tag)
       break;

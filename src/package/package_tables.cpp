@@ -12,6 +12,20 @@ std::string PackageGuid::text() const {
   return text;
 }
 
+bool refersToObject(const PackageTables &tables, std::int32_t ref) {
+  if (ref < 0)
+    return -static_cast<std::int64_t>(ref) - 1 < static_cast<std::int64_t>(tables.imports.size());
+  return ref > 0 && static_cast<std::size_t>(ref) - 1 < tables.exports.size();
+}
+
+std::string_view objectNameAt(const PackageTables &tables, std::int32_t ref) {
+  if (ref < 0)
+    return tables.names[tables.imports[static_cast<std::size_t>(-static_cast<std::int64_t>(ref) - 1)].objectName];
+  if (ref > 0)
+    return tables.names[tables.exports[static_cast<std::size_t>(ref - 1)].objectName];
+  return {};
+}
+
 namespace {
 
 // Orders names by their folded forms, without making them.

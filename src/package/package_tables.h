@@ -85,6 +85,12 @@ struct PackageTables {
   std::vector<PackageExport> exports; // empty unless asked for
 };
 
+// Whether `ref` is an object reference within the tables, 0 aside.
+bool refersToObject(const PackageTables &tables, std::int32_t ref);
+// The name of the object `ref` refers to, which refersToObject(); empty for
+// 0.
+std::string_view objectNameAt(const PackageTables &tables, std::int32_t ref);
+
 // The names of the packages this one needs: its imports of class "Package"
 // with no outer, without an ending, in table order, each once (ASCII case
 // aside).

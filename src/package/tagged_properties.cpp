@@ -122,6 +122,27 @@ std::optional<PropertyTag> readPropertyTag(PackageBytes &in, const PackageNames 
   return tag;
 }
 
+void skipStateFrame(PackageBytes &in) {
+  const std::int32_t node = in.compactIndex().value_or(0);
+  in.compactIndex(); // the state's node
+  in.bytes(8);       // the probe mask
+  in.bytes(4);       // the latent action
+  if (node != 0)
+    in.compactIndex();
+}
+
+void endProperty(PackageBytes &in, std::uint64_t start, const PropertyTag &tag) {
+  if (!in.failed() && in.offset() != start + tag.size)
+    in.fail("a property in it is not the size it says");
+}
+
+std::int32_t readObjectRef(PackageBytes &in, const PackageTables &tables) {
+  const std::int32_t ref = in.compactIndex().value_or(0);
+  if (!in.failed() && ref != 0 && !refersToObject(tables, ref))
+    in.fail("a property in it refers to no object");
+  return ref;
+}
+
 std::string readStringValue(PackageBytes &in, std::uint32_t size) {
   const std::uint64_t end = in.offset() + size;
   const std::int32_t length = in.compactIndex().value_or(0);

@@ -26,6 +26,10 @@ enum class PropertyType : std::uint8_t {
   fixedArray = 15,
 };
 
+// A list longer than this is taken as ended there: no object of the game's
+// has near as many properties set.
+inline constexpr int kMaxProperties = 1024;
+
 struct PropertyTag {
   std::string_view name;
   std::uint8_t type = 0; // a PropertyType, or one this program does not know
@@ -42,6 +46,19 @@ struct PropertyTag {
 // for a boolean). Nothing at the end of the list, or when the tag is
 // malformed, which leaves `in` failed with the reason.
 std::optional<PropertyTag> readPropertyTag(PackageBytes &in, const PackageNames &names);
+
+// Objects with a state frame, as actors have, begin with it, before their
+// properties; this passes over it.
+inline constexpr std::uint32_t kHasStateFrame = 0x02000000;
+void skipStateFrame(PackageBytes &in);
+
+// Fails `in` unless the property that began at `start` was read to its
+// size.
+void endProperty(PackageBytes &in, std::uint64_t start, const PropertyTag &tag);
+
+// An object reference value, checked against the tables: a reference to
+// nothing there fails `in`.
+std::int32_t readObjectRef(PackageBytes &in, const PackageTables &tables);
 
 // Reads a string value of `size` bytes: a length that counts a final NUL,
 // then as many single-byte (Latin-1) characters, or UTF-16 units when the

@@ -110,9 +110,10 @@ void decodeBgra(Picture &picture, std::string_view data) {
   }
 }
 
-// The bytes a mip of the format takes; DXT mips are never smaller than a
-// block.
-std::optional<std::size_t> mipBytes(std::uint8_t format, std::uint32_t width, std::uint32_t height) {
+} // namespace
+
+// DXT mips are never smaller than a block.
+std::optional<std::size_t> pictureBytes(std::uint8_t format, std::uint32_t width, std::uint32_t height) {
   const std::size_t pixels = std::size_t{width} * height;
   const std::size_t blocks = std::size_t{(width + 3) / 4} * ((height + 3) / 4);
   switch (static_cast<TextureFormat>(format)) {
@@ -129,12 +130,10 @@ std::optional<std::size_t> mipBytes(std::uint8_t format, std::uint32_t width, st
   return std::nullopt;
 }
 
-} // namespace
-
 PictureDecode decodePicture(std::uint8_t format, std::uint32_t width, std::uint32_t height, std::string_view data,
                             std::string_view palette) {
   PictureDecode decode;
-  const std::optional<std::size_t> needed = mipBytes(format, width, height);
+  const std::optional<std::size_t> needed = pictureBytes(format, width, height);
   if (!needed) {
     decode.problem = "its format (" + std::to_string(format) + ") is not one this program shows";
     return decode;

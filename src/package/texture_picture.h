@@ -21,6 +21,9 @@ enum class TextureFormat : std::uint8_t { paletted = 0, dxt1 = 3, bgra = 5, dxt3
 // claims more is not decoded.
 inline constexpr std::uint32_t kMaxPictureSide = 1024;
 
+// The bytes a mip of `format` takes, or nothing for a format not decoded.
+std::optional<std::size_t> pictureBytes(std::uint8_t format, std::uint32_t width, std::uint32_t height);
+
 struct PictureDecode {
   std::optional<Picture> picture;
   std::string problem; // why not, when there is no picture

@@ -1,14 +1,10 @@
 #include "package/map_summary.h"
-#include "package/package_reader.h"
-#include "posix/file_descriptor.h"
 
 #include "package_writer.h"
 #include "samples.h"
-#include "temporary_folder.h"
+#include "written_package.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
 
 namespace {
 
@@ -16,14 +12,11 @@ constexpr std::uint8_t kInt = 2, kFloat = 4, kObject = 5, kString = 13;
 constexpr std::uint32_t kHasStateFrame = 0x02000000;
 
 MapSummaryRead summaryOf(const std::string &bytes) {
-  const TemporaryFolder folder;
-  writeFile(folder / "M.ut2", bytes);
-  const PackageRead read = readPackage(folder / "M.ut2", PackageReadOptions{true, {}});
-  EXPECT_TRUE(read.tables) << read.unreadable;
-  if (!read.tables)
+  const WrittenPackage package(bytes);
+  EXPECT_TRUE(package.readable()) << package.unreadable();
+  if (!package.readable())
     return {};
-  const FileDescriptor file(::open((folder / "M.ut2").c_str(), O_RDONLY | O_CLOEXEC));
-  return readMapSummary(file.get(), bytes.size(), *read.tables);
+  return readMapSummary(package.fd(), package.size(), package.tables());
 }
 
 // A map whose summary holds `properties`, which the test ends.
@@ -37,12 +30,10 @@ TEST(MapSummary, ReadsTheRealMap) {
   const std::optional<std::string> map = sampleBytes(kSampleMap);
   if (!map)
     GTEST_SKIP() << "the shared samples are not beside the project";
-  const TemporaryFolder folder;
-  writeFile(folder / "M.ut2", *map);
-  const PackageRead read = readPackage(folder / "M.ut2", PackageReadOptions{true, {}});
-  ASSERT_TRUE(read.tables) << read.unreadable;
-  const FileDescriptor file(::open((folder / "M.ut2").c_str(), O_RDONLY | O_CLOEXEC));
-  const MapSummaryRead summary = readMapSummary(file.get(), map->size(), *read.tables);
+  const WrittenPackage package(*map);
+  ASSERT_TRUE(package.readable()) << package.unreadable();
+  const PackageTables &tables = package.tables();
+  const MapSummaryRead summary = readMapSummary(package.fd(), package.size(), tables);
   ASSERT_TRUE(summary.summary) << summary.problem;
   EXPECT_EQ(summary.problem, "");
   EXPECT_EQ(summary.summary->title, "S-Comm Outpost - Torpedo 1");
@@ -57,11 +48,10 @@ TEST(MapSummary, ReadsTheRealMap) {
             "slowing.");
   // The screenshot is an object of the map itself: its material sequence.
   ASSERT_GT(summary.summary->screenshot, 0);
-  const PackageExport &shot = read.tables->exports[static_cast<std::size_t>(summary.summary->screenshot - 1)];
-  EXPECT_EQ(read.tables->names[shot.objectName], "Screenshot");
+  const PackageExport &shot = tables.exports[static_cast<std::size_t>(summary.summary->screenshot - 1)];
+  EXPECT_EQ(tables.names[shot.objectName], "Screenshot");
   ASSERT_LT(shot.classRef, 0);
-  EXPECT_EQ(read.tables->names[read.tables->imports[static_cast<std::size_t>(-shot.classRef - 1)].objectName],
-            "MaterialSequence");
+  EXPECT_EQ(tables.names[tables.imports[static_cast<std::size_t>(-shot.classRef - 1)].objectName], "MaterialSequence");
 }
 
 TEST(MapSummary, ReadsBothFormsOfTextAndPassesOverWhatItDoesNotKnow) {

@@ -94,6 +94,13 @@ std::int32_t PackageWriter::addRawExport(const std::string &objectName, std::int
   return static_cast<std::int32_t>(exports_.size());
 }
 
+std::uint32_t PackageWriter::nextDataOffset() const {
+  std::size_t offset = 64; // the header
+  for (const Export &object : exports_)
+    offset += object.data.size();
+  return static_cast<std::uint32_t>(offset);
+}
+
 std::string PackageWriter::bytes() const {
   // The objects' data first, after the header, so that each offset is known
   // before the export table is written.

@@ -38,6 +38,8 @@ public:
   std::int32_t addRawExport(const std::string &objectName, std::int32_t size, std::int32_t offset);
 
   std::string bytes() const;
+  // Where the data of the next export added will begin in bytes().
+  std::uint32_t nextDataOffset() const;
 
   // A tagged property of `type` with `value` as its bytes, its size given
   // in one or two bytes; `arrayIndex` is written when not 0. For a boolean
