@@ -108,6 +108,8 @@ int main(int argc, char **argv) {
        "BM_MoveWindowCost/0/10000", 1.1},
       {"Reading what 5,000 cached maps need, against reading the same byte ranges with plain pread",
        "BM_ReadNeeds/5000", "BM_ReadNeedsBaseline/5000", 2.0},
+      {"Decoding a DXT1 mip of 1,024 pixels a side, against copying as many bytes as its picture takes",
+       "BM_DecodeDxt1/1024", "BM_DecodeDxt1Baseline/1024", 3.0},
       {"Start-up to a shown window, 100,000 entries vs empty", "BM_StartupToShownWindow/100000",
        "BM_StartupToShownWindow/0", 0.5, true},
   };

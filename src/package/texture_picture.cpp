@@ -1,40 +1,44 @@
 #include "package/texture_picture.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 namespace {
 
-using Colour = std::array<std::uint8_t, 4>;
+// A pixel as its four bytes R, G, B, A in memory order, on the
+// little-endian machines this program runs on.
+static_assert(std::endian::native == std::endian::little);
+using Texel = std::uint32_t;
 
 std::uint32_t byteAt(std::string_view data, std::size_t at) { return static_cast<unsigned char>(data[at]); }
 
 std::uint32_t u16At(std::string_view data, std::size_t at) { return byteAt(data, at) | (byteAt(data, at + 1) << 8); }
 
-Colour fromRgb565(std::uint32_t value) {
-  const std::uint32_t red = (value >> 11) & 0x1F, green = (value >> 5) & 0x3F, blue = value & 0x1F;
-  return Colour{static_cast<std::uint8_t>((red << 3) | (red >> 2)),
-                static_cast<std::uint8_t>((green << 2) | (green >> 4)),
-                static_cast<std::uint8_t>((blue << 3) | (blue >> 2)), 255};
+Texel texel(std::uint32_t red, std::uint32_t green, std::uint32_t blue, std::uint32_t alpha) {
+  return red | (green << 8) | (blue << 16) | (alpha << 24);
 }
 
-// `weight` thirds of the way from a to b, or halfway for weight 0.
-Colour between(const Colour &a, const Colour &b, int weight) {
-  Colour mixed{};
-  for (std::size_t channel = 0; channel < 4; ++channel) {
-    const int from = a[channel], to = b[channel];
-    mixed[channel] = static_cast<std::uint8_t>(weight == 0 ? (from + to) / 2 : ((3 - weight) * from + weight * to) / 3);
-  }
-  return mixed;
-}
-
-// The four colours of a DXT colour block. DXT1 alone has the three-colour
-// form, with transparent black, where the first colour is not the greater.
-std::array<Colour, 4> blockColours(std::string_view block, bool threeColourForm) {
+// The four colours of a DXT colour block, each channel of the two between
+// ends a third or two of the way. DXT1 alone has the three-colour form,
+// halfway and transparent black, where the first end is not the greater.
+[[gnu::always_inline]] inline std::array<Texel, 4> blockColours(std::string_view block, bool threeColourForm) {
   const std::uint32_t first = u16At(block, 0), second = u16At(block, 2);
-  const Colour a = fromRgb565(first), b = fromRgb565(second);
-  if (threeColourForm && first <= second)
-    return {a, b, between(a, b, 0), Colour{0, 0, 0, 0}};
-  return {a, b, between(a, b, 1), between(a, b, 2)};
+  const auto expand = [](std::uint32_t value, int shift, int bits) {
+    const std::uint32_t channel = (value >> shift) & ((1u << bits) - 1);
+    return (channel << (8 - bits)) | (channel >> (2 * bits - 8));
+  };
+  const std::uint32_t r0 = expand(first, 11, 5), g0 = expand(first, 5, 6), b0 = expand(first, 0, 5);
+  const std::uint32_t r1 = expand(second, 11, 5), g1 = expand(second, 5, 6), b1 = expand(second, 0, 5);
+  const Texel a = texel(r0, g0, b0, 255), b = texel(r1, g1, b1, 255);
+  // Both forms are made and one is taken without a branch: which one a
+  // block has is as good as random.
+  const Texel half = texel((r0 + r1) / 2, (g0 + g1) / 2, (b0 + b1) / 2, 255);
+  const Texel third = texel((2 * r0 + r1) / 3, (2 * g0 + g1) / 3, (2 * b0 + b1) / 3, 255);
+  const Texel twoThirds = texel((r0 + 2 * r1) / 3, (g0 + 2 * g1) / 3, (b0 + 2 * b1) / 3, 255);
+  const Texel threeColours = 0u - static_cast<Texel>(threeColourForm && first <= second);
+  return {a, b, (half & threeColours) | (third & ~threeColours), twoThirds & ~threeColours};
 }
 
 // The alphas of a DXT5 alpha block: two ends and six or four steps between.
@@ -53,38 +57,52 @@ std::array<std::uint8_t, 8> blockAlphas(std::string_view block) {
   return alphas;
 }
 
-void put(Picture &picture, std::uint32_t x, std::uint32_t y, const Colour &colour) {
-  if (x >= picture.width || y >= picture.height)
-    return;
-  const std::size_t at = (std::size_t{y} * picture.width + x) * 4;
-  for (std::size_t channel = 0; channel < 4; ++channel)
-    picture.rgba[at + channel] = colour[channel];
+// Decodes a block into the picture at `at`, `columns` by `rows` of its
+// pixels: four by four but where the picture's edge cuts it. Each pixel is
+// written where it goes, not gathered first.
+template <TextureFormat format>
+void decodeBlock(std::string_view block, std::uint8_t *at, std::size_t rowBytes, std::uint32_t columns,
+                 std::uint32_t rows) {
+  const std::string_view colourBlock = format == TextureFormat::dxt1 ? block : block.substr(8);
+  const std::array<Texel, 4> colours = blockColours(colourBlock, format == TextureFormat::dxt1);
+  const std::uint32_t codes = byteAt(colourBlock, 4) | (byteAt(colourBlock, 5) << 8) | (byteAt(colourBlock, 6) << 16) |
+                              (byteAt(colourBlock, 7) << 24);
+  std::array<std::uint8_t, 8> alphas{};
+  std::uint64_t alphaBits = 0;
+  if constexpr (format == TextureFormat::dxt3) {
+    for (std::size_t index = 0; index < 8; ++index)
+      alphaBits |= static_cast<std::uint64_t>(byteAt(block, index)) << (8 * index);
+  } else if constexpr (format == TextureFormat::dxt5) {
+    alphas = blockAlphas(block);
+    for (std::size_t index = 0; index < 6; ++index)
+      alphaBits |= static_cast<std::uint64_t>(byteAt(block, 2 + index)) << (8 * index);
+  }
+  for (std::uint32_t row = 0; row < rows; ++row) {
+    for (std::uint32_t column = 0; column < columns; ++column) {
+      const std::uint32_t pixel = row * 4 + column;
+      Texel value = colours[(codes >> (2 * pixel)) & 3];
+      if constexpr (format == TextureFormat::dxt3)
+        value = (value & 0x00FFFFFF) | (static_cast<Texel>((alphaBits >> (4 * pixel)) & 0x0F) * 17 << 24);
+      else if constexpr (format == TextureFormat::dxt5)
+        value = (value & 0x00FFFFFF) | (Texel{alphas[(alphaBits >> (3 * pixel)) & 7]} << 24);
+      std::memcpy(at + row * rowBytes + column * sizeof(Texel), &value, sizeof(Texel));
+    }
+  }
 }
 
-void decodeBlocks(Picture &picture, std::string_view data, TextureFormat format) {
-  const std::size_t blockSize = format == TextureFormat::dxt1 ? 8 : 16;
+template <TextureFormat format> void decodeBlocks(Picture &picture, std::string_view data) {
+  constexpr std::size_t kBlockSize = format == TextureFormat::dxt1 ? 8 : 16;
   const std::uint32_t across = (picture.width + 3) / 4, down = (picture.height + 3) / 4;
+  const std::size_t rowBytes = std::size_t{picture.width} * sizeof(Texel);
   for (std::uint32_t row = 0; row < down; ++row) {
     for (std::uint32_t column = 0; column < across; ++column) {
-      const std::string_view block = data.substr((std::size_t{row} * across + column) * blockSize, blockSize);
-      const std::string_view colourBlock = format == TextureFormat::dxt1 ? block : block.substr(8);
-      const std::array<Colour, 4> colours = blockColours(colourBlock, format == TextureFormat::dxt1);
-      const std::array<std::uint8_t, 8> alphas =
-          format == TextureFormat::dxt5 ? blockAlphas(block) : std::array<std::uint8_t, 8>{};
-      std::uint64_t alphaBits = 0;
-      for (std::size_t index = 0; index < 6; ++index)
-        alphaBits |= static_cast<std::uint64_t>(byteAt(block, 2 + index)) << (8 * index);
-      for (std::uint32_t pixel = 0; pixel < 16; ++pixel) {
-        const std::uint32_t code = (byteAt(colourBlock, 4 + pixel / 4) >> (2 * (pixel % 4))) & 3;
-        Colour colour = colours[code];
-        if (format == TextureFormat::dxt3) {
-          const std::uint32_t alpha = (byteAt(block, pixel / 2) >> (4 * (pixel % 2))) & 0x0F;
-          colour[3] = static_cast<std::uint8_t>(alpha * 17);
-        } else if (format == TextureFormat::dxt5) {
-          colour[3] = alphas[(alphaBits >> (3 * pixel)) & 7];
-        }
-        put(picture, column * 4 + pixel % 4, row * 4 + pixel / 4, colour);
-      }
+      const std::string_view block(data.data() + (std::size_t{row} * across + column) * kBlockSize, kBlockSize);
+      const std::uint32_t x = column * 4, y = row * 4;
+      std::uint8_t *at = picture.rgba.data() + y * rowBytes + std::size_t{x} * sizeof(Texel);
+      if (x + 4 <= picture.width && y + 4 <= picture.height)
+        decodeBlock<format>(block, at, rowBytes, 4, 4);
+      else
+        decodeBlock<format>(block, at, rowBytes, std::min(4u, picture.width - x), std::min(4u, picture.height - y));
     }
   }
 }
@@ -157,8 +175,12 @@ PictureDecode decodePicture(std::uint8_t format, std::uint32_t width, std::uint3
       return decode;
   } else if (kind == TextureFormat::bgra) {
     decodeBgra(picture, data);
+  } else if (kind == TextureFormat::dxt1) {
+    decodeBlocks<TextureFormat::dxt1>(picture, data);
+  } else if (kind == TextureFormat::dxt3) {
+    decodeBlocks<TextureFormat::dxt3>(picture, data);
   } else {
-    decodeBlocks(picture, data, kind);
+    decodeBlocks<TextureFormat::dxt5>(picture, data);
   }
   decode.picture = std::move(picture);
   return decode;
