@@ -8,13 +8,27 @@
 # cleaning the cache (Remove Missing Entries, Move to Trash), and for copying
 # out of it (Copy to Folder, Export for Redirect Server).
 #
-#   run_fault_suite.sh MOVE_DRIVER [rename|copy ...]
+#   run_fault_suite.sh MOVE_DRIVER [PART...]
+#
+# PART is move-rename, move-copy (the move on one volume and across two, with
+# the start-ups that finish it), clean, trash, copy or export; all of them
+# when none is named. Each part is a test of its own, so that each has its
+# own time limit.
 set -euo pipefail
 
 driver="$1"
 shift
-paths=("${@:-rename}")
-[ $# -eq 0 ] && paths=(rename copy)
+parts=("$@")
+[ ${#parts[@]} -eq 0 ] && parts=(move-rename move-copy clean trash copy export)
+wanted() {
+  local part
+  for part in "${parts[@]}"; do [ "$part" = "$1" ] && return 0; done
+  return 1
+}
+paths=()
+for path in rename copy; do
+  if wanted "move-$path"; then paths+=("$path"); fi
+done
 
 if ! command -v strace >/dev/null; then
   echo "fault suite: strace is not installed" >&2
@@ -123,7 +137,7 @@ inject_everywhere() {
 
 count_calls() { awk '{ n += $3 - $2 + 1 } END { print n + 0 }' <<<"$1"; }
 
-for path in "${paths[@]}"; do
+for path in "${paths[@]+"${paths[@]}"}"; do
   template="$work/template-$path"
   mkdir "$template"
   "$driver" setup "$template" "$path"
@@ -185,6 +199,7 @@ done
 # index with lines of purged packages, and Move to Trash of the ticked ones.
 # A restart runs the same command again.
 for command in clean trash; do
+  wanted "$command" || continue
   template="$work/template-$command"
   mkdir "$template"
   "$driver" setup "$template" copy
@@ -202,6 +217,7 @@ done
 # Copy to Folder and Export for Redirect Server, faulted the same way; the
 # restart is a start-up, which removes what a cut-short copy left.
 for command in copy export; do
+  wanted "$command" || continue
   template="$work/template-out-$command"
   mkdir "$template"
   "$driver" setup "$template" copy
