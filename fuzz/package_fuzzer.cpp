@@ -27,7 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (decode.picture && decode.picture->rgba.size() != std::size_t{width} * height * 4)
       std::abort();
   }
-  const PackageRead read = readPackage(path, PackageReadOptions{true, {}});
+  PackageReadOptions withExports;
+  withExports.exports = true;
+  const PackageRead read = readPackage(path, withExports);
   if (read.bytesRead > 4 * size || read.tables.has_value() == !read.unreadable.empty())
     std::abort();
   if (!read.tables)

@@ -85,6 +85,15 @@ void readValue(PackageBytes &in, const PropertyTag &tag, const PackageTables &ta
 
 } // namespace
 
+bool importsMapSummaryClass(const PackageTables &tables) {
+  for (const PackageImport &object : tables.imports) {
+    if (equalsAsciiFolded(tables.names[object.objectName], "LevelSummary") &&
+        equalsAsciiFolded(tables.names[object.className], "Class"))
+      return true;
+  }
+  return false;
+}
+
 MapSummaryRead readMapSummary(int fd, std::uint64_t fileSize, const PackageTables &tables) {
   MapSummaryRead read;
   const PackageExport *object = summaryExport(tables);

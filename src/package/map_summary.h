@@ -25,6 +25,10 @@ struct MapSummaryRead {
   std::string problem;
 };
 
+// Whether the package's imports hold the class of map summaries: only a map
+// does, and only then is its export table worth reading for one.
+bool importsMapSummaryClass(const PackageTables &tables);
+
 // Reads the summary of the package open as `fd`, whose tables, exports
 // among them, were read from it; `fileSize` is its size then. Reads only the
 // summary's own data.

@@ -1,5 +1,6 @@
 #include "package/package_knowledge.h"
 
+#include "package/map_summary.h"
 #include "package/package_reader.h"
 #include "posix/file_descriptor.h"
 #include "posix/name_folding.h"
@@ -19,10 +20,20 @@ FileDescriptor openPackage(const std::string &path) {
 }
 
 PackageFacts factsOfOpenFile(int fd, const struct stat &opened) {
-  const PackageRead package = readPackage(fd, opened);
+  PackageReadOptions options;
+  options.exportsOfMaps = true;
+  const PackageRead package = readPackage(fd, opened, options);
   if (!package.tables)
-    return PackageFacts{false, package.unreadable, {}, {}};
-  return PackageFacts{true, {}, package.tables->header.guid, neededPackages(*package.tables)};
+    return PackageFacts{false, package.unreadable, {}, {}, {}};
+  PackageFacts facts{true, {}, package.tables->header.guid, neededPackages(*package.tables), {}};
+  // A summary that cannot be read leaves the title empty: the package is
+  // still readable, and the pane says why when it is shown.
+  if (!package.tables->exports.empty()) {
+    if (const MapSummaryRead read = readMapSummary(fd, static_cast<std::uint64_t>(opened.st_size), *package.tables);
+        read.summary)
+      facts.title = read.summary->title;
+  }
+  return facts;
 }
 
 } // namespace
@@ -35,7 +46,7 @@ void PackageKnowledge::learn(const FileIdentity &file, const PackageFacts &facts
   const std::lock_guard lock(mutex_);
   if (!path.empty())
     lastAt_.insert_or_assign(path, keyOf(file));
-  Stored stored{facts.readable, facts.unreadable, facts.guid, {}};
+  Stored stored{facts.readable, facts.unreadable, facts.guid, {}, facts.title};
   std::size_t length = 0;
   for (const std::string &name : facts.needs)
     length += name.size() + 1;
@@ -46,7 +57,7 @@ void PackageKnowledge::learn(const FileIdentity &file, const PackageFacts &facts
 }
 
 PackageFacts PackageKnowledge::factsOf(const Stored &stored) const {
-  PackageFacts facts{stored.readable, stored.unreadable, stored.guid, {}};
+  PackageFacts facts{stored.readable, stored.unreadable, stored.guid, {}, stored.title};
   for (std::size_t begin = 0, end; (end = stored.needs.find('\0', begin)) != std::string::npos; begin = end + 1)
     facts.needs.emplace_back(stored.needs, begin, end - begin);
   return facts;
@@ -82,6 +93,15 @@ std::optional<PackageFacts> PackageKnowledge::lastKnownAt(const std::string &pat
   if (found == packages_.end())
     return std::nullopt;
   return factsOf(found->second);
+}
+
+std::string PackageKnowledge::lastKnownTitleAt(const std::string &path) const {
+  const std::lock_guard lock(mutex_);
+  const auto at = lastAt_.find(path);
+  if (at == lastAt_.end())
+    return {};
+  const auto found = packages_.find(at->second);
+  return found == packages_.end() ? std::string() : found->second.title;
 }
 
 std::size_t PackageKnowledge::size() const {

@@ -22,6 +22,7 @@ struct PackageFacts {
   std::string unreadable; // why not, when not readable
   PackageGuid guid;
   std::vector<std::string> needs;
+  std::string title; // a map's, as its summary holds it; empty for none
 };
 
 class PackageKnowledge {
@@ -41,6 +42,10 @@ public:
   // What was last learnt or looked up of the file at `path`, without looking
   // at the file again: for counts that may lag a file changed since.
   std::optional<PackageFacts> lastKnownAt(const std::string &path) const;
+  // The title last learnt of the map at `path`, as lastKnownAt() knows it;
+  // empty when none is known. Costs no copy of the needs: the tables ask it
+  // of every map row they filter.
+  std::string lastKnownTitleAt(const std::string &path) const;
   std::size_t size() const;
 
 private:
@@ -56,6 +61,7 @@ private:
     std::string unreadable;
     PackageGuid guid;
     std::string needs; // the names, each ended by a NUL, which no name holds
+    std::string title;
   };
   static Key keyOf(const FileIdentity &file);
   PackageFacts factsOf(const Stored &stored) const;

@@ -93,12 +93,12 @@ PackageFacts NeedFinder::factsOf(const std::string &path, const std::string &nam
       return std::move(*known);
   }
   if (reading.knownOnly)
-    return PackageFacts{false, kNotReadYet, {}, {}};
+    return PackageFacts{false, kNotReadYet, {}, {}, {}};
   if (reading.reading)
     reading.reading(name);
   ReadFacts read = readPackageFacts(path);
   if (!read.file)
-    return PackageFacts{false, "it could not be opened", {}, {}};
+    return PackageFacts{false, "it could not be opened", {}, {}, {}};
   if (knowledge_)
     knowledge_->learn(*read.file, read.facts, path);
   return std::move(read.facts);

@@ -1,5 +1,7 @@
 #include "package/package_reader.h"
 
+#include "package/map_summary.h"
+
 #include "package/package_bytes.h"
 #include "posix/file_descriptor.h"
 
@@ -257,7 +259,8 @@ PackageRead readPackage(int fd, const struct stat &before, PackageReadOptions op
   if (!names.failed())
     tables.imports = readImports(imports, *layout, tables.names.size());
   PackageBytes exports(fd, fileSize, layout->exports.offset, std::uint64_t{layout->exports.count} * kTypicalExport);
-  if (options.exports && !names.failed() && !imports.failed())
+  const bool wantExports = options.exports || (options.exportsOfMaps && importsMapSummaryClass(tables));
+  if (wantExports && !names.failed() && !imports.failed())
     tables.exports = readExports(exports, *layout, tables.names.size(), fileSize);
   read.bytesRead += names.bytesRead() + imports.bytesRead() + exports.bytesRead();
   for (const PackageBytes *table : {&names, &imports, &exports}) {

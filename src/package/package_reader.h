@@ -22,6 +22,9 @@ struct PackageRead {
 
 struct PackageReadOptions {
   bool exports = false; // also read the export table
+  // Also read the export table of a map: a package whose imports hold the
+  // class of map summaries. Other packages cost no more reads.
+  bool exportsOfMaps = false;
   // Called once the tables are read, before the file is checked for a
   // change: a test changes it there.
   std::function<void()> afterTables;

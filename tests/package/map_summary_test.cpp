@@ -1,7 +1,9 @@
 #include "package/map_summary.h"
+#include "package/package_knowledge.h"
 
 #include "package_writer.h"
 #include "samples.h"
+#include "temporary_folder.h"
 #include "written_package.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +136,34 @@ TEST(MapSummary, AMalformedSummaryKeepsWhatCameBefore) {
     EXPECT_EQ(read.summary->screenshot, 0) << test.label;
     EXPECT_NE(read.problem.find(test.problem), std::string::npos) << test.label << ": " << read.problem;
   }
+}
+
+TEST(MapSummary, TheBackgroundReadingLearnsAMapsTitleAndReadsNoMoreOfOtherPackages) {
+  TemporaryFolder folder;
+  PackageWriter map;
+  writeFile(folder / "map",
+            mapWithSummary(map, map.property("Title", kString, latin1Value("Deck 17")) + map.endOfProperties()));
+  PackageWriter texture;
+  texture.addExport(texture.addImport("Core", "Class", texture.needs("Engine"), "Texture"), "Sky", "");
+  writeFile(folder / "texture", texture.bytes());
+
+  const ReadFacts mapFacts = readPackageFacts(folder / "map");
+  ASSERT_TRUE(mapFacts.facts.readable) << mapFacts.facts.unreadable;
+  EXPECT_EQ(mapFacts.facts.title, "Deck 17");
+  PackageKnowledge knowledge;
+  knowledge.learn(*mapFacts.file, mapFacts.facts, folder / "map");
+  EXPECT_EQ(knowledge.lastKnownTitleAt(folder / "map"), "Deck 17");
+  EXPECT_EQ(knowledge.lastKnownTitleAt(folder / "texture"), "");
+
+  // Only a package whose imports hold the summary's class has its export
+  // table read.
+  PackageReadOptions options;
+  options.exportsOfMaps = true;
+  EXPECT_FALSE(readPackage(folder / "map", options).tables->exports.empty());
+  const PackageRead other = readPackage(folder / "texture", options);
+  ASSERT_TRUE(other.tables);
+  EXPECT_TRUE(other.tables->exports.empty());
+  EXPECT_EQ(readPackageFacts(folder / "texture").facts.title, "");
 }
 
 } // namespace

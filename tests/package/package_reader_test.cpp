@@ -3,6 +3,7 @@
 #include "package_writer.h"
 #include "samples.h"
 #include "temporary_folder.h"
+#include "written_package.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ TEST(PackageReader, ReadsTheRealMap) {
   const TemporaryFolder folder;
   const std::string path = folder / (std::string(kSampleMapCacheName) + ".uxx");
   writeFile(path, *map);
-  const PackageRead read = readPackage(path, PackageReadOptions{true, {}});
+  const PackageRead read = readPackage(path, withExports());
   ASSERT_TRUE(read.tables) << read.unreadable;
   const PackageTables &tables = *read.tables;
   EXPECT_EQ(tables.header.version, 128);
@@ -48,7 +49,7 @@ TEST(PackageReader, ReadsWrittenPackages) {
   writer.addExport(level, "LevelInfo0", "level data");
   const TemporaryFolder folder;
   writeFile(folder / "P.uxx", writer.bytes());
-  const PackageRead read = readPackage(folder / "P.uxx", PackageReadOptions{true, {}});
+  const PackageRead read = readPackage(folder / "P.uxx", withExports());
   ASSERT_TRUE(read.tables) << read.unreadable;
   EXPECT_EQ(read.tables->header.guid.text(), "11111111222222223333333344444444");
   EXPECT_EQ(neededPackages(*read.tables), (std::vector<std::string>{"Engine", "DM-Textures"}));
@@ -82,7 +83,7 @@ TEST(PackageReader, ReadsTablesLongerThanOneRead) {
   const TemporaryFolder folder;
   writeFile(folder / "P.uxx", writer.bytes());
 
-  const PackageRead read = readPackage(folder / "P.uxx", PackageReadOptions{true, {}});
+  const PackageRead read = readPackage(folder / "P.uxx", withExports());
   ASSERT_TRUE(read.tables) << read.unreadable;
   const PackageNames &names = read.tables->names;
   ASSERT_EQ(names.size(), expected.size());
@@ -145,7 +146,7 @@ TEST(PackageReader, HostilePackagesAreUnreadable) {
   for (const Hostile &hostile : cases) {
     const TemporaryFolder folder;
     writeFile(folder / "P.uxx", hostile.bytes);
-    const PackageRead read = readPackage(folder / "P.uxx", PackageReadOptions{true, {}});
+    const PackageRead read = readPackage(folder / "P.uxx", withExports());
     EXPECT_FALSE(read.tables) << hostile.label;
     EXPECT_NE(read.unreadable.find(hostile.reason), std::string::npos) << hostile.label << ": " << read.unreadable;
     EXPECT_LE(read.bytesRead, 4 * hostile.bytes.size()) << hostile.label;
@@ -185,7 +186,7 @@ TEST(PackageReader, IndexesAndDataOutsideTheirTablesAreUnreadable) {
     }
     const TemporaryFolder folder;
     writeFile(folder / "P.uxx", bytes);
-    const PackageRead read = readPackage(folder / "P.uxx", PackageReadOptions{true, {}});
+    const PackageRead read = readPackage(folder / "P.uxx", withExports());
     EXPECT_FALSE(read.tables) << test.label;
     EXPECT_EQ(read.unreadable, test.reason ? test.reason : "a name index in it is out of range") << test.label;
   }
@@ -200,7 +201,7 @@ TEST(PackageReader, AFileCutAnywhereIsUnreadable) {
   const TemporaryFolder folder;
   for (std::size_t size = 0; size < bytes.size(); ++size) {
     writeFile(folder / "P.uxx", bytes.substr(0, size));
-    const PackageRead read = readPackage(folder / "P.uxx", PackageReadOptions{true, {}});
+    const PackageRead read = readPackage(folder / "P.uxx", withExports());
     EXPECT_FALSE(read.tables) << "cut at " << size;
     EXPECT_FALSE(read.unreadable.empty()) << "cut at " << size;
   }

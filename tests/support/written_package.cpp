@@ -13,5 +13,5 @@ std::string writtenAt(const TemporaryFolder &folder, const std::string &bytes) {
 } // namespace
 
 WrittenPackage::WrittenPackage(const std::string &bytes)
-    : read_(readPackage(writtenAt(folder_, bytes), PackageReadOptions{true, {}})),
+    : read_(readPackage(writtenAt(folder_, bytes), withExports())),
       file_(::open((folder_ / "P.ut2").c_str(), O_RDONLY | O_CLOEXEC)), size_(bytes.size()) {}

@@ -6,6 +6,13 @@
 
 #include <string>
 
+// Options that read the export table too.
+inline PackageReadOptions withExports() {
+  PackageReadOptions options;
+  options.exports = true;
+  return options;
+}
+
 // A package's bytes written to a file of a temporary folder, its tables
 // read with the exports, and the file left open for the readers that
 // follow the tables into the objects' data.
