@@ -4,6 +4,7 @@
 #include "app/folder_choices.h"
 #include "app/game_search.h"
 #include "app/locations.h"
+#include "app/package_details.h"
 #include "app/platform.h"
 #include "catalogue/cache_entry.h"
 #include "catalogue/category.h"
@@ -154,6 +155,12 @@ public:
   std::size_t tickWhatRowsNeed(const TableView *table, const std::vector<std::int32_t> &rows);
   // Finds needs in this cache and installation, with what is known.
   const NeedFinder &needFinder() const;
+  // What the details pane shows of the package at `row` of `table`, read
+  // now; the preview picture is only located, for decodePreview().
+  std::optional<PackageDetails> detailsOfRow(const TableView *table, std::int32_t row) const;
+  // The title of the map at `row` of `table`, as the background reading
+  // learnt it; empty until then, and for every other package.
+  std::string titleOfRow(const TableView *table, std::int32_t row) const;
 
   // Whether the game runs now: moving files it has open may make it crash.
   bool gameRunning() const;
@@ -257,6 +264,9 @@ private:
   using Lists = std::array<std::vector<CacheEntry>, kCategoryCount>;
   std::optional<Lists> tickedWithNeeds() const;
   static ListsView viewOf(const Lists &lists);
+  // Reads a map's summary into `details` and finds where its preview is.
+  void addMapSummary(PackageDetails &details, int fd, std::uint64_t fileSize, const PackageTables &tables,
+                     const std::string &path) const;
   // Counts into `preview` what the ticked packages need.
   void addNeeds(MovePreview &preview) const;
   // Reads needs with the move's progress.

@@ -3,6 +3,7 @@
 
 #include "package_writer.h"
 #include "samples.h"
+#include "texture_writer.h"
 #include "written_package.h"
 
 #include <gtest/gtest.h>
@@ -14,46 +15,12 @@ namespace {
 constexpr std::uint8_t kByte = 1, kObject = 5, kArray = 9;
 constexpr std::uint8_t kPaletted = 0, kDxt1 = 3, kBgra = 5;
 
-struct Mip {
-  std::uint32_t width, height;
-  std::string pixels;
-};
-
-// A texture's data as the game writes it: its properties, then its mips,
-// each with the file offset past its pixels. `offset` is where the data
-// will lie in the file.
-std::string textureData(PackageWriter &writer, std::uint8_t format, const std::vector<Mip> &mips,
-                        std::int32_t palette = 0) {
-  const std::uint32_t offset = writer.nextDataOffset();
-  std::string data = writer.property("Format", kByte, std::string(1, static_cast<char>(format)));
-  if (palette != 0)
-    data += writer.property("Palette", kObject, compactIndex(palette));
-  data += writer.endOfProperties() + compactIndex(static_cast<std::int32_t>(mips.size()));
-  for (const Mip &mip : mips) {
-    const std::string size = compactIndex(static_cast<std::int32_t>(mip.pixels.size()));
-    const auto end = static_cast<std::uint32_t>(offset + data.size() + 4 + size.size() + mip.pixels.size());
-    data += wordValue(end) + size + mip.pixels + wordValue(mip.width) + wordValue(mip.height) + std::string(2, '\0');
-  }
-  return data;
-}
-
-std::int32_t classImport(PackageWriter &writer, const std::string &name) {
-  return writer.addImport("Core", "Class", writer.needs("Engine"), name);
-}
-
 PictureDecode previewOf(const std::string &bytes, std::int32_t screenshot, std::uint32_t side = 1024) {
   const WrittenPackage package(bytes);
   EXPECT_TRUE(package.readable()) << package.unreadable();
   if (!package.readable())
     return {};
   return readMapPreview(package.fd(), package.size(), package.tables(), screenshot, side);
-}
-
-// A DXT1 block of one colour (RGB565).
-std::string oneColourBlock(std::uint16_t colour) {
-  return std::string{static_cast<char>(colour & 0xFF), static_cast<char>(colour >> 8), static_cast<char>(colour & 0xFF),
-                     static_cast<char>(colour >> 8)} +
-         std::string(4, '\0');
 }
 
 TEST(MapPreview, DecodesTheRealMapsFirstShot) {
