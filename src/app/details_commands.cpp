@@ -26,18 +26,23 @@ std::optional<PackageDetails> AppController::detailsOfRow(const TableView *table
   const std::string path = cachedFilePath(cacheDirectory(), entry.cacheName);
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   struct stat opened {};
-  if (!file.valid() || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode))
+  if (!file.valid() || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
+    details.noPreview = details.map ? "there is no cached file" : "";
     return details;
+  }
   details.size = static_cast<std::uint64_t>(opened.st_size);
   details.condition = checkPackageStart(file.get(), entry.utName);
   details.installed = installedFile(table, row);
-  if (isDamaged(details.condition))
+  if (isDamaged(details.condition)) {
+    details.noPreview = details.map ? "the download is damaged" : "";
     return details;
+  }
   PackageReadOptions options;
   options.exports = details.map;
   const PackageRead package = readPackage(file.get(), opened, options);
   if (!package.tables) {
     details.unreadable = package.unreadable;
+    details.noPreview = details.map ? "the map cannot be read" : "";
     return details;
   }
   details.notItsPackage = !cacheNameIsGuid(entry.cacheName, package.tables->header.guid);

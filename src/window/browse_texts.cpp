@@ -17,16 +17,21 @@ bool holds(std::string_view text, std::string_view part) {
 
 } // namespace
 
-bool matchesFilter(const CacheEntry &entry, std::string_view filter) {
-  return filter.empty() || holds(entry.utName, filter) || holds(entry.cacheName, filter);
+bool matchesFilter(const CacheEntry &entry, std::string_view filter, std::string_view title) {
+  return filter.empty() || holds(entry.utName, filter) || holds(entry.cacheName, filter) ||
+         (!title.empty() && holds(title, filter));
 }
 
-std::size_t tickedHiddenByFilter(const std::vector<CacheEntry> &list, std::string_view filter) {
+std::size_t tickedHiddenByFilter(const std::vector<CacheEntry> &list, std::string_view filter,
+                                 const std::function<std::string(std::size_t)> &titleOf) {
   if (filter.empty())
     return 0;
-  return static_cast<std::size_t>(std::count_if(list.begin(), list.end(), [filter](const CacheEntry &entry) {
-    return entry.selected == 1 && !matchesFilter(entry, filter);
-  }));
+  std::size_t hidden = 0;
+  for (std::size_t row = 0; row < list.size(); ++row) {
+    if (list[row].selected == 1 && !matchesFilter(list[row], filter, titleOf ? titleOf(row) : std::string()))
+      ++hidden;
+  }
+  return hidden;
 }
 
 bool namesInOrder(std::string_view left, std::string_view right) {

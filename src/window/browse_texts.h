@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,12 +13,15 @@
 
 // Finding, counting and sizing what the window shows, without the toolkit.
 
-// Whether either name of `entry` holds `filter`, ASCII letters compared
-// without regard to case. The empty filter matches every entry.
-bool matchesFilter(const CacheEntry &entry, std::string_view filter);
+// Whether either name of `entry`, or a map's `title`, holds `filter`, ASCII
+// letters compared without regard to case. The empty filter matches every
+// entry.
+bool matchesFilter(const CacheEntry &entry, std::string_view filter, std::string_view title = {});
 
-// How many ticked entries of `list` the filter hides.
-std::size_t tickedHiddenByFilter(const std::vector<CacheEntry> &list, std::string_view filter);
+// How many ticked entries of `list` the filter hides; `titleOf` gives the
+// title of the entry at a row, where titles are shown.
+std::size_t tickedHiddenByFilter(const std::vector<CacheEntry> &list, std::string_view filter,
+                                 const std::function<std::string(std::size_t)> &titleOf = {});
 
 // Whether `left` sorts before `right`, ASCII letters compared without regard
 // to case, then byte by byte.

@@ -24,7 +24,7 @@ bool CategoryFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) c
   if (filter_.empty())
     return true;
   const CacheEntry *entry = source_->entryAt(sourceRow);
-  return entry && matchesFilter(*entry, filter_);
+  return entry && matchesFilter(*entry, filter_, source_->title(sourceRow));
 }
 
 bool CategoryFilterModel::lessThan(const QModelIndex &left, const QModelIndex &right) const {
@@ -44,6 +44,16 @@ bool CategoryFilterModel::lessThan(const QModelIndex &left, const QModelIndex &r
     const std::optional<std::uint64_t> secondSize = source_->cachedSize(right.row());
     if (firstSize != secondSize)
       return firstSize < secondSize;
+    break;
+  }
+  case CategoryTableModel::TitleColumn: {
+    // Maps without a title sort after those with one.
+    const std::string firstTitle = source_->title(left.row());
+    const std::string secondTitle = source_->title(right.row());
+    if (firstTitle.empty() != secondTitle.empty())
+      return !firstTitle.empty();
+    if (firstTitle != secondTitle)
+      return namesInOrder(firstTitle, secondTitle);
     break;
   }
   case CategoryTableModel::UtNameColumn:

@@ -101,6 +101,8 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
   // A row whose cached file is missing is drawn greyed.
   if (role == Qt::ForegroundRole)
     return fileMissing(index.row()) ? QApplication::palette().brush(QPalette::Disabled, QPalette::Text) : QVariant();
+  if (index.column() == TitleColumn)
+    return role == Qt::DisplayRole || role == Qt::ToolTipRole ? displayText(title(index.row())) : QVariant();
   const bool tickColumn = index.column() == TickColumn;
   if (!tickColumn && index.column() == UtNameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
     const PackageCondition damage = condition(index.row());
@@ -180,6 +182,8 @@ QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation
       return QStringLiteral("The name of its cached file in the cache folder, without \".uxx\"");
     case SizeColumn:
       return QStringLiteral("The size of the cached file");
+    case TitleColumn:
+      return QStringLiteral("The map's title, as the game's map list shows it");
     default:
       return QStringLiteral("Ticked packages move with Move Ticked Packages…");
     }
@@ -188,8 +192,12 @@ QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation
     return {};
   if (section == SizeColumn)
     return QStringLiteral("Size");
+  if (section == TitleColumn)
+    return QStringLiteral("Title");
   return QString::fromStdString(columns_[section].headerText());
 }
+
+std::string CategoryTableModel::title(int row) const { return controller_.titleOfRow(this, row); }
 
 const CacheEntry *CategoryTableModel::entryAt(int row) const {
   const std::vector<CacheEntry> &list = controller_.listAt(category_);

@@ -26,7 +26,9 @@ class CategoryTableModel final : public QAbstractTableModel, public TableView {
   Q_OBJECT
 
 public:
-  enum Column { TickColumn, UtNameColumn, CacheNameColumn, SizeColumn, ColumnCount };
+  // The title is a map's: the Maps table shows it after the real name, the
+  // others hide it.
+  enum Column { TickColumn, UtNameColumn, CacheNameColumn, SizeColumn, TitleColumn, ColumnCount };
 
   // `sizes` looks up the cached files of the rows painted.
   CategoryTableModel(AppController &controller, std::size_t category, PackageSizes &sizes, QObject *parent);
@@ -46,6 +48,8 @@ public:
   // The size of the row's cached file, looked up once; nothing when it is
   // missing.
   std::optional<std::uint64_t> cachedSize(int row) const;
+  // A map's title as the background reading learnt it; empty until then.
+  std::string title(int row) const;
   // The files on disk may have changed: what was looked up is looked up
   // again.
   void forgetFiles();

@@ -50,6 +50,13 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   columns->setSectionResizeMode(CategoryTableModel::SizeColumn, QHeaderView::Interactive);
   columns->resizeSection(CategoryTableModel::SizeColumn,
                          fontMetrics().horizontalAdvance(QStringLiteral("999 MiB")) + 24);
+  // Only the Maps table shows titles, after the real names.
+  columns->moveSection(columns->visualIndex(CategoryTableModel::TitleColumn), CategoryTableModel::CacheNameColumn);
+  // Titles are cut before the real names, which say the game mode.
+  columns->setSectionResizeMode(CategoryTableModel::TitleColumn, QHeaderView::Interactive);
+  columns->resizeSection(CategoryTableModel::TitleColumn,
+                         fontMetrics().horizontalAdvance(QString(14, QLatin1Char('n'))));
+  setColumnHidden(CategoryTableModel::TitleColumn, true);
   columns->setSectionsClickable(true);
   connect(columns, &QHeaderView::sectionClicked, this, &CategoryTableView::cycleSort);
   connect(model->categoryModel(), &CategoryTableModel::listAboutToChange, this,
@@ -69,7 +76,10 @@ void CategoryTableView::fitCacheNameColumn() {
   if (cacheNameSizedByUser_)
     return;
   const int whole = fontMetrics().horizontalAdvance(QString(32, QLatin1Char('D'))) + 24;
-  const int room = viewport()->width() * 2 / 5;
+  // Less where the titles stand beside the real names: those keep the most
+  // room.
+  const bool titles = !isColumnHidden(CategoryTableModel::TitleColumn);
+  const int room = titles ? viewport()->width() * 5 / 16 : viewport()->width() * 2 / 5;
   fitting_ = true;
   horizontalHeader()->resizeSection(CategoryTableModel::CacheNameColumn, room > 0 ? std::min(whole, room) : whole);
   fitting_ = false;

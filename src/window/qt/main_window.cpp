@@ -12,6 +12,8 @@
 #include "window/qt/category_table_view.h"
 #include "window/qt/cleanup_flow.h"
 #include "window/qt/copy_out_flow.h"
+#include "window/qt/details_pane.h"
+#include "window/qt/details_presenter.h"
 #include "window/qt/display_text.h"
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/folder_opener.h"
@@ -30,6 +32,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -38,6 +41,8 @@
 #include <QVBoxLayout>
 
 namespace {
+
+constexpr std::size_t kMapsCategory = 2;
 
 QString categoryName(std::size_t index) {
   const std::string_view name = kCategories[index].name;
@@ -54,14 +59,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   cleanup_ = new CleanupFlow(controller_, this, sizes_);
   copyOut_ = new CopyOutFlow(controller_, this);
   buildCommands();
-  needs_ = new NeedsPresenter(controller_, this, [this]() -> std::pair<CategoryTableModel *, int> {
-    const int shown = tabs_->currentIndex();
-    CategoryTableView *table = tableView(shown);
-    if (!table || !table->currentIndex().isValid())
-      return {nullptr, -1};
-    return {models_[static_cast<std::size_t>(shown)],
-            filters_[static_cast<std::size_t>(shown)]->mapToSource(table->currentIndex()).row()};
-  });
+  needs_ = new NeedsPresenter(controller_, this, [this] { return shownRow(); });
   pages_ = new QStackedWidget(this);
   browsePage_ = buildBrowsePage(pages_);
   emptyPage_ = new EmptyCachePage(chooseCacheAction_, chooseGameAction_, pages_);
@@ -74,9 +72,18 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
                                    [this] { return static_cast<std::size_t>(std::max(0, tabs_->currentIndex())); });
   for (CategoryTableView *view : views_) {
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, needs_, &NeedsPresenter::schedule);
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, details_, &DetailsPresenter::schedule);
     connect(view, &CategoryTableView::tickNeedsRequested, this, &MainWindow::tickWhatSelectedNeed);
   }
   moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
+  // Titles come in as the cache's packages are read; "needed by" once all
+  // are.
+  connect(needs_, &NeedsPresenter::readingAdvanced, this, [this] {
+    views_[kMapsCategory]->viewport()->update();
+    const AppController::ReadingState state = controller_.packageReading();
+    if (state.done == state.total)
+      details_->schedule();
+  });
   connect(moveFlow_, &MoveFlow::finished, this, [this] {
     forgetFiles();
     focusShownTable();
@@ -98,13 +105,80 @@ QWidget *MainWindow::buildBrowsePage(QWidget *parent) {
   auto *page = new QWidget(parent);
   auto *layout = new QVBoxLayout(page);
   layout->addWidget(buildFilter(page));
-  layout->addWidget(buildTabs(page));
+  layout->addWidget(buildSplitter(page), 1);
   auto *needsLine = new QHBoxLayout;
   needsLine->addWidget(needs_->needs(), 1);
   needsLine->addWidget(needs_->listButton());
   layout->addLayout(needsLine);
   layout->addLayout(buildButtons(page));
   return page;
+}
+
+QSplitter *MainWindow::buildSplitter(QWidget *parent) {
+  splitter_ = new QSplitter(Qt::Horizontal, parent);
+  splitter_->addWidget(buildTabs(splitter_));
+  detailsPane_ = new DetailsPane(splitter_);
+  splitter_->addWidget(detailsPane_);
+  // The tables take what the window gains; the pane keeps its width.
+  splitter_->setStretchFactor(0, 1);
+  splitter_->setStretchFactor(1, 0);
+  // The tables never give way entirely; dragging the pane shut hides it.
+  splitter_->setCollapsible(0, false);
+  splitter_->setSizes({760, detailsWidth_});
+  splitter_->installEventFilter(this);
+  details_ = new DetailsPresenter(
+      controller_, detailsPane_, [this] { return shownRow(); }, this);
+  // Dragged, the pane keeps the width the user gave it; dragged shut, it
+  // is hidden.
+  connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+    const int pane = splitter_->sizes().value(1);
+    if (pane == 0) {
+      setDetailsShown(false);
+      return;
+    }
+    detailsWidth_ = pane;
+    detailsAction_->setChecked(true);
+    details_->schedule();
+  });
+  return splitter_;
+}
+
+std::pair<CategoryTableModel *, int> MainWindow::shownRow() const {
+  const int shown = tabs_->currentIndex();
+  CategoryTableView *table = tableView(shown);
+  if (!table || !table->currentIndex().isValid())
+    return {nullptr, -1};
+  return {models_[static_cast<std::size_t>(shown)],
+          filters_[static_cast<std::size_t>(shown)]->mapToSource(table->currentIndex()).row()};
+}
+
+void MainWindow::setDetailsShown(bool shown) {
+  detailsAction_->setChecked(shown);
+  detailsPane_->setVisible(shown);
+  if (!shown)
+    return;
+  if (splitter_->isVisible())
+    fitDetailsPane();
+  details_->schedule();
+}
+
+void MainWindow::setDetailsWidth(int width) {
+  detailsWidth_ = std::max(0, width);
+  if (splitter_->isVisible())
+    fitDetailsPane();
+}
+
+void MainWindow::fitDetailsPane() {
+  if (!detailsPane_->isVisibleTo(splitter_))
+    return;
+  // The table keeps at least half the window beside its tab column: in a
+  // narrow window the pane gives way first, and takes its width again when
+  // the window grows.
+  const int room = splitter_->width() - splitter_->handleWidth() - tabs_->tabBar()->sizeHint().width() - 16;
+  const int pane = std::min(detailsWidth_, std::max(0, std::min(room - width() / 2, splitter_->width() / 3)));
+  const QList<int> sizes = splitter_->sizes();
+  if (pane != sizes.value(1))
+    splitter_->setSizes({sizes.value(0) + sizes.value(1) - pane, pane});
 }
 
 QLineEdit *MainWindow::buildFilter(QWidget *parent) {
@@ -151,13 +225,18 @@ QTabWidget *MainWindow::buildTabs(QWidget *parent) {
       status_->schedule();
       if (needs_)
         needs_->schedule();
+      if (details_)
+        details_->schedule();
     });
   }
+  views_[kMapsCategory]->setColumnHidden(CategoryTableModel::TitleColumn, false);
   connect(tabs_, &QTabWidget::currentChanged, this, [this] {
     focusShownTable();
     status_->schedule();
     if (needs_)
       needs_->schedule();
+    if (details_)
+      details_->schedule();
   });
   return tabs_;
 }
@@ -215,6 +294,10 @@ void MainWindow::buildCommands() {
     forgetFiles();
     focusShownTable();
   });
+  detailsAction_ = addCommand(QStringLiteral("&Details Pane"), QKeySequence(Qt::Key_F9),
+                              [this] { setDetailsShown(detailsAction_->isChecked()); });
+  detailsAction_->setCheckable(true);
+  detailsAction_->setChecked(true);
   forgetAction_ = addCommand(QStringLiteral("&Forget Chosen Folders"), QKeySequence(),
                              [this] { folderChoices_->forgetChosenFolders(); });
 }
@@ -230,6 +313,10 @@ QHBoxLayout *MainWindow::buildButtons(QWidget *parent) {
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == splitter_ && event->type() == QEvent::Resize) {
+    fitDetailsPane();
+    return QMainWindow::eventFilter(watched, event);
+  }
   if (watched != filter_ || event->type() != QEvent::KeyPress)
     return QMainWindow::eventFilter(watched, event);
   const int key = static_cast<QKeyEvent *>(event)->key();
@@ -273,7 +360,9 @@ std::size_t MainWindow::tickedHiddenByFilter() const {
   const QByteArray filter = filter_->text().toUtf8();
   std::size_t hidden = 0;
   for (std::size_t index = 0; index < kCategoryCount; ++index)
-    hidden += ::tickedHiddenByFilter(controller_.listAt(index), std::string_view(filter.constData(), filter.size()));
+    hidden +=
+        ::tickedHiddenByFilter(controller_.listAt(index), std::string_view(filter.constData(), filter.size()),
+                               [this, index](std::size_t row) { return models_[index]->title(static_cast<int>(row)); });
   return hidden;
 }
 
@@ -318,6 +407,7 @@ void MainWindow::buildMenus() {
 
   QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addAction(reloadAction_);
+  view->addAction(detailsAction_);
   view->addSeparator();
   QAction *next = view->addAction(QStringLiteral("&Next Tab"));
   next->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
@@ -417,6 +507,8 @@ void MainWindow::forgetFiles() {
     model->forgetFiles();
   for (CategoryTableView *view : views_)
     view->viewport()->update();
+  details_->forgetPictures();
+  details_->schedule();
 }
 
 void MainWindow::updateTickCommands() {

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class AppController;
 class CategoryFilterModel;
@@ -30,6 +31,9 @@ class CopyOutFlow;
 class EmptyCachePage;
 class MoveReportWindow;
 class NeedsPresenter;
+class DetailsPane;
+class DetailsPresenter;
+class QSplitter;
 
 // The one window: a tab per category, each with its table, the command
 // buttons with their menu actions and shortcuts, the filter, and the status
@@ -79,6 +83,16 @@ public:
   MoveReportWindow *reportWindow() const { return moveFlow_->reportWindow(); }
   CategoryTableView *tableView(int category) const { return views_[static_cast<std::size_t>(category)]; }
   NeedsPresenter *needs() const { return needs_; }
+  DetailsPane *detailsPane() const { return detailsPane_; }
+  DetailsPresenter *details() const { return details_; }
+  QSplitter *splitter() const { return splitter_; }
+  QAction *detailsAction() const { return detailsAction_; }
+  // Shows or hides the details pane, as View > Details Pane does.
+  void setDetailsShown(bool shown);
+  // The pane's width as the user left it, which it takes where the window
+  // leaves room for it.
+  void setDetailsWidth(int width);
+  int detailsWidth() const { return detailsWidth_; }
 
 protected:
   // Escape in the filter clears it; Return or Down goes on to the table.
@@ -86,6 +100,12 @@ protected:
 
 private:
   QWidget *buildBrowsePage(QWidget *parent);
+  QSplitter *buildSplitter(QWidget *parent);
+  // Gives the pane its width, within what the window leaves it.
+  void fitDetailsPane();
+  // The shown tab's model and the list position of its current row (-1 for
+  // none).
+  std::pair<CategoryTableModel *, int> shownRow() const;
   QLineEdit *buildFilter(QWidget *parent);
   QTabWidget *buildTabs(QWidget *parent);
   void buildCommands();
@@ -144,4 +164,9 @@ private:
   StatusBarPresenter *status_ = nullptr;
   MoveFlow *moveFlow_ = nullptr;
   NeedsPresenter *needs_ = nullptr;
+  QSplitter *splitter_ = nullptr;
+  DetailsPane *detailsPane_ = nullptr;
+  DetailsPresenter *details_ = nullptr;
+  QAction *detailsAction_ = nullptr;
+  int detailsWidth_ = 300;
 };

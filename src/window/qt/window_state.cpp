@@ -11,6 +11,8 @@ namespace {
 
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kTabKey = QStringLiteral("window/tab");
+const QString kDetailsWidthKey = QStringLiteral("window/detailsWidth");
+const QString kDetailsKey = QStringLiteral("window/details");
 
 } // namespace
 
@@ -20,6 +22,9 @@ void restoreWindowState(MainWindow &window, const QSettings *store) {
     const int tab = store->value(kTabKey, -1).toInt();
     if (tab >= 0 && tab < window.tabs()->count())
       window.tabs()->setCurrentIndex(tab);
+    if (const QVariant width = store->value(kDetailsWidthKey); width.isValid())
+      window.setDetailsWidth(width.toInt());
+    window.setDetailsShown(store->value(kDetailsKey, true).toBool());
   }
   // At a large scale the first window may be larger than the screen.
   const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
@@ -37,4 +42,6 @@ void saveWindowState(const MainWindow &window, QSettings *store) {
     return;
   store->setValue(kGeometryKey, window.saveGeometry());
   store->setValue(kTabKey, window.tabs()->currentIndex());
+  store->setValue(kDetailsKey, window.detailsAction()->isChecked());
+  store->setValue(kDetailsWidthKey, window.detailsWidth());
 }
