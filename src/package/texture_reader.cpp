@@ -127,12 +127,15 @@ PictureDecode readTexturePicture(int fd, std::uint64_t fileSize, const PackageTa
     decode.problem = "the texture cannot be read (" + in.failure() + ")";
     return decode;
   }
-  // Mips come largest first.
-  const std::uint32_t side = std::min(largestSide, kMaxPictureSide);
-  const auto fits = std::find_if(read.mips.begin(), read.mips.end(),
-                                 [&](const Mip &mip) { return mip.width <= side && mip.height <= side; });
+  // Mips come largest first. Where none is as small as asked, the smallest
+  // is taken, and shown smaller, if it may be decoded at all.
+  const auto within = [](const Mip &mip, std::uint32_t side) { return mip.width <= side && mip.height <= side; };
+  const std::uint32_t asked = std::min(largestSide, kMaxPictureSide);
+  auto fits = std::find_if(read.mips.begin(), read.mips.end(), [&](const Mip &mip) { return within(mip, asked); });
+  if (fits == read.mips.end() && !read.mips.empty() && within(read.mips.back(), kMaxPictureSide))
+    fits = read.mips.end() - 1;
   if (fits == read.mips.end()) {
-    decode.problem = "it has no mip of at most " + std::to_string(side) + " pixels a side";
+    decode.problem = "it has no mip of at most " + std::to_string(kMaxPictureSide) + " pixels a side";
     return decode;
   }
   const std::optional<std::size_t> needed = pictureBytes(read.format, fits->width, fits->height);

@@ -61,7 +61,8 @@ TEST(MapPreview, FollowsTheMaterialToTheMipThatFits) {
       writer.addExport(classImport(writer, "MaterialSequence"), "Screenshot",
                        writer.property("SequenceItems", kArray, items) + writer.endOfProperties());
   const std::string bytes = writer.bytes();
-  for (const auto &[side, width, red] : {std::tuple(1024u, 8u, 0), std::tuple(6u, 4u, 255)}) {
+  // Asked for less than the smallest mip, it gives the smallest.
+  for (const auto &[side, width, red] : {std::tuple(1024u, 8u, 0), std::tuple(6u, 4u, 255), std::tuple(2u, 4u, 255)}) {
     const PictureDecode decode = previewOf(bytes, sequence, side);
     ASSERT_TRUE(decode.picture) << decode.problem;
     EXPECT_EQ(decode.picture->width, width);
