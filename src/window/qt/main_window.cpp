@@ -354,6 +354,9 @@ void MainWindow::applyFilter(const QString &text) {
   tickAllAction_->setText(filtered ? QStringLiteral("Tick &All Shown") : QStringLiteral("Tick &All"));
   tickTabAction_->setText(filtered ? QStringLiteral("Tick Shown in &Tab") : QStringLiteral("Tick All in &Tab"));
   status_->schedule();
+  // The row shown may have been filtered out.
+  needs_->schedule();
+  details_->schedule();
 }
 
 std::size_t MainWindow::tickedHiddenByFilter() const {
