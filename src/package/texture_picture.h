@@ -1,5 +1,7 @@
 #pragma once
 
+#include "package/byte_buffer.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,7 +12,9 @@
 // bits a channel, row by row from the top.
 struct Picture {
   std::uint32_t width = 0, height = 0;
-  std::vector<std::uint8_t> rgba;
+  // Not zeroed first: every decoder writes each pixel, and a picture is
+  // given only once it has.
+  ByteBuffer rgba;
 };
 
 // The texture formats maps use for their screenshots, as the `Format` byte

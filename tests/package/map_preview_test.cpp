@@ -80,7 +80,7 @@ TEST(MapPreview, DecodesAPalettedTextureWithItsPalette) {
                        textureData(writer, kPaletted, {{2, 1, std::string("\x01\x00", 2)}}, palette));
   const PictureDecode decode = previewOf(writer.bytes(), shot);
   ASSERT_TRUE(decode.picture) << decode.problem;
-  EXPECT_EQ(decode.picture->rgba, (std::vector<std::uint8_t>{0x40, 0x50, 0x60, 0xFF, 0x10, 0x20, 0x30, 0xFF}));
+  EXPECT_EQ(decode.picture->rgba, (ByteBuffer{0x40, 0x50, 0x60, 0xFF, 0x10, 0x20, 0x30, 0xFF}));
 }
 
 // What a stranger's map may hold: no preview and a reason, in bounded time
