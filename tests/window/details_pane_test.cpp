@@ -147,8 +147,9 @@ TEST_F(DetailsPaneTest, EveryOtherPackageShowsItsFilesAndItsState) {
         << expected.realName << ": " << field(DetailsPane::State).toStdString();
     // A map without a summary is headed by its file name.
     EXPECT_EQ(window.detailsPane()->heading()->isVisibleTo(window.detailsPane()), expected.map);
-    if (expected.map)
+    if (expected.map) {
       EXPECT_EQ(window.detailsPane()->heading()->text(), expected.realName);
+    }
     EXPECT_FALSE(field(DetailsPane::Size).isEmpty());
   }
   // The texture needs nothing; the damaged download is not read.
