@@ -1,6 +1,6 @@
-// Learning what the cache's packages need, as the background reading does,
-// against reading the same byte ranges with plain pread; and the memory of
-// what was learnt.
+// Learning what the cache's packages need and each map's title, as the
+// background reading does, against reading the same byte ranges with plain
+// pread; and the memory of what was learnt.
 #include "bench_inputs.h"
 
 #include "package/package_knowledge.h"
@@ -18,10 +18,11 @@
 
 namespace {
 
-// The tables of a real map: 1,105 names of 12 characters on average, 109 imports (20 of them packages
-// it needs, 5 of those its own), 819 exports. As in a map, the names follow
-// the header and the other tables lie after the objects' data, here a hole
-// of 4 MiB, which takes no disk.
+// The tables of a real map: 1,105 names of 12 characters on average, 109
+// imports (20 of them packages it needs, 5 of those its own), 819 exports,
+// one of them its summary with its title. As in a map, the names follow the
+// header and the other tables lie after the objects' data, here a hole of
+// 4 MiB, which takes no disk.
 constexpr std::size_t kNames = 1105, kImports = 109, kExports = 819, kNeeds = 20, kOwnNeeds = 5;
 constexpr std::size_t kHeaderSize = 64, kObjectData = 4 << 20;
 
@@ -39,12 +40,16 @@ std::uint32_t wordAt(const std::string &bytes, std::size_t offset) {
 
 // The writer's package, its tables laid out as the game's are.
 struct MapPackage {
-  std::string header, names, rest; // rest: the import and export tables
+  std::string header, names, rest; // names: the summary's data, then the names;
+                                   // rest: the import and export tables
   std::size_t importBytes;
-  // The header, the name table and the import table.
-  std::array<ByteRange, 3> needsRanges() const {
+  ByteRange summary;
+  // The header, the name table, the import and export tables and the
+  // summary's data.
+  std::array<ByteRange, 5> readRanges() const {
     const auto tables = static_cast<off_t>(kHeaderSize + names.size() + kObjectData);
-    return {ByteRange{0, kHeaderSize}, ByteRange{kHeaderSize, names.size()}, ByteRange{tables, importBytes}};
+    return {ByteRange{0, kHeaderSize}, ByteRange{kHeaderSize, names.size()}, ByteRange{tables, importBytes},
+            ByteRange{tables + static_cast<off_t>(importBytes), rest.size() - importBytes}, summary};
   }
 };
 
@@ -55,9 +60,13 @@ MapPackage mapPackage(std::size_t package) {
     needed.push_back(writer.needs(need < kNeeds - kOwnNeeds
                                       ? "Stock" + std::to_string(need)
                                       : "Map" + std::to_string(package) + "-Pack" + std::to_string(need)));
-  for (std::size_t object = kNeeds; object < kImports; ++object)
+  const std::int32_t summaryClass = writer.addImport("Core", "Class", 0, "LevelSummary");
+  for (std::size_t object = kNeeds + 1; object < kImports; ++object)
     writer.addImport("Engine", "Texture", needed[object % kNeeds], "Texture" + std::to_string(object));
-  for (std::size_t object = 0; object < kExports; ++object)
+  const std::string summary =
+      writer.property("Title", 13, latin1Value("Map " + std::to_string(package))) + writer.endOfProperties();
+  writer.addExport(summaryClass, "LevelSummary", summary);
+  for (std::size_t object = 1; object < kExports; ++object)
     writer.addRawExport("Export" + std::to_string(object), 0, 0);
   // The names of the objects inside, up to the map's count.
   for (std::size_t name = 0; static_cast<std::size_t>(writer.name("MeshActor" + std::to_string(name))) + 1 < kNames;
@@ -71,7 +80,8 @@ MapPackage mapPackage(std::size_t package) {
   bytes = withWord(bytes, PackageWriter::kImportOffset, static_cast<std::uint32_t>(importOffset + kObjectData));
   bytes = withWord(bytes, PackageWriter::kExportOffset, static_cast<std::uint32_t>(exportOffset + kObjectData));
   return MapPackage{bytes.substr(0, kHeaderSize), bytes.substr(kHeaderSize, importOffset - kHeaderSize),
-                    bytes.substr(importOffset), exportOffset - importOffset};
+                    bytes.substr(importOffset), exportOffset - importOffset,
+                    ByteRange{static_cast<off_t>(kHeaderSize), summary.size()}};
 }
 
 // Writes the package with a hole for its objects' data.
@@ -85,8 +95,8 @@ void writeSparse(const std::string &path, const MapPackage &package) {
     std::abort();
 }
 
-// `count` map packages in a folder, with the byte ranges of each that tell
-// what it needs: its header, its name table and its import table.
+// `count` map packages in a folder, with the byte ranges of each that the
+// reading reads.
 class CachedMaps {
 public:
   explicit CachedMaps(std::size_t count) {
@@ -94,17 +104,17 @@ public:
       const MapPackage map = mapPackage(package);
       paths_.push_back(folder_.path(std::to_string(package) + ".uxx"));
       writeSparse(paths_.back(), map);
-      ranges_.push_back(map.needsRanges());
+      ranges_.push_back(map.readRanges());
     }
     ::sync();
   }
   const std::vector<std::string> &paths() const { return paths_; }
-  const std::vector<std::array<ByteRange, 3>> &ranges() const { return ranges_; }
+  const std::vector<std::array<ByteRange, 5>> &ranges() const { return ranges_; }
 
 private:
   BenchFolder folder_;
   std::vector<std::string> paths_;
-  std::vector<std::array<ByteRange, 3>> ranges_;
+  std::vector<std::array<ByteRange, 5>> ranges_;
 };
 
 // Written once for the whole run: 5,000 files take a while.
@@ -127,6 +137,8 @@ void BM_ReadNeeds(benchmark::State &state) {
     learnAll(*knowledge, maps.paths());
     if (knowledge->size() != maps.paths().size())
       state.SkipWithError("a package was not learnt");
+    if (knowledge->lastKnownTitleAt(maps.paths().front()) != "Map 0")
+      state.SkipWithError("a map's title was not learnt");
     state.PauseTiming();
     knowledge.reset();
     state.ResumeTiming();

@@ -32,6 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const PackageRead read = readPackage(path, withExports);
   if (read.bytesRead > 4 * size || read.tables.has_value() == !read.unreadable.empty())
     std::abort();
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // As the background reading finds a map's summary: without the exports.
+  PackageReadOptions summaryOnly;
+  summaryOnly.mapSummary = true;
+  const PackageRead lean = readPackage(path, summaryOnly);
+  if (lean.mapSummary) {
+    if (!lean.tables || !lean.tables->exports.empty() ||
+        lean.mapSummary->serialOffset + lean.mapSummary->serialSize > size)
+      std::abort();
+    readMapSummary(file.get(), size, *lean.tables, *lean.mapSummary);
+  }
   if (!read.tables)
     return 0;
   const PackageTables &tables = *read.tables;
@@ -48,7 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (name.empty())
       std::abort();
   }
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   const MapSummaryRead summary = readMapSummary(file.get(), size, tables);
   if (summary.summary) {
     const std::int64_t shot = summary.summary->screenshot;
@@ -59,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   for (const std::int32_t shot : {summary.summary ? summary.summary->screenshot : 0, 1}) {
     const PictureDecode preview = readMapPreview(file.get(), size, tables, shot, 64);
     if (preview.picture &&
-        (preview.picture->width > 64 || preview.picture->height > 64 ||
+        (preview.picture->width > kMaxPictureSide || preview.picture->height > kMaxPictureSide ||
          preview.picture->rgba.size() != std::size_t{preview.picture->width} * preview.picture->height * 4))
       std::abort();
   }

@@ -85,29 +85,35 @@ void readValue(PackageBytes &in, const PropertyTag &tag, const PackageTables &ta
 
 } // namespace
 
-bool importsMapSummaryClass(const PackageTables &tables) {
-  for (const PackageImport &object : tables.imports) {
+std::int32_t mapSummaryClass(const PackageTables &tables) {
+  for (std::size_t index = 0; index < tables.imports.size(); ++index) {
+    const PackageImport &object = tables.imports[index];
     if (equalsAsciiFolded(tables.names[object.objectName], "LevelSummary") &&
         equalsAsciiFolded(tables.names[object.className], "Class"))
-      return true;
+      return -static_cast<std::int32_t>(index) - 1;
   }
-  return false;
+  return 0;
 }
 
 MapSummaryRead readMapSummary(int fd, std::uint64_t fileSize, const PackageTables &tables) {
+  const PackageExport *found = summaryExport(tables);
+  if (!found)
+    return {};
+  return readMapSummary(fd, fileSize, tables, *found);
+}
+
+MapSummaryRead readMapSummary(int fd, std::uint64_t fileSize, const PackageTables &tables,
+                              const PackageExport &object) {
   MapSummaryRead read;
-  const PackageExport *object = summaryExport(tables);
-  if (!object)
-    return read;
-  if (object->serialSize > kMaxSummarySize) {
+  if (object.serialSize > kMaxSummarySize) {
     read.problem = "its summary is larger than any map's";
     return read;
   }
   // The summary's data is read as if the file ended with it, so that no
   // property reads past it.
-  const std::uint64_t end = std::min(fileSize, object->serialOffset + object->serialSize);
-  PackageBytes in(fd, end, object->serialOffset, object->serialSize);
-  if ((object->objectFlags & kHasStateFrame) != 0)
+  const std::uint64_t end = std::min(fileSize, object.serialOffset + object.serialSize);
+  PackageBytes in(fd, end, object.serialOffset, object.serialSize);
+  if ((object.objectFlags & kHasStateFrame) != 0)
     skipStateFrame(in);
   MapSummary summary;
   for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {

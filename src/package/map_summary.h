@@ -25,11 +25,16 @@ struct MapSummaryRead {
   std::string problem;
 };
 
-// Whether the package's imports hold the class of map summaries: only a map
-// does, and only then is its export table worth reading for one.
-bool importsMapSummaryClass(const PackageTables &tables);
+// The reference of the class of map summaries among the package's
+// imports, 0 when it has none: only a map does, and only then is its
+// export table worth reading for one.
+std::int32_t mapSummaryClass(const PackageTables &tables);
 
 // Reads the summary of the package open as `fd`, whose tables, exports
 // among them, were read from it; `fileSize` is its size then. Reads only the
 // summary's own data.
 MapSummaryRead readMapSummary(int fd, std::uint64_t fileSize, const PackageTables &tables);
+// The same for the summary object `summary`, found without the export
+// table.
+MapSummaryRead readMapSummary(int fd, std::uint64_t fileSize, const PackageTables &tables,
+                              const PackageExport &summary);

@@ -21,15 +21,16 @@ FileDescriptor openPackage(const std::string &path) {
 
 PackageFacts factsOfOpenFile(int fd, const struct stat &opened) {
   PackageReadOptions options;
-  options.exportsOfMaps = true;
+  options.mapSummary = true;
   const PackageRead package = readPackage(fd, opened, options);
   if (!package.tables)
     return PackageFacts{false, package.unreadable, {}, {}, {}};
   PackageFacts facts{true, {}, package.tables->header.guid, neededPackages(*package.tables), {}};
   // A summary that cannot be read leaves the title empty: the package is
   // still readable, and the pane says why when it is shown.
-  if (!package.tables->exports.empty()) {
-    if (const MapSummaryRead read = readMapSummary(fd, static_cast<std::uint64_t>(opened.st_size), *package.tables);
+  if (package.mapSummary) {
+    if (const MapSummaryRead read =
+            readMapSummary(fd, static_cast<std::uint64_t>(opened.st_size), *package.tables, *package.mapSummary);
         read.summary)
       facts.title = read.summary->title;
   }

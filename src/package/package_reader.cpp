@@ -4,6 +4,7 @@
 
 #include "package/package_bytes.h"
 #include "posix/file_descriptor.h"
+#include "posix/name_folding.h"
 
 #include <cerrno>
 #include <cstring>
@@ -192,6 +193,36 @@ std::vector<PackageExport> readExports(PackageBytes &in, const Layout &layout, s
   return exports;
 }
 
+// A map's summary: the first export of the class `summaryClass` called
+// "LevelSummary". The table is walked and nothing else of it kept; a table
+// that breaks a rule gives no summary, and the package is as readable as
+// it is without one.
+std::optional<PackageExport> findMapSummary(PackageBytes &in, const Layout &layout, const PackageTables &tables,
+                                            std::int32_t summaryClass, std::uint64_t fileSize) {
+  for (std::uint32_t index = 0; index < layout.exports.count && !in.failed(); ++index) {
+    PackageExport entry;
+    entry.classRef = in.compactIndex().value_or(0);
+    entry.superRef = in.compactIndex().value_or(0);
+    entry.outer = in.i32().value_or(0);
+    const std::int32_t name = in.compactIndex().value_or(-1);
+    entry.objectFlags = in.u32().value_or(0);
+    const std::int32_t size = in.compactIndex().value_or(0);
+    const std::int32_t offset = size > 0 ? in.compactIndex().value_or(0) : 0;
+    if (in.failed() || entry.classRef != summaryClass || name < 0 ||
+        static_cast<std::size_t>(name) >= tables.names.size() ||
+        !equalsAsciiFolded(tables.names[static_cast<std::size_t>(name)], "LevelSummary"))
+      continue;
+    if (size < 0 || offset < 0 || static_cast<std::uint64_t>(offset) > fileSize ||
+        static_cast<std::uint64_t>(size) > fileSize - static_cast<std::uint64_t>(offset))
+      return std::nullopt;
+    entry.objectName = static_cast<std::uint32_t>(name);
+    entry.serialSize = static_cast<std::uint32_t>(size);
+    entry.serialOffset = static_cast<std::uint64_t>(offset);
+    return entry;
+  }
+  return std::nullopt;
+}
+
 // The outer of the object `ref` refers to; 0 once there is none.
 std::int32_t outerOf(const PackageTables &tables, std::int32_t ref) {
   if (ref < 0)
@@ -259,12 +290,18 @@ PackageRead readPackage(int fd, const struct stat &before, PackageReadOptions op
   if (!names.failed())
     tables.imports = readImports(imports, *layout, tables.names.size());
   PackageBytes exports(fd, fileSize, layout->exports.offset, std::uint64_t{layout->exports.count} * kTypicalExport);
-  const bool wantExports = options.exports || (options.exportsOfMaps && importsMapSummaryClass(tables));
-  if (wantExports && !names.failed() && !imports.failed())
+  tables.exportCount = layout->exports.count;
+  if (options.exports && !names.failed() && !imports.failed())
     tables.exports = readExports(exports, *layout, tables.names.size(), fileSize);
+  const std::int32_t summaryClass =
+      options.mapSummary && !options.exports && !names.failed() && !imports.failed() ? mapSummaryClass(tables) : 0;
+  const std::optional<PackageExport> summary =
+      summaryClass != 0 ? findMapSummary(exports, *layout, tables, summaryClass, fileSize) : std::nullopt;
   read.bytesRead += names.bytesRead() + imports.bytesRead() + exports.bytesRead();
+  // The summary's walk of the exports may fail without making the package
+  // unreadable.
   for (const PackageBytes *table : {&names, &imports, &exports}) {
-    if (table->failed()) {
+    if (table->failed() && (table != &exports || summaryClass == 0)) {
       read.unreadable = table->failure();
       return read;
     }
@@ -281,6 +318,7 @@ PackageRead readPackage(int fd, const struct stat &before, PackageReadOptions op
     return read;
   }
   read.tables = std::move(tables);
+  read.mapSummary = summary;
   return read;
 }
 

@@ -17,14 +17,18 @@
 struct PackageRead {
   std::optional<PackageTables> tables;
   std::string unreadable; // why, when tables is empty
+  // The map's summary object, found when asked for and there is one; its
+  // data lies in the file.
+  std::optional<PackageExport> mapSummary;
   std::uint64_t bytesRead = 0;
 };
 
 struct PackageReadOptions {
   bool exports = false; // also read the export table
-  // Also read the export table of a map: a package whose imports hold the
-  // class of map summaries. Other packages cost no more reads.
-  bool exportsOfMaps = false;
+  // Also find a map's summary object (of a package whose imports hold the
+  // class of map summaries) in its export table, keeping nothing else of
+  // it. Other packages cost no more reads.
+  bool mapSummary = false;
   // Called once the tables are read, before the file is checked for a
   // change: a test changes it there.
   std::function<void()> afterTables;

@@ -83,6 +83,7 @@ struct PackageTables {
   PackageNames names;
   std::vector<PackageImport> imports;
   std::vector<PackageExport> exports; // empty unless asked for
+  std::uint32_t exportCount = 0;      // as the header says, read or not
 };
 
 // Whether `ref` is an object reference within the tables, 0 aside.

@@ -1,5 +1,7 @@
 #include "package/tagged_properties.h"
 
+#include <algorithm>
+
 #include "posix/name_folding.h"
 
 namespace {
@@ -138,7 +140,12 @@ void endProperty(PackageBytes &in, std::uint64_t start, const PropertyTag &tag) 
 
 std::int32_t readObjectRef(PackageBytes &in, const PackageTables &tables) {
   const std::int32_t ref = in.compactIndex().value_or(0);
-  if (!in.failed() && ref != 0 && !refersToObject(tables, ref))
+  // Checked against the header's count of exports, which may not have been
+  // read: whoever follows the reference checks it against the tables.
+  const std::size_t exports = std::max<std::size_t>(tables.exports.size(), tables.exportCount);
+  const bool known = ref < 0 ? -static_cast<std::int64_t>(ref) - 1 < static_cast<std::int64_t>(tables.imports.size())
+                             : static_cast<std::size_t>(ref) - 1 < exports;
+  if (!in.failed() && ref != 0 && !known)
     in.fail("a property in it refers to no object");
   return ref;
 }
