@@ -43,20 +43,20 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   // The real names take the room; the coded names are 32 hex digits.
   columns->setSectionResizeMode(CategoryTableModel::UtNameColumn, QHeaderView::Stretch);
   columns->setSectionResizeMode(CategoryTableModel::CacheNameColumn, QHeaderView::Interactive);
-  fitCacheNameColumn();
   connect(columns, &QHeaderView::sectionResized, this, [this](int column) {
-    cacheNameSizedByUser_ = cacheNameSizedByUser_ || (column == CategoryTableModel::CacheNameColumn && !fitting_);
+    if (fitting_)
+      return;
+    cacheNameSizedByUser_ = cacheNameSizedByUser_ || column == CategoryTableModel::CacheNameColumn;
+    titleSizedByUser_ = titleSizedByUser_ || column == CategoryTableModel::TitleColumn;
   });
   columns->setSectionResizeMode(CategoryTableModel::SizeColumn, QHeaderView::Interactive);
   columns->resizeSection(CategoryTableModel::SizeColumn,
                          fontMetrics().horizontalAdvance(QStringLiteral("999 MiB")) + 24);
   // Only the Maps table shows titles, after the real names.
   columns->moveSection(columns->visualIndex(CategoryTableModel::TitleColumn), CategoryTableModel::CacheNameColumn);
-  // Titles are cut before the real names, which say the game mode.
   columns->setSectionResizeMode(CategoryTableModel::TitleColumn, QHeaderView::Interactive);
-  columns->resizeSection(CategoryTableModel::TitleColumn,
-                         fontMetrics().horizontalAdvance(QString(14, QLatin1Char('n'))));
   setColumnHidden(CategoryTableModel::TitleColumn, true);
+  fitNameColumns();
   columns->setSectionsClickable(true);
   connect(columns, &QHeaderView::sectionClicked, this, &CategoryTableView::cycleSort);
   connect(model->categoryModel(), &CategoryTableModel::listAboutToChange, this,
@@ -72,22 +72,36 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   });
 }
 
-void CategoryTableView::fitCacheNameColumn() {
-  if (cacheNameSizedByUser_)
-    return;
-  const int whole = fontMetrics().horizontalAdvance(QString(32, QLatin1Char('D'))) + 24;
-  // Less where the titles stand beside the real names: those keep the most
-  // room.
-  const bool titles = !isColumnHidden(CategoryTableModel::TitleColumn);
-  const int room = titles ? viewport()->width() * 5 / 16 : viewport()->width() * 2 / 5;
+void CategoryTableView::showTitles() {
+  // Shown, the column is resized, though not by the user.
   fitting_ = true;
-  horizontalHeader()->resizeSection(CategoryTableModel::CacheNameColumn, room > 0 ? std::min(whole, room) : whole);
+  setColumnHidden(CategoryTableModel::TitleColumn, false);
   fitting_ = false;
+  fitNameColumns();
+}
+
+void CategoryTableView::fitNameColumns() {
+  // The real names keep the most room, since they say the game mode; then
+  // the titles, then the cache names.
+  const bool titles = !isColumnHidden(CategoryTableModel::TitleColumn);
+  const int width = viewport()->width();
+  const auto fit = [&](int column, int whole, int room) {
+    fitting_ = true;
+    horizontalHeader()->resizeSection(column, room > 0 ? std::min(whole, room) : whole);
+    fitting_ = false;
+  };
+  if (!cacheNameSizedByUser_)
+    fit(CategoryTableModel::CacheNameColumn, fontMetrics().horizontalAdvance(QString(32, QLatin1Char('D'))) + 24,
+        titles ? width / 4 : width * 2 / 5);
+  // In a narrow table the titles give way first: a tooltip holds each.
+  const int titleRoom = width >= fontMetrics().horizontalAdvance(QString(80, QLatin1Char('n'))) ? width / 5 : width / 8;
+  if (titles && !titleSizedByUser_)
+    fit(CategoryTableModel::TitleColumn, fontMetrics().horizontalAdvance(QString(20, QLatin1Char('n'))), titleRoom);
 }
 
 void CategoryTableView::resizeEvent(QResizeEvent *event) {
   QTableView::resizeEvent(event);
-  fitCacheNameColumn();
+  fitNameColumns();
 }
 
 void CategoryTableView::setPlaceholderText(const QString &text) {

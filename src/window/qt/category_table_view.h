@@ -31,6 +31,8 @@ public:
   const QString &placeholderText() const { return placeholder_; }
   // The list positions of the selected rows, or of the current one.
   std::vector<int> selectedSourceRows() const;
+  // Shows the maps' titles after the real names.
+  void showTitles();
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
@@ -42,9 +44,10 @@ protected:
 
 private:
   // The cache names' column is as wide as 32 hex digits, but never more than
-  // two fifths of the table, so that the real names keep the room in a
-  // narrow or scaled window; once the user has sized it, it stays.
-  void fitCacheNameColumn();
+  // two fifths of the table (a quarter beside titles), and the titles' a
+  // fifth, so that the real names keep the room in a narrow or scaled
+  // window; a column the user has sized stays.
+  void fitNameColumns();
   void toggleSelectedTicks();
   // Ctrl+C: the real names of the selected rows, a line each; with
   // `cacheNames`, their cache names.
@@ -58,6 +61,7 @@ private:
   CategoryFilterModel *model_;
   QString placeholder_;
   bool cacheNameSizedByUser_ = false;
+  bool titleSizedByUser_ = false;
   bool fitting_ = false;
   PackageKeys remembered_;
   std::optional<PackageKey> rememberedCurrent_;

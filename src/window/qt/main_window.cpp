@@ -229,7 +229,7 @@ QTabWidget *MainWindow::buildTabs(QWidget *parent) {
         details_->schedule();
     });
   }
-  views_[kMapsCategory]->setColumnHidden(CategoryTableModel::TitleColumn, false);
+  views_[kMapsCategory]->showTitles();
   connect(tabs_, &QTabWidget::currentChanged, this, [this] {
     focusShownTable();
     status_->schedule();
