@@ -1,5 +1,7 @@
 #include "package/map_preview.h"
 #include "package/map_summary.h"
+#include "package/package_bytes.h"
+#include "package/tagged_properties.h"
 
 #include "package_writer.h"
 #include "samples.h"
@@ -31,6 +33,43 @@ TEST(MapPreview, DecodesTheRealMapsFirstShot) {
   ASSERT_TRUE(package.readable()) << package.unreadable();
   const MapSummaryRead summary = readMapSummary(package.fd(), package.size(), package.tables());
   ASSERT_TRUE(summary.summary);
+  // Its screenshot is a material sequence whose six items show three
+  // textures, each twice.
+  const PackageTables &tables = package.tables();
+  const PackageExport &shot = tables.exports[static_cast<std::size_t>(summary.summary->screenshot - 1)];
+  PackageBytes in(package.fd(), package.size(), shot.serialOffset, shot.serialSize);
+  if ((shot.objectFlags & kHasStateFrame) != 0)
+    skipStateFrame(in);
+  // Reads the properties of the object or the array item at `in`, up to
+  // the sequence's items, noting each item's Material.
+  std::set<std::int32_t> textures;
+  std::optional<std::int32_t> items;
+  const auto readProperties = [&] {
+    for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {
+      const std::optional<PropertyTag> tag = readPropertyTag(in, tables.names);
+      if (!tag)
+        return;
+      const std::uint64_t start = in.offset();
+      if (!items && tag->is("SequenceItems", PropertyType::array)) {
+        items = in.compactIndex().value_or(0);
+        return;
+      }
+      if (tag->is("Material", PropertyType::object))
+        textures.insert(readObjectRef(in, tables));
+      else
+        in.bytes(tag->size);
+      endProperty(in, start, *tag);
+    }
+  };
+  readProperties();
+  ASSERT_EQ(items, 6) << in.failure();
+  for (int item = 0; item < *items; ++item)
+    readProperties();
+  ASSERT_EQ(textures.size(), 3u) << in.failure();
+  for (const std::int32_t texture : textures) {
+    ASSERT_GT(texture, 0);
+    EXPECT_EQ(objectNameAt(tables, tables.exports[static_cast<std::size_t>(texture - 1)].classRef), "Texture");
+  }
   for (const auto &[side, width, height] : {std::tuple(1024u, 512u, 256u), std::tuple(200u, 128u, 64u)}) {
     const PictureDecode decode =
         readMapPreview(package.fd(), package.size(), package.tables(), summary.summary->screenshot, side);
