@@ -10,6 +10,7 @@
 
 #include "package_writer.h"
 #include "sandbox.h"
+#include "start_and_show.h"
 #include "texture_writer.h"
 #include "wait_for.h"
 
@@ -64,12 +65,7 @@ protected:
     sandbox.writeCachedFile("X1", std::string("\xC1\x83\x2A\x9E", 4) + "cut");
     sandbox.writeIndex("[Cache]\nM0=DM-Zeta.ut2\nM1=DM-Alpha.ut2\nM2=CTF-Middle.ut2\nM3=DM-Broken.ut2\n"
                        "X0=Sky.utx\nX1=Cut.utx\n");
-    window.connectOutlets();
-    window.connectPlatform(platform);
-    controller.awakeFromNib();
-    window.reloadAllTables();
-    window.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    startAndShow(window, platform, controller);
   }
 
   // Goes to the tab `category` and down to its row `row`, as a person does.

@@ -9,6 +9,7 @@
 #include "posix/file_descriptor.h"
 #include "relocation/uz2_writer.h"
 #include "sandbox.h"
+#include "start_and_show.h"
 #include "wait_for.h"
 #include "window/move_texts.h"
 #include "window/qt/empty_cache_page.h"
@@ -72,16 +73,6 @@ std::string mapsIndex(int count, const char *prefix, const std::function<void(co
     lay(name, map);
   }
   return index;
-}
-
-// Starts the program as its entry does, and shows the window.
-void startAndShow(MainWindow &window, QtPlatform &platform, AppController &controller) {
-  window.connectOutlets();
-  window.connectPlatform(platform);
-  controller.awakeFromNib();
-  window.reloadAllTables();
-  window.show();
-  EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
 }
 
 // The real window and controller on a sandbox, shown on the offscreen
