@@ -44,8 +44,7 @@ std::int32_t firstMaterialOf(int fd, std::uint64_t fileSize, const PackageTables
     problem = "its screenshot's material is larger than any material";
     return 0;
   }
-  PackageBytes in(fd, std::min(fileSize, object.serialOffset + object.serialSize), object.serialOffset,
-                  object.serialSize);
+  PackageBytes in = objectBytes(fd, fileSize, object, object.serialOffset, object.serialSize);
   if ((object.objectFlags & kHasStateFrame) != 0)
     skipStateFrame(in);
   for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {

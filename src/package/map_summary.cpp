@@ -109,10 +109,7 @@ MapSummaryRead readMapSummary(int fd, std::uint64_t fileSize, const PackageTable
     read.problem = "its summary is larger than any map's";
     return read;
   }
-  // The summary's data is read as if the file ended with it, so that no
-  // property reads past it.
-  const std::uint64_t end = std::min(fileSize, object.serialOffset + object.serialSize);
-  PackageBytes in(fd, end, object.serialOffset, object.serialSize);
+  PackageBytes in = objectBytes(fd, fileSize, object, object.serialOffset, object.serialSize);
   if ((object.objectFlags & kHasStateFrame) != 0)
     skipStateFrame(in);
   MapSummary summary;

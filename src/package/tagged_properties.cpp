@@ -163,3 +163,9 @@ std::string readStringValue(PackageBytes &in, std::uint32_t size) {
   const std::string_view bytes = in.bytes(static_cast<std::size_t>(count * wide)).value_or(std::string_view());
   return length < 0 ? fromUtf16(bytes) : fromLatin1(bytes);
 }
+
+PackageBytes objectBytes(int fd, std::uint64_t fileSize, const PackageExport &object, std::uint64_t offset,
+                         std::uint64_t expected) {
+  const std::uint64_t end = std::min(fileSize, object.serialOffset + object.serialSize);
+  return PackageBytes(fd, end, offset, expected);
+}

@@ -47,6 +47,12 @@ struct PropertyTag {
 // malformed, which leaves `in` failed with the reason.
 std::optional<PropertyTag> readPropertyTag(PackageBytes &in, const PackageNames &names);
 
+// Reads `object`'s data from `offset` as if the file ended with the object,
+// so that nothing read of it reads past it; `expected` is as PackageBytes
+// takes it.
+PackageBytes objectBytes(int fd, std::uint64_t fileSize, const PackageExport &object, std::uint64_t offset,
+                         std::uint64_t expected);
+
 // Objects with a state frame, as actors have, begin with it, before their
 // properties; this passes over it.
 inline constexpr std::uint32_t kHasStateFrame = 0x02000000;

@@ -27,13 +27,6 @@ struct Texture {
   std::vector<Mip> mips;
 };
 
-// The object's data is read as if the file ended with it.
-PackageBytes objectBytes(int fd, std::uint64_t fileSize, const PackageExport &object, std::uint64_t offset,
-                         std::uint64_t expected) {
-  const std::uint64_t end = std::min(fileSize, object.serialOffset + object.serialSize);
-  return PackageBytes(fd, end, offset, expected);
-}
-
 void readTextureProperties(PackageBytes &in, const PackageTables &tables, Texture &texture) {
   for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {
     const std::optional<PropertyTag> tag = readPropertyTag(in, tables.names);
