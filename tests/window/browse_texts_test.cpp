@@ -1,4 +1,5 @@
 #include "window/browse_texts.h"
+#include "window/details_texts.h"
 
 #include "temporary_folder.h"
 
@@ -18,6 +19,9 @@ TEST(BrowseTexts, FilterMatchesEitherNameIgnoringAsciiCase) {
   EXPECT_TRUE(matchesFilter({0, "Caf\xE9.u", "K"}, "CAF\xE9"));
   const std::vector<CacheEntry> list = {{1, "DM-A.ut2", "A"}, {1, "CTF-B.ut2", "B"}, {0, "CTF-C.ut2", "C"}};
   EXPECT_EQ(tickedHiddenByFilter(list, "dm-"), 1u);
+  // A map's title matches too, and a ticked map it shows is not hidden.
+  EXPECT_TRUE(matchesFilter(entry, "seventeen", "Deck Seventeen"));
+  EXPECT_EQ(tickedHiddenByFilter(list, "dm-", [](std::size_t row) { return row == 1 ? "DM-Classic" : ""; }), 0u);
   EXPECT_EQ(tickedHiddenByFilter(list, ""), 0u);
   EXPECT_FALSE(matchesFilter({0, "Caf\xE9.u", "K"}, "caf\xC9"));
 }
@@ -60,6 +64,32 @@ TEST(BrowseTexts, SizesAreLookedUpForTickedEntriesOnlyAndKept) {
   EXPECT_EQ(second.bytes, 8u) << "A's size is kept until cleared";
   EXPECT_EQ(second.pendingSizes, 0u);
   EXPECT_EQ(lookups, 9u);
+}
+
+TEST(DetailsTexts, PlayersAndState) {
+  const std::vector<std::tuple<std::optional<std::int32_t>, std::optional<std::int32_t>, std::string>> players = {
+      {4, 6, "4 to 6 players"},         {8, 8, "8 players"},
+      {std::nullopt, 1, "1 player"},    {2, std::nullopt, "At least 2 players"},
+      {6, 4, "4 to 6 players"},         {0, -3, ""},
+      {std::nullopt, std::nullopt, ""},
+  };
+  for (const auto &[least, most, text] : players)
+    EXPECT_EQ(playersText(least, most), text) << text;
+
+  PackageDetails details;
+  details.utName = "DM-A.ut2";
+  EXPECT_EQ(conditionLines(details), std::vector<std::string>{"No cached file: the game purged it, or it was removed"});
+  details.size = 10;
+  details.condition = PackageCondition::Sound;
+  EXPECT_EQ(conditionLines(details), std::vector<std::string>{"Not in the game yet"});
+  details.unreadable = "it is too short for a package";
+  details.installed = InstalledFile{"/game/Maps/DM-A.ut2", false};
+  EXPECT_EQ(conditionLines(details),
+            (std::vector<std::string>{"Cannot be read: it is too short for a package",
+                                      "Already in the game, but different: /game/Maps/DM-A.ut2"}));
+  EXPECT_EQ(mapHeading(details), "DM-A.ut2");
+  details.summary = MapSummary{"Deck", "", "", std::nullopt, std::nullopt, 0};
+  EXPECT_EQ(mapHeading(details), "Deck");
 }
 
 } // namespace
