@@ -22,16 +22,12 @@ std::int32_t firstSequenceItem(PackageBytes &in, const PackageTables &tables) {
   if (in.failed() || count < 1)
     return 0;
   std::int32_t material = 0;
-  for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {
-    const std::optional<PropertyTag> tag = readPropertyTag(in, tables.names);
-    if (!tag)
-      break;
-    const std::uint64_t start = in.offset();
-    if (tag->is("Material", PropertyType::object))
+  PropertyList properties(in, tables.names);
+  while (const std::optional<PropertyTag> tag = properties.next()) {
+    if (tag->is("Material", PropertyType::object)) {
       material = readObjectRef(in, tables);
-    else
-      in.bytes(tag->size);
-    endProperty(in, start, *tag);
+      properties.readWhole();
+    }
   }
   return in.failed() ? 0 : material;
 }
@@ -47,11 +43,8 @@ std::int32_t firstMaterialOf(int fd, std::uint64_t fileSize, const PackageTables
   PackageBytes in = objectBytes(fd, fileSize, object, object.serialOffset, object.serialSize);
   if ((object.objectFlags & kHasStateFrame) != 0)
     skipStateFrame(in);
-  for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {
-    const std::optional<PropertyTag> tag = readPropertyTag(in, tables.names);
-    if (!tag)
-      break;
-    const std::uint64_t end = in.offset() + tag->size;
+  PropertyList properties(in, tables.names);
+  while (const std::optional<PropertyTag> tag = properties.next()) {
     std::int32_t found = 0;
     if (tag->is("SequenceItems", PropertyType::array))
       found = firstSequenceItem(in, tables);
@@ -59,11 +52,6 @@ std::int32_t firstMaterialOf(int fd, std::uint64_t fileSize, const PackageTables
       found = readObjectRef(in, tables);
     if (found != 0 && !in.failed())
       return found;
-    // What is left of a property passed over.
-    if (!in.failed() && in.offset() > end)
-      in.fail("a property in it is not the size it says");
-    if (!in.failed() && in.offset() < end)
-      in.bytes(static_cast<std::size_t>(end - in.offset()));
   }
   problem = in.failed() ? "its screenshot's material cannot be read (" + in.failure() + ")"
                         : "its screenshot's material shows no texture";

@@ -43,21 +43,20 @@ Field fieldOf(const PropertyTag &tag) {
 
 // Takes the value of a property the summary knows, once the whole property
 // is read as its tag says; passes over any other.
-void readValue(PackageBytes &in, const PropertyTag &tag, const PackageTables &tables, MapSummary &summary) {
-  const std::uint64_t start = in.offset();
+void readValue(PackageBytes &in, PropertyList &properties, const PropertyTag &tag, const PackageTables &tables,
+               MapSummary &summary) {
   const Field field = fieldOf(tag);
+  if (field == Field::none)
+    return;
   std::string text;
   std::int32_t number = 0;
   if (field == Field::title || field == Field::author || field == Field::description)
     text = readStringValue(in, tag.size);
   else if (field == Field::minPlayers || field == Field::maxPlayers)
     number = in.i32().value_or(0);
-  else if (field == Field::screenshot)
-    number = readObjectRef(in, tables);
   else
-    in.bytes(tag.size);
-  endProperty(in, start, tag);
-  if (in.failed())
+    number = readObjectRef(in, tables);
+  if (!properties.readWhole())
     return;
   switch (field) {
   case Field::title:
@@ -113,12 +112,9 @@ MapSummaryRead readMapSummary(int fd, std::uint64_t fileSize, const PackageTable
   if ((object.objectFlags & kHasStateFrame) != 0)
     skipStateFrame(in);
   MapSummary summary;
-  for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {
-    const std::optional<PropertyTag> tag = readPropertyTag(in, tables.names);
-    if (!tag)
-      break;
-    readValue(in, *tag, tables, summary);
-  }
+  PropertyList properties(in, tables.names);
+  while (const std::optional<PropertyTag> tag = properties.next())
+    readValue(in, properties, *tag, tables, summary);
   if (in.failed())
     read.problem = "its summary is malformed (" + in.failure() + ")";
   read.summary = std::move(summary);

@@ -133,9 +133,30 @@ void skipStateFrame(PackageBytes &in) {
     in.compactIndex();
 }
 
-void endProperty(PackageBytes &in, std::uint64_t start, const PropertyTag &tag) {
-  if (!in.failed() && in.offset() != start + tag.size)
-    in.fail("a property in it is not the size it says");
+std::optional<PropertyTag> PropertyList::next() {
+  if (inValue_ && !in_.failed()) {
+    if (in_.offset() > valueEnd_)
+      in_.fail("a property in it is not the size it says");
+    else if (in_.offset() < valueEnd_)
+      in_.bytes(static_cast<std::size_t>(valueEnd_ - in_.offset()));
+  }
+  inValue_ = false;
+  if (in_.failed() || count_ >= kMaxProperties)
+    return std::nullopt;
+  std::optional<PropertyTag> tag = readPropertyTag(in_, names_);
+  if (tag) {
+    ++count_;
+    inValue_ = true;
+    valueEnd_ = in_.offset() + tag->size;
+  }
+  return tag;
+}
+
+bool PropertyList::readWhole() {
+  if (inValue_ && !in_.failed() && in_.offset() != valueEnd_)
+    in_.fail("a property in it is not the size it says");
+  inValue_ = false;
+  return !in_.failed();
 }
 
 std::int32_t readObjectRef(PackageBytes &in, const PackageTables &tables) {

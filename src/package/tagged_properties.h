@@ -58,9 +58,28 @@ PackageBytes objectBytes(int fd, std::uint64_t fileSize, const PackageExport &ob
 inline constexpr std::uint32_t kHasStateFrame = 0x02000000;
 void skipStateFrame(PackageBytes &in);
 
-// Fails `in` unless the property that began at `start` was read to its
-// size.
-void endProperty(PackageBytes &in, std::uint64_t start, const PropertyTag &tag);
+// A list of tagged properties read a tag at a time, never more than
+// kMaxProperties. Each tag's value is the caller's to read or not: after
+// reading one, readWhole() says whether it was read exactly to its size
+// (and fails `in` when not); whatever of a value is left unread is passed
+// over when the next tag is asked for.
+class PropertyList {
+public:
+  PropertyList(PackageBytes &in, const PackageNames &names) : in_(in), names_(names) {}
+
+  // The next tag; nothing at the list's end, or once `in` has failed.
+  std::optional<PropertyTag> next();
+  // Whether the value of the last tag was read to its size, no more, no
+  // less.
+  bool readWhole();
+
+private:
+  PackageBytes &in_;
+  const PackageNames &names_;
+  std::uint64_t valueEnd_ = 0;
+  bool inValue_ = false;
+  int count_ = 0;
+};
 
 // An object reference value, checked against the tables: a reference to
 // nothing there fails `in`.

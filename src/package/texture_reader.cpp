@@ -28,18 +28,15 @@ struct Texture {
 };
 
 void readTextureProperties(PackageBytes &in, const PackageTables &tables, Texture &texture) {
-  for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {
-    const std::optional<PropertyTag> tag = readPropertyTag(in, tables.names);
-    if (!tag)
-      return;
-    const std::uint64_t start = in.offset();
-    if (tag->is("Format", PropertyType::byte) && tag->size == 1)
+  PropertyList properties(in, tables.names);
+  while (const std::optional<PropertyTag> tag = properties.next()) {
+    if (tag->is("Format", PropertyType::byte) && tag->size == 1) {
       texture.format = in.u8().value_or(0);
-    else if (tag->is("Palette", PropertyType::object))
+      properties.readWhole();
+    } else if (tag->is("Palette", PropertyType::object)) {
       texture.palette = readObjectRef(in, tables);
-    else
-      in.bytes(tag->size);
-    endProperty(in, start, *tag);
+      properties.readWhole();
+    }
   }
 }
 
@@ -87,11 +84,9 @@ std::optional<std::string> readPalette(int fd, std::uint64_t fileSize, const Pac
   }
   const PackageExport &object = tables.exports[static_cast<std::size_t>(ref - 1)];
   PackageBytes in = objectBytes(fd, fileSize, object, object.serialOffset, object.serialSize);
-  for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {
-    const std::optional<PropertyTag> tag = readPropertyTag(in, tables.names);
-    if (!tag)
-      break;
-    in.bytes(tag->size);
+  // Its colours follow its properties, which say nothing of them.
+  PropertyList properties(in, tables.names);
+  while (properties.next()) {
   }
   const std::int32_t count = in.compactIndex().value_or(0);
   if (!in.failed() && (count < 1 || count > kPaletteColours))

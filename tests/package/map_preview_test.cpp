@@ -45,20 +45,14 @@ TEST(MapPreview, DecodesTheRealMapsFirstShot) {
   std::set<std::int32_t> textures;
   std::optional<std::int32_t> items;
   const auto readProperties = [&] {
-    for (int index = 0; index < kMaxProperties && !in.failed(); ++index) {
-      const std::optional<PropertyTag> tag = readPropertyTag(in, tables.names);
-      if (!tag)
-        return;
-      const std::uint64_t start = in.offset();
+    PropertyList properties(in, tables.names);
+    while (const std::optional<PropertyTag> tag = properties.next()) {
       if (!items && tag->is("SequenceItems", PropertyType::array)) {
         items = in.compactIndex().value_or(0);
         return;
       }
       if (tag->is("Material", PropertyType::object))
         textures.insert(readObjectRef(in, tables));
-      else
-        in.bytes(tag->size);
-      endProperty(in, start, *tag);
     }
   };
   readProperties();
