@@ -5,14 +5,7 @@
 #include "package/package_reader.h"
 #include "posix/file_descriptor.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-
-namespace {
-
-constexpr std::size_t kMapsCategory = 2;
-
-} // namespace
 
 std::optional<PackageDetails> AppController::detailsOfRow(const TableView *table, std::int32_t row) const {
   const std::optional<EntryPlace> place = placeOfRow(table, row);
@@ -24,7 +17,7 @@ std::optional<PackageDetails> AppController::detailsOfRow(const TableView *table
   details.cacheName = entry.cacheName;
   details.map = place->category == kMapsCategory;
   const std::string path = cachedFilePath(cacheDirectory(), entry.cacheName);
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  const FileDescriptor file = openPackageFile(path);
   struct stat opened {};
   if (!file.valid() || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
     details.noPreview = details.map ? "there is no cached file" : "";

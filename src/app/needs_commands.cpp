@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::size_t kMapsCategory = 2;
 // Bounds the listing of the game's Maps folder.
 constexpr std::size_t kMaxGameMaps = 1 << 16;
 

@@ -27,6 +27,11 @@ inline constexpr std::array<Category, kCategoryCount> kCategories = {{
     {"Textures", ".utx"},
 }};
 
+// The maps' place in that order: they alone have titles, previews and the
+// needs that decide whether they load.
+inline constexpr std::size_t kMapsCategory = 2;
+static_assert(kCategories[kMapsCategory].name == "Maps");
+
 // The category called exactly `name` (case counts), or nullptr.
 const Category *findCategory(std::string_view name);
 

@@ -3,12 +3,6 @@
 #include <deque>
 #include <set>
 
-namespace {
-
-constexpr std::size_t kMapsCategory = 2;
-
-} // namespace
-
 NeededBy::NeededBy(const ListsView &lists, const std::string &cacheDirectory, const PackageKnowledge &knowledge)
     : lists_(lists) {
   for (std::size_t category = 0; category < kCategoryCount; ++category) {

@@ -5,18 +5,12 @@
 #include "posix/file_descriptor.h"
 #include "posix/name_folding.h"
 
-#include <fcntl.h>
-
 #include <sys/stat.h>
 
 namespace {
 
 std::int64_t nanoseconds(const struct timespec &time) {
   return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-}
-
-FileDescriptor openPackage(const std::string &path) {
-  return FileDescriptor(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
 PackageFacts factsOfOpenFile(int fd, const struct stat &opened) {
@@ -112,7 +106,7 @@ std::size_t PackageKnowledge::size() const {
 
 ReadFacts readPackageFacts(const std::string &path) {
   ReadFacts read;
-  const FileDescriptor file = openPackage(path);
+  const FileDescriptor file = openPackageFile(path);
   struct stat info {};
   if (!file.valid() || ::fstat(file.get(), &info) != 0)
     return read;
@@ -125,7 +119,7 @@ ReadFacts readPackageFacts(const std::string &path) {
 bool PackageKnowledge::learnAt(const std::string &path) {
   // The identity comes from the file opened, so that a known file costs no
   // more than opening it.
-  const FileDescriptor file = openPackage(path);
+  const FileDescriptor file = openPackageFile(path);
   struct stat info {};
   if (!file.valid() || ::fstat(file.get(), &info) != 0)
     return false;

@@ -5,7 +5,6 @@
 #include "posix/file_descriptor.h"
 #include "posix/name_folding.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 std::string importedFrom(const PackageTables &tables, std::int32_t ref) {
@@ -35,7 +34,7 @@ std::int32_t exportNamed(const PackageTables &tables, const std::string &name) {
 
 PictureDecode decodePreview(const PreviewSource &source, std::uint32_t largestSide) {
   PictureDecode decode;
-  const FileDescriptor file(::open(source.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  const FileDescriptor file = openPackageFile(source.path);
   struct stat opened {};
   if (!file.valid() || ::fstat(file.get(), &opened) != 0) {
     decode.problem = "the package that holds it cannot be opened";

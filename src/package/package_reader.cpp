@@ -322,8 +322,12 @@ PackageRead readPackage(int fd, const struct stat &before, PackageReadOptions op
   return read;
 }
 
+FileDescriptor openPackageFile(const std::string &path) {
+  return FileDescriptor(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+}
+
 PackageRead readPackage(const std::string &path, PackageReadOptions options) {
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  const FileDescriptor file = openPackageFile(path);
   if (!file.valid()) {
     PackageRead read;
     read.unreadable =

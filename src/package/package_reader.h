@@ -1,6 +1,7 @@
 #pragma once
 
 #include "package/package_tables.h"
+#include "posix/file_descriptor.h"
 
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,10 @@ struct PackageReadOptions {
   // change: a test changes it there.
   std::function<void()> afterTables;
 };
+
+// Opens `path` for reading without following a link and without waiting on
+// a FIFO or a device, as every reader of packages opens one.
+FileDescriptor openPackageFile(const std::string &path);
 
 // Opens `path` without following a link and without waiting on a FIFO or a
 // device; only a plain file is read.

@@ -42,8 +42,6 @@
 
 namespace {
 
-constexpr std::size_t kMapsCategory = 2;
-
 QString categoryName(std::size_t index) {
   const std::string_view name = kCategories[index].name;
   return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
