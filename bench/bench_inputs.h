@@ -74,7 +74,7 @@ public:
   ManyPackages(std::size_t count, bool sameVolume, const std::string &parent = "");
 
   Locations locations() const {
-    return {home_, folder_.path("Volumes"), folder_.path("."), home_ + "/.local/share", folder_.path("proc")};
+    return {home_, folder_.path("Volumes"), folder_.path("."), home_ + "/.local/share", folder_.path("proc"), ""};
   }
   std::string cacheDirectory() const { return home_ + "/Library/Application Support/Unreal Tournament 2004/Cache"; }
   std::string game() const { return folder_.path("Volumes/Games/Applications/Unreal Tournament 2004.app"); }
@@ -95,8 +95,9 @@ class IndexedCache {
 public:
   explicit IndexedCache(std::size_t entries);
   Locations locations() const {
-    return {folder_.path("home"), folder_.path("Volumes"), folder_.path("."), folder_.path("home/.local/share"),
-            folder_.path("proc")};
+    return {folder_.path("home"), folder_.path("Volumes"),
+            folder_.path("."),    folder_.path("home/.local/share"),
+            folder_.path("proc"), ""};
   }
 
 private:

@@ -10,8 +10,8 @@ namespace {
 
 void BM_SelectAll(benchmark::State &state) {
   SilentPlatform platform;
-  AppController controller(platform,
-                           Locations{"/nonexistent", "/nonexistent", "/nonexistent", "/nonexistent", "/nonexistent"});
+  AppController controller(
+      platform, Locations{"/nonexistent", "/nonexistent", "/nonexistent", "/nonexistent", "/nonexistent", ""});
   controller.maps = generateEntries(static_cast<std::size_t>(state.range(0)), false);
   for (auto _ : state) {
     state.PauseTiming();

@@ -43,8 +43,9 @@ public:
     ::sync();
   }
   Locations locations() const {
-    return {folder_.path("home"), folder_.path("Volumes"), folder_.path("."), folder_.path("home/.local/share"),
-            folder_.path("proc")};
+    return {folder_.path("home"), folder_.path("Volumes"),
+            folder_.path("."),    folder_.path("home/.local/share"),
+            folder_.path("proc"), ""};
   }
 
 private:

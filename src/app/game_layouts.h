@@ -5,8 +5,10 @@
 
 // One place the game is kept, besides the 2004 Mac release that start-up
 // looks for first. Paths begin with "~" (the home folder), "$XDG_DATA_HOME"
-// (the user's data folder) or "/" (the root); a user folder of "<game>" is the
-// installation itself.
+// (the user's data folder) or "/" (the root). A user folder of "<linux>" is
+// where the Linux build keeps it: ~/.ut2004, or the installation itself
+// when run portable. Steam, Wine and the launchers are read from their own
+// files after these rows (app/installations).
 struct GameLayout {
   std::string_view name;
   // Holds "System/UT2004.ini", whose CachePath names the cache folder, and by
@@ -30,17 +32,10 @@ inline constexpr std::array kGameLayouts = {
     // The 2004 Linux installer's default, then the upper-case spelling and
     // /opt that players report; the user data in "~/.ut2004" (the game's
     // documentation).
-    GameLayout{"Linux", "~/.ut2004", "/usr/local/games/ut2004"},
-    GameLayout{"Linux", "~/.ut2004", "/usr/local/games/UT2004"},
-    GameLayout{"Linux", "~/.ut2004", "/opt/ut2004"},
+    GameLayout{"Linux", "<linux>", "/usr/local/games/ut2004"},
+    GameLayout{"Linux", "<linux>", "/usr/local/games/UT2004"},
+    GameLayout{"Linux", "<linux>", "/opt/ut2004"},
     // The community patch 3374 for Linux: its installer's default folder; it
     // keeps ~/.ut2004/System/UT2004.ini.
-    GameLayout{"Linux, community patch", "~/.ut2004", "$XDG_DATA_HOME/OldUnreal/UT2004"},
-    // Windows installations run through Steam's Proton keep everything in the
-    // game's folder (Steam's library layout, both of its home links).
-    GameLayout{"Steam", "<game>", "~/.local/share/Steam/steamapps/common/Unreal Tournament 2004"},
-    GameLayout{"Steam", "<game>", "~/.steam/steam/steamapps/common/Unreal Tournament 2004"},
-    // The same under Wine: the folders the Windows installer offers.
-    GameLayout{"Wine", "<game>", "~/.wine/drive_c/UT2004"},
-    GameLayout{"Wine", "<game>", "~/.wine/drive_c/UnrealTournament2004"},
+    GameLayout{"Linux, community patch", "<linux>", "$XDG_DATA_HOME/OldUnreal/UT2004"},
 };

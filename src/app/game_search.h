@@ -15,17 +15,25 @@ struct GameLocation {
   bool gameChosen = false;
 };
 
+// What one source of installations read, and the game folders it named.
+struct SourcePlaces {
+  std::string source;
+  std::vector<std::string> files;
+  std::vector<std::string> gameFolders;
+};
+
 // Where a search looked, in the order it looked, each place once.
 struct SearchedPlaces {
   std::vector<std::string> cacheIndexes;
-  std::vector<std::string> gameFolders;
-  // Settings files passed over as not plain files, or too large: "<path>:
-  // <why>".
+  std::vector<std::string> gameFolders; // those of the fixed layouts
+  std::vector<SourcePlaces> sources;
+  // Settings files passed over as not plain files, too large or not of
+  // their kind: "<path>: <why>".
   std::vector<std::string> passedOver;
 };
 
 struct FoundGame {
-  std::string_view layout;
+  std::string layout;
   std::string cacheFile;
   std::optional<std::string> installation; // absent when none of the layout's folders is one
 };
@@ -34,12 +42,16 @@ struct LayoutSearch {
   std::optional<FoundGame> found;
   // The first installation of any layout, for a cache the user chose.
   std::optional<std::string> anyInstallation;
+  // Every installation found beside a cache index, in the search's order,
+  // each pair once: what the user may switch to.
+  std::vector<FoundGame> games;
   SearchedPlaces looked;
 };
 
-// Goes through kGameLayouts in order. The first layout whose cache index
-// exists gives the cache; the first layout with that same cache and an
-// installation gives the game.
+// Goes through kGameLayouts, then the installations that Steam, Wine and
+// the launchers name, in order. The first whose cache index exists gives
+// the cache; the first with that same cache and an installation gives the
+// game.
 LayoutSearch searchLayouts(const Locations &locations);
 
 // Whether `folder` is the game's: it holds a System folder and at least one

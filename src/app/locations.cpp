@@ -15,6 +15,10 @@ std::string expandTilde(const std::string &path, const std::string &homeFolder) 
   return home + path.substr(1);
 }
 
+std::string dataHomeOf(const Locations &locations) {
+  return locations.dataHome.empty() ? expandTilde("~/.local/share", locations.homeFolder) : locations.dataHome;
+}
+
 std::string currentHomeFolder() {
   if (const char *home = std::getenv("HOME"); home && *home)
     return home;
@@ -31,5 +35,6 @@ std::string currentDataHome(const std::string &homeFolder) {
 
 Locations systemLocations() {
   const std::string home = currentHomeFolder();
-  return Locations{home, "/Volumes", "", currentDataHome(home), "/proc"};
+  const char *winePrefix = std::getenv("WINEPREFIX");
+  return Locations{home, "/Volumes", "", currentDataHome(home), "/proc", winePrefix ? winePrefix : ""};
 }

@@ -14,6 +14,8 @@ struct Locations {
   std::string dataHome;
   // Where the running processes are listed: "/proc".
   std::string processFolder;
+  // The Wine prefix that WINEPREFIX names, or empty.
+  std::string winePrefix;
 };
 
 // The game's cache index, relative to the home folder; the cache folder is
@@ -23,6 +25,9 @@ inline constexpr const char *kCacheFilePath = "~/Library/Application Support/Unr
 // Replaces a leading "~" (alone or before a "/") by `homeFolder`, without the
 // home folder's trailing separators. Other paths come back unchanged.
 std::string expandTilde(const std::string &path, const std::string &homeFolder);
+
+// The user's data folder of `locations`, "~/.local/share" when none is set.
+std::string dataHomeOf(const Locations &locations);
 
 // HOME when set and not empty, else the password database's home folder,
 // else "/".

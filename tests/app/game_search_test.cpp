@@ -47,7 +47,7 @@ protected:
 TEST_F(GameSearchTest, TakesTheFirstLayoutWhoseCacheExists) {
   const std::string steam = addGame(home(".steam/steam/steamapps/common/Unreal Tournament 2004"));
   addCache(steam + "/Cache");
-  EXPECT_EQ(search().found->layout, "Steam");
+  EXPECT_EQ(search().found->layout, "Steam (Proton)");
   EXPECT_EQ(search().found->installation, steam);
 
   // The Linux client's cache comes before Steam's.

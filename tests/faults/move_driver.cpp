@@ -147,7 +147,8 @@ void mark(const char *what) {
 }
 
 Locations locationsOf(const Layout &layout) {
-  return Locations{layout.home, layout.root + "/Volumes", layout.root, layout.root + "/data", layout.root + "/proc"};
+  return Locations{layout.home,           layout.root + "/Volumes", layout.root,
+                   layout.root + "/data", layout.root + "/proc",    ""};
 }
 
 int start(const std::string &root) {

@@ -17,7 +17,7 @@ public:
 
   // Every place the program looks lies in the sandbox: the other layouts'
   // absolute folders under root(), the data folder in the home folder.
-  Locations locations() const { return {home(), volumes(), root(), home() + "/.local/share", root() + "/proc"}; }
+  Locations locations() const { return {home(), volumes(), root(), home() + "/.local/share", root() + "/proc", ""}; }
   std::string home() const { return home_; }
   std::string volumes() const { return root_ / "Volumes"; }
   std::string cacheDirectory() const;
