@@ -43,7 +43,7 @@ void AppController::awakeFromNib() {
   location_ = game.location;
   cacheFile = game.cacheFile;
   unrealDir = game.installation;
-  if (game.macRelease && !location_.gameChosen) {
+  if (game.macRelease && !location_.gameChosen && !location_.picked) {
     unrealDir.reset();
     getUnrealDirectory();
     if (terminationRequested_)
@@ -67,8 +67,9 @@ void AppController::awakeFromNib() {
 
 AppController::ResolvedGame AppController::resolveGame(const ChosenFolders &chosen) {
   ResolvedGame game;
-  game.location.cacheChosen = chosen.cacheFolder.has_value();
-  game.location.gameChosen = chosen.gameFolder.has_value();
+  game.location.picked = !chosen.layout.empty();
+  game.location.cacheChosen = chosen.cacheFolder.has_value() && !game.location.picked;
+  game.location.gameChosen = chosen.gameFolder.has_value() && !game.location.picked;
   game.installation = chosen.gameFolder;
   const std::string macCache = expandTilde(kCacheFilePath, locations_.homeFolder);
   const auto macRelease = [&] {
@@ -82,10 +83,12 @@ AppController::ResolvedGame AppController::resolveGame(const ChosenFolders &chos
     return macRelease();
   const LayoutSearch search = searchLayouts(locations_);
   searched_ = search.looked;
+  games_ = search.games;
   searched_.cacheIndexes.insert(searched_.cacheIndexes.begin(), macCache);
   searched_.gameFolders.insert(searched_.gameFolders.begin(),
                                locations_.volumesFolder + "/*/Applications/Unreal Tournament 2004.app");
   if (chosen.cacheFolder) {
+    game.location.layout = chosen.layout;
     game.cacheFile = *chosen.cacheFolder + "/cache.ini";
     if (!game.installation)
       game.installation =

@@ -186,7 +186,15 @@ public:
   std::optional<std::string> reloadLists();
   // Goes back to the search; returns why the cache it finds cannot be read.
   std::optional<std::string> forgetChosenFolders();
-  bool hasChosenFolders() const { return location_.cacheChosen || location_.gameChosen; }
+  bool hasChosenFolders() const { return location_.cacheChosen || location_.gameChosen || location_.picked; }
+  // Every installation the last search found beside its cache, and whether
+  // `game` is the one in use.
+  const std::vector<FoundGame> &foundGames() const { return games_; }
+  bool inUse(const FoundGame &game) const;
+  // Switches to `game` at once (lock, an interrupted move finished, the
+  // lists read), as a chosen folder does, and remembers it; returns why it
+  // could not, everything then as it was.
+  std::optional<std::string> chooseGame(const FoundGame &game);
 
   // The folder that holds cacheFile and the cached files.
   std::string cacheDirectory() const;
@@ -252,6 +260,8 @@ private:
   // The remembered choices that still hold.
   ChosenFolders rememberedChoices() const;
   void remember(const ChosenFolders &chosen);
+  // The remembered folders, to change one chosen by hand.
+  ChosenFolders byHand() const;
   // Locks, finishes an interrupted move in and reads the cache at
   // `indexPath`; the current cache stays when that fails, and the reason
   // comes back.
@@ -281,6 +291,7 @@ private:
   ChoiceStore *const choices_;
   GameLocation location_;
   SearchedPlaces searched_;
+  std::vector<FoundGame> games_;
   // Held from before an interrupted move is finished until the controller
   // goes, so that two windows never move the same cache's packages.
   std::optional<FolderLock> lock_;

@@ -8,6 +8,9 @@
 struct ChosenFolders {
   std::optional<std::string> cacheFolder; // holds cache.ini
   std::optional<std::string> gameFolder;  // the installation
+  // The layout of the installation found that the user picked, both folders
+  // then being its own; empty for folders chosen by hand.
+  std::string layout;
 
   bool empty() const { return !cacheFolder && !gameFolder; }
 };

@@ -16,6 +16,9 @@ ChosenFolders AppController::rememberedChoices() const {
     chosen.cacheFolder.reset();
   if (chosen.gameFolder && gameFolderProblem(*chosen.gameFolder))
     chosen.gameFolder.reset();
+  // A picked installation is both of its folders or nothing.
+  if (!chosen.layout.empty() && (!chosen.cacheFolder || !chosen.gameFolder))
+    chosen = ChosenFolders{};
   return chosen;
 }
 
@@ -31,9 +34,11 @@ std::optional<std::string> AppController::chooseCacheFolder(const std::string &f
     return problem;
   location_.layout.clear();
   location_.cacheChosen = true;
+  location_.gameChosen = location_.gameChosen || location_.picked;
+  location_.picked = false;
   if (!unrealDir)
-    unrealDir = resolveGame(ChosenFolders{folder, std::nullopt}).installation;
-  ChosenFolders chosen = choices_ ? choices_->load() : ChosenFolders{};
+    unrealDir = resolveGame(ChosenFolders{folder, std::nullopt, {}}).installation;
+  ChosenFolders chosen = byHand();
   chosen.cacheFolder = folder;
   remember(chosen);
   reloadAllTables();
@@ -45,9 +50,41 @@ std::optional<std::string> AppController::chooseGameFolder(const std::string &fo
     return problem;
   unrealDir = folder;
   location_.gameChosen = true;
-  ChosenFolders chosen = choices_ ? choices_->load() : ChosenFolders{};
+  location_.cacheChosen = location_.cacheChosen || location_.picked;
+  location_.picked = false;
+  ChosenFolders chosen = byHand();
   chosen.gameFolder = folder;
   remember(chosen);
+  return std::nullopt;
+}
+
+ChosenFolders AppController::byHand() const {
+  ChosenFolders chosen = choices_ ? choices_->load() : ChosenFolders{};
+  // Choosing one folder by hand keeps the other folder of a picked
+  // installation, as a choice of its own.
+  chosen.layout.clear();
+  return chosen;
+}
+
+bool AppController::inUse(const FoundGame &game) const {
+  return hasCache() && game.cacheFile == cacheFile && game.installation == unrealDir;
+}
+
+std::optional<std::string> AppController::chooseGame(const FoundGame &game) {
+  if (!game.installation)
+    return std::nullopt;
+  if (std::optional<std::string> problem = gameFolderProblem(*game.installation))
+    return problem;
+  const std::optional<std::string> before = unrealDir;
+  // An interrupted move in the new cache is finished into its own game.
+  unrealDir = game.installation;
+  if (std::optional<std::string> problem = switchCache(game.cacheFile)) {
+    unrealDir = before;
+    return problem;
+  }
+  location_ = GameLocation{game.layout, false, false, true};
+  remember(ChosenFolders{folderOf(game.cacheFile), game.installation, game.layout});
+  reloadAllTables();
   return std::nullopt;
 }
 

@@ -13,6 +13,8 @@ struct GameLocation {
   std::string layout; // empty for a cache the user chose, or while there is none
   bool cacheChosen = false;
   bool gameChosen = false;
+  // The user picked one of the installations found, named by `layout`.
+  bool picked = false;
 };
 
 // What one source of installations read, and the game folders it named.

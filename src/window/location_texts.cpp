@@ -11,6 +11,21 @@ std::string listed(const std::vector<std::string> &paths, const std::string &hom
   return text;
 }
 
+// What each source of installations read and where it sent the search.
+std::string bySource(const SearchedPlaces &searched, const std::string &homeFolder) {
+  std::string text;
+  for (const SourcePlaces &source : searched.sources) {
+    if (source.files.empty() && source.gameFolders.empty())
+      continue;
+    text += "\n\n" + source.source + ":";
+    if (!source.files.empty())
+      text += "\n  its files" + listed(source.files, homeFolder);
+    if (!source.gameFolders.empty())
+      text += "\n  the game folders they name" + listed(source.gameFolders, homeFolder);
+  }
+  return text;
+}
+
 } // namespace
 
 std::string homeRelative(const std::string &path, const std::string &homeFolder) {
@@ -41,11 +56,15 @@ std::string statusLocationText(const LocationParts &parts) {
   return parts.layout.empty() ? folders : parts.layout + " · " + folders;
 }
 
+std::string gameChoiceText(const FoundGame &game, const std::string &homeFolder) {
+  return game.layout + " · " + homeRelative(game.installation.value_or(""), homeFolder);
+}
+
 EmptyWindowText emptyWindowText(const SearchedPlaces &searched, const std::string &homeFolder) {
   EmptyWindowText text;
   text.heading = "No cache of Unreal Tournament 2004 was found";
   text.body = "Cache Sorter looked for the game's cache.ini in:" + listed(searched.cacheIndexes, homeFolder) +
-              "\n\nand for the game in:" + listed(searched.gameFolders, homeFolder) +
+              "\n\nand for the game in:" + listed(searched.gameFolders, homeFolder) + bySource(searched, homeFolder) +
               "\n\nIf the game keeps them elsewhere, choose its Cache folder and its game folder.";
   return text;
 }

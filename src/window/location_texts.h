@@ -21,6 +21,10 @@ LocationParts locationParts(const GameLocation &location, const std::string &cac
 // The status bar's: "Linux · Cache ~/.ut2004/Cache · Game /usr/local/games/ut2004".
 std::string statusLocationText(const LocationParts &parts);
 
+// File > Game's name for an installation found: "Steam (Proton) ·
+// /mnt/games/SteamLibrary/steamapps/common/Unreal Tournament 2004".
+std::string gameChoiceText(const FoundGame &game, const std::string &homeFolder);
+
 // What the window shows in place of the tables when no cache was found.
 struct EmptyWindowText {
   std::string heading;

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -246,7 +247,7 @@ TEST_F(GameSearchTest, AWrongChoiceIsRefusedAndChangesNothing) {
 TEST_F(GameSearchTest, ARememberedFolderThatWentIsPassedOver) {
   addCache(home(".ut2004/Cache"));
   MemoryChoiceStore store;
-  store.chosen = ChosenFolders{sandbox.root() + "/gone/Cache", sandbox.root() + "/gone/UT2004"};
+  store.chosen = ChosenFolders{sandbox.root() + "/gone/Cache", sandbox.root() + "/gone/UT2004", {}};
   RecordingWindow window;
   AppController controller(window.platform, sandbox.locations(), &store);
   window.connect(controller);
@@ -266,6 +267,196 @@ TEST_F(GameSearchTest, TheMacReleaseStaysFirstWhereAVolumesFolderIs) {
   const StartedController mac(sandbox.locations());
   EXPECT_EQ(mac.window.log, (EventLog{"alert: Could not find installation of Unreal Tournament 2004",
                                       "alert: Could not open cache file", "terminate 1"}));
+}
+
+// What the launchers' files name, paired with its cache by what is on disk.
+class InstallationSourcesTest : public GameSearchTest {
+protected:
+  static constexpr const char *kSteamGame = "/steamapps/common/Unreal Tournament 2004";
+
+  // A Windows game with its user folder, and so its cache, inside.
+  static std::string addWindowsGame(const std::string &folder) {
+    addGame(folder);
+    writeFile(folder + "/System/UT2004.exe", "MZ");
+    addCache(folder + "/Cache");
+    return folder;
+  }
+  static std::vector<std::string> gamesOf(const LayoutSearch &search) {
+    std::vector<std::string> games;
+    for (const FoundGame &game : search.games)
+      games.push_back(game.layout + " " + *game.installation + " " + game.cacheFile);
+    return games;
+  }
+  static std::string game(const std::string &layout, const std::string &folder, const std::string &cache) {
+    return layout + " " + folder + " " + cache + "/cache.ini";
+  }
+};
+
+TEST_F(InstallationSourcesTest, SteamLibrariesOnOtherDrivesAndInFlatpak) {
+  const std::string drive = addWindowsGame(root("/mnt/games/SteamLibrary") + kSteamGame);
+  makeFolders(home(".local/share/Steam/steamapps"));
+  writeFile(home(".local/share/Steam/steamapps/libraryfolders.vdf"),
+            "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"/mnt/games/SteamLibrary\"\n\t}\n}\n");
+  // Flatpak's Steam in its older layout, with the older list: an SD card.
+  const std::string flatpak = home(".var/app/com.valvesoftware.Steam/data/Steam");
+  makeFolders(flatpak + "/steamapps");
+  writeFile(flatpak + "/steamapps/libraryfolders.vdf", "\"LibraryFolders\"\n{\n\t\"1\"\t\t\"/run/media/sd\"\n}\n");
+  const std::string card = addWindowsGame(root("/run/media/sd") + kSteamGame);
+
+  const LayoutSearch found = search();
+  EXPECT_EQ(found.found->layout, "Steam (Proton)");
+  EXPECT_EQ(found.found->installation, drive);
+  EXPECT_EQ(gamesOf(found), (std::vector<std::string>{game("Steam (Proton)", drive, drive + "/Cache"),
+                                                      game("Steam (Proton)", card, card + "/Cache")}));
+  const SourcePlaces &steam = found.looked.sources.front();
+  EXPECT_EQ(steam.source, "Steam");
+  EXPECT_NE(std::find(steam.gameFolders.begin(), steam.gameFolders.end(), drive), steam.gameFolders.end());
+}
+
+TEST_F(InstallationSourcesTest, LuxtorpedaPairsSteamsCopyWithTheHomeFolder) {
+  const std::string steam = addGame(home(".local/share/Steam") + kSteamGame);
+  writeFile(steam + "/System/ut2004-bin-linux-amd64", "\x7f"
+                                                      "ELF");
+  addCache(home(".ut2004/Cache"));
+  const LayoutSearch found = search();
+  EXPECT_EQ(found.found->layout, "Steam (Luxtorpeda)");
+  EXPECT_EQ(found.found->cacheFile, home(".ut2004/Cache/cache.ini"));
+  EXPECT_EQ(found.found->installation, steam);
+
+  // The community patch run portable keeps its user folder in its own.
+  std::filesystem::remove_all(home(".ut2004"));
+  const std::string patch = addGame(home(".local/share/OldUnreal/UT2004"));
+  writeFile(patch + "/System/UT2004.ini", "[Core.System]\n");
+  addCache(patch + "/Cache");
+  EXPECT_EQ(search().found->layout, "Linux, community patch");
+  EXPECT_EQ(search().found->cacheFile, patch + "/Cache/cache.ini");
+  // Once the home folder has its own settings, they are the game's.
+  makeFolders(home(".ut2004/System"));
+  writeFile(home(".ut2004/System/UT2004.ini"), "[Core.System]\n");
+  addCache(home(".ut2004/Cache"));
+  EXPECT_EQ(search().found->cacheFile, home(".ut2004/Cache/cache.ini"));
+}
+
+TEST_F(InstallationSourcesTest, WinePrefixesThroughTheirRegistry) {
+  const std::string registry = "WINE REGISTRY Version 2\n\n[Software\\\\Wow6432Node\\\\Unreal Technology\\\\"
+                               "Installed Apps\\\\UT2004] 1\n\"Folder\"=\"D:\\\\Games\\\\UT2004\"\n";
+  makeFolders(home(".wine/dosdevices"));
+  std::filesystem::create_symlink("/srv", home(".wine/dosdevices/d:"));
+  writeFile(home(".wine/system.reg"), registry);
+  const std::string recorded = addWindowsGame(root("/srv/Games/UT2004"));
+  // WINEPREFIX names a prefix, looked at before ~/.wine, whose game is in
+  // the community patch's default folder.
+  const std::string named = addWindowsGame(home("prefixes/ut/drive_c/UnrealTournament2004"));
+  Locations locations = sandbox.locations();
+  locations.winePrefix = home("prefixes/ut");
+  const LayoutSearch found = searchLayouts(locations);
+  EXPECT_EQ(gamesOf(found), (std::vector<std::string>{game("Wine", named, named + "/Cache"),
+                                                      game("Wine", recorded, recorded + "/Cache")}));
+
+  // A record that names the root's /etc is no game.
+  writeFile(home(".wine/system.reg"), "[Software\\\\Unreal Technology\\\\Installed Apps\\\\UT2004]\n"
+                                      "\"Folder\"=\"Z:\\\\etc\"\n");
+  makeFolders(root("/etc"));
+  const LayoutSearch wrong = search();
+  EXPECT_TRUE(wrong.games.empty());
+  const std::vector<std::string> &looked = wrong.looked.sources[1].gameFolders;
+  EXPECT_EQ(looked.front(), root("/etc"));
+}
+
+TEST_F(InstallationSourcesTest, LutrisHeroicAndBottles) {
+  // Lutris names the executable; its prefix records nothing.
+  const std::string lutris = addWindowsGame(home("Games/ut2004/drive_c/UT2004"));
+  makeFolders(home(".local/share/lutris/games"));
+  writeFile(home(".local/share/lutris/games/ut2004-1700.yml"),
+            "game:\n  exe: " + lutris.substr(sandbox.root().size()) +
+                "/System/UT2004.exe\n  prefix: " + home("Games/ut2004").substr(sandbox.root().size()) + "\nwine: {}\n");
+  makeFolders(home(".config/heroic/gog_store"));
+  const std::string heroic = addWindowsGame(root("/data/Heroic/UT2004"));
+  writeFile(home(".config/heroic/gog_store/installed.json"),
+            R"({"installed": [{"install_path": "/data/Heroic/UT2004", "platform": "windows"}]})");
+  const std::string bottle = addWindowsGame(home(".local/share/bottles/bottles/UT/drive_c/UT2004"));
+
+  const LayoutSearch found = search();
+  EXPECT_EQ(gamesOf(found), (std::vector<std::string>{game("Lutris", lutris, lutris + "/Cache"),
+                                                      game("Heroic", heroic, heroic + "/Cache"),
+                                                      game("Bottles", bottle, bottle + "/Cache")}));
+  std::vector<std::string> sources;
+  for (const SourcePlaces &places : found.looked.sources)
+    sources.push_back(places.source);
+  EXPECT_EQ(sources, (std::vector<std::string>{"Steam", "Wine", "Lutris", "Heroic", "Bottles"}));
+}
+
+TEST_F(InstallationSourcesTest, TheUserSwitchesBetweenTwoInstallations) {
+  // The community patch natively, and the retail game under Wine: each with
+  // its own cache, holding one map each.
+  const std::string patch = addGame(home(".local/share/OldUnreal/UT2004"));
+  addCache(home(".ut2004/Cache"));
+  const std::string wine = addWindowsGame(home(".wine/drive_c/UT2004"));
+  writeFile(wine + "/Cache/cache.ini", "[Cache]\nW1=DM-Wine.ut2\n");
+  writeFile(wine + "/Cache/W1.uxx", "wine map");
+
+  MemoryChoiceStore store;
+  RecordingWindow window;
+  AppController controller(window.platform, sandbox.locations(), &store, std::chrono::milliseconds(0));
+  window.connect(controller);
+  controller.awakeFromNib();
+  ASSERT_EQ(controller.foundGames().size(), 2u);
+  const FoundGame patchGame = controller.foundGames()[0];
+  const FoundGame wineGame = controller.foundGames()[1];
+  EXPECT_EQ(patchGame.layout, "Linux, community patch");
+  EXPECT_TRUE(controller.inUse(patchGame));
+  EXPECT_FALSE(controller.inUse(wineGame));
+
+  EXPECT_EQ(controller.chooseGame(wineGame), std::nullopt);
+  EXPECT_TRUE(controller.inUse(wineGame));
+  EXPECT_EQ(controller.location().layout, "Wine");
+  EXPECT_EQ(controller.maps, (std::vector<CacheEntry>{{0, "DM-Wine.ut2", "W1"}})) << "read at once";
+  EXPECT_EQ(store.chosen.layout, "Wine");
+  EXPECT_TRUE(controller.hasChosenFolders());
+
+  // The move lands in the installation picked, and the next start is there.
+  controller.selectAll();
+  controller.moveFiles();
+  EXPECT_EQ(readFile(wine + "/Maps/DM-Wine.ut2"), "wine map");
+  EXPECT_FALSE(exists(patch + "/Maps/DM-Wine.ut2"));
+  AppController next(window.platform, sandbox.locations(), &store);
+  next.awakeFromNib();
+  EXPECT_EQ(next.location().layout, "Wine");
+  EXPECT_EQ(next.unrealDir, wine);
+  EXPECT_EQ(next.cacheFile, wine + "/Cache/cache.ini");
+
+  // Back to the search's first.
+  EXPECT_EQ(controller.forgetChosenFolders(), std::nullopt);
+  EXPECT_TRUE(controller.inUse(patchGame));
+  EXPECT_FALSE(controller.hasChosenFolders());
+}
+
+TEST_F(InstallationSourcesTest, HostileFilesArePassedOverByName) {
+  const std::string steam = home(".local/share/Steam/steamapps");
+  makeFolders(steam);
+  // A gigabyte that takes no room.
+  writeFile(steam + "/libraryfolders.vdf", "");
+  ASSERT_EQ(::truncate((steam + "/libraryfolders.vdf").c_str(), 1LL << 30), 0);
+  makeFolders(home(".config/heroic/gog_store"));
+  ASSERT_EQ(::mkfifo(home(".config/heroic/gog_store/installed.json").c_str(), 0600), 0);
+  makeFolders(home(".config/lutris/games"));
+  writeFile(home(".config/lutris/games/ut.yml"), "game: [unclosed\n");
+  // A library that is a link to the root, holding nothing of the game's.
+  const std::string flatpak = home(".var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps");
+  makeFolders(flatpak);
+  std::filesystem::create_symlink("/", root("/library"));
+  writeFile(flatpak + "/libraryfolders.vdf", "\"libraryfolders\" { \"0\" { \"path\" \"/library\" } }");
+
+  const LayoutSearch found = search();
+  EXPECT_FALSE(found.found);
+  EXPECT_TRUE(found.games.empty());
+  const std::vector<std::string> &passed = found.looked.passedOver;
+  const auto passedOver = [&](const std::string &path) {
+    return std::any_of(passed.begin(), passed.end(), [&](const std::string &note) { return note.starts_with(path); });
+  };
+  EXPECT_TRUE(passedOver(steam + "/libraryfolders.vdf: it is larger"));
+  EXPECT_TRUE(passedOver(home(".config/heroic/gog_store/installed.json: it is not a plain file")));
+  EXPECT_TRUE(passedOver(home(".config/lutris/games/ut.yml: it is not YAML")));
 }
 
 } // namespace

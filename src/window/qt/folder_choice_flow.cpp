@@ -46,6 +46,8 @@ void FolderChoiceFlow::useGameFolder(const QString &folder) {
   settle(controller_.chooseGameFolder(toPath(folder)), kRefusalTitle);
 }
 
+void FolderChoiceFlow::useGame(const FoundGame &game) { settle(controller_.chooseGame(game), QStringLiteral("Error")); }
+
 QString FolderChoiceFlow::pickFolder(const QString &title, const std::optional<std::string> &current) const {
   const QString start = current ? fromPath(folderOf(*current)) : fromPath(controller_.homeFolder());
   return QFileDialog::getExistingDirectory(window_, title, start);

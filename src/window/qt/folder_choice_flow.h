@@ -7,6 +7,7 @@
 #include <string>
 
 class AppController;
+struct FoundGame;
 class QWidget;
 
 // The user's choice of the cache folder or the game folder: a folder dialog,
@@ -24,6 +25,8 @@ public:
   // The same, for a folder already picked.
   void useCacheFolder(const QString &folder);
   void useGameFolder(const QString &folder);
+  // Switches to an installation the search found.
+  void useGame(const FoundGame &game);
 
 signals:
   // The folders changed: the window shows the new state.

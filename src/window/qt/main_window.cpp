@@ -17,6 +17,7 @@
 #include "window/qt/display_text.h"
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/folder_opener.h"
+#include "window/qt/game_menu.h"
 #include "window/qt/needs_presenter.h"
 #include "window/qt/qt_platform.h"
 #include "window/qt/side_tab_style.h"
@@ -384,9 +385,8 @@ void MainWindow::buildMenus() {
   file->addAction(copyAction_);
   file->addAction(exportAction_);
   file->addSeparator();
-  file->addAction(chooseCacheAction_);
-  file->addAction(chooseGameAction_);
-  file->addAction(forgetAction_);
+  file->addMenu(
+      new GameMenu(controller_, *folderChoices_, {chooseCacheAction_, chooseGameAction_, forgetAction_}, file));
   file->addSeparator();
   file->addAction(openCacheAction_);
   file->addAction(openGameAction_);

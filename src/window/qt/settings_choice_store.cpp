@@ -7,6 +7,7 @@ namespace {
 
 const QString kCacheFolderKey = QStringLiteral("folders/cache");
 const QString kGameFolderKey = QStringLiteral("folders/game");
+const QString kLayoutKey = QStringLiteral("folders/layout");
 
 // A folder whose path holds a NUL byte names no folder: it is not used.
 std::optional<std::string> folderAt(const QSettings &store, const QString &key) {
@@ -28,7 +29,8 @@ void setFolder(QSettings &store, const QString &key, const std::optional<std::st
 ChosenFolders SettingsChoiceStore::load() const {
   if (!store_)
     return {};
-  return ChosenFolders{folderAt(*store_, kCacheFolderKey), folderAt(*store_, kGameFolderKey)};
+  return ChosenFolders{folderAt(*store_, kCacheFolderKey), folderAt(*store_, kGameFolderKey),
+                       store_->value(kLayoutKey).toString().toStdString()};
 }
 
 void SettingsChoiceStore::save(const ChosenFolders &chosen) {
@@ -36,5 +38,9 @@ void SettingsChoiceStore::save(const ChosenFolders &chosen) {
     return;
   setFolder(*store_, kCacheFolderKey, chosen.cacheFolder);
   setFolder(*store_, kGameFolderKey, chosen.gameFolder);
+  if (chosen.layout.empty())
+    store_->remove(kLayoutKey);
+  else
+    store_->setValue(kLayoutKey, QString::fromStdString(chosen.layout));
   store_->sync();
 }
