@@ -683,6 +683,49 @@ TEST(LayoutStatusTest, TheStatusBarNamesTheLinuxLayout) {
   EXPECT_EQ(window.location()->toolTip(), linux);
 }
 
+// File > Game lists both installations and switches by keys.
+TEST(LayoutStatusTest, FileGameSwitchesToAnotherInstallation) {
+  Sandbox sandbox;
+  std::filesystem::remove_all(sandbox.volumes());
+  makeFolders(sandbox.home() + "/.ut2004/Cache");
+  writeFile(sandbox.home() + "/.ut2004/Cache/cache.ini", "[Cache]\nM1=DM-One.ut2\n");
+  const std::string linux = sandbox.root() + "/usr/local/games/ut2004";
+  const std::string wine = sandbox.home() + "/.wine/drive_c/UT2004";
+  for (const std::string &game : {linux, wine})
+    for (const char *folder : {"System", "Maps", "Textures"})
+      makeFolders(game + "/" + folder);
+  writeFile(wine + "/System/UT2004.exe", "MZ");
+  makeFolders(wine + "/Cache");
+  writeFile(wine + "/Cache/cache.ini", "[Cache]\nW1=DM-Wine.ut2\nW2=CTF-Wine.ut2\n");
+  QtPlatform platform;
+  MemoryChoiceStore store;
+  AppController controller{platform, sandbox.locations(), &store};
+  MainWindow window{controller};
+  startAndShow(window, platform, controller);
+
+  QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
+  auto *file = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+  ASSERT_NE(file, nullptr) << "Alt+F opens no menu";
+  QTest::keyClick(file, Qt::Key_G);
+  auto *games = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+  ASSERT_NE(games, nullptr);
+  ASSERT_NE(games, file) << "G opens no submenu";
+  QStringList texts;
+  for (const QAction *action : games->actions())
+    texts << (action->isChecked() ? "* " : "") + action->text();
+  EXPECT_EQ(texts, (QStringList{QString::fromStdString("* Linux · " + linux), "Wine · ~/.wine/drive_c/UT2004", "",
+                                "Choose &Cache Folder…", "Choose &Game Folder…", "&Forget Chosen Folders"}));
+  QTest::keyClick(games, Qt::Key_Down);
+  QTest::keyClick(games, Qt::Key_Return);
+  waitUntil([&] { return window.tabs()->tabText(kMaps) == "Maps (2)"; });
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (2)");
+  EXPECT_EQ(controller.unrealDir, wine);
+  EXPECT_EQ(store.chosen.layout, "Wine");
+  const QString status = QStringLiteral("Wine · Cache ~/.wine/drive_c/UT2004/Cache · Game ~/.wine/drive_c/UT2004");
+  waitUntil([&] { return window.location()->toolTip() == status; });
+  EXPECT_EQ(window.location()->toolTip(), status);
+}
+
 // What stands at the game's settings file or the program's own may be
 // anything: what is not a plain file of a settings file's size is passed
 // over, said in the status bar, and start-up goes on as if it were absent.
