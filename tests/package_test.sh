@@ -36,6 +36,7 @@ dpkg-deb -c "$deb" | awk '{ print "  " $6 }'
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "package: Depends: $depends"
 grep -q 'libqt6widgets6' <<<"$depends" || fail "the dependencies were not found by dpkg-shlibdeps"
+grep -q 'libyaml-cpp' <<<"$depends" || fail "the YAML library Lutris' files are read with is not a dependency"
 
 root="$work/root"
 dpkg -x "$deb" "$root"
