@@ -17,11 +17,9 @@ std::string bySource(const SearchedPlaces &searched, const std::string &homeFold
   for (const SourcePlaces &source : searched.sources) {
     if (source.files.empty() && source.gameFolders.empty())
       continue;
-    text += "\n\n" + source.source + ":";
-    if (!source.files.empty())
-      text += "\n  its files" + listed(source.files, homeFolder);
+    text += "\n\n" + source.source + " read:" + listed(source.files, homeFolder);
     if (!source.gameFolders.empty())
-      text += "\n  the game folders they name" + listed(source.gameFolders, homeFolder);
+      text += "\nand looked for the game in:" + listed(source.gameFolders, homeFolder);
   }
   return text;
 }

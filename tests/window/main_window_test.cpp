@@ -662,29 +662,9 @@ TEST_F(EmptyWindowTest, SaysWhereItLookedAndTakesTheChosenFolders) {
   EXPECT_TRUE(store.chosen.empty());
 }
 
-TEST(LayoutStatusTest, TheStatusBarNamesTheLinuxLayout) {
-  Sandbox sandbox;
-  std::filesystem::remove_all(sandbox.volumes());
-  makeFolders(sandbox.home() + "/.ut2004/Cache");
-  writeFile(sandbox.home() + "/.ut2004/Cache/cache.ini", "[Cache]\nM1=DM-One.ut2\n");
-  const std::string game = sandbox.root() + "/usr/local/games/ut2004";
-  for (const char *folder : {"System", "Maps", "Textures"})
-    makeFolders(game + "/" + folder);
-  QtPlatform platform;
-  AppController controller{platform, sandbox.locations()};
-  MainWindow window{controller};
-  window.connectOutlets();
-  controller.awakeFromNib();
-  window.reloadAllTables();
-  window.show();
-  const QString linux = QString::fromStdString("Linux · Cache ~/.ut2004/Cache · Game " + game);
-  waitUntil([&] { return window.location()->toolTip() == linux; });
-  EXPECT_TRUE(window.showsTables());
-  EXPECT_EQ(window.location()->toolTip(), linux);
-}
-
-// File > Game lists both installations and switches by keys.
-TEST(LayoutStatusTest, FileGameSwitchesToAnotherInstallation) {
+// The status bar names the layout; File > Game lists both installations
+// found and switches between them by keys.
+TEST(LayoutStatusTest, TheStatusBarNamesTheLayoutAndFileGameSwitches) {
   Sandbox sandbox;
   std::filesystem::remove_all(sandbox.volumes());
   makeFolders(sandbox.home() + "/.ut2004/Cache");
@@ -702,6 +682,10 @@ TEST(LayoutStatusTest, FileGameSwitchesToAnotherInstallation) {
   AppController controller{platform, sandbox.locations(), &store};
   MainWindow window{controller};
   startAndShow(window, platform, controller);
+  const QString linuxStatus = QString::fromStdString("Linux · Cache ~/.ut2004/Cache · Game " + linux);
+  waitUntil([&] { return window.location()->toolTip() == linuxStatus; });
+  EXPECT_TRUE(window.showsTables());
+  EXPECT_EQ(window.location()->toolTip(), linuxStatus);
 
   QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
   auto *file = qobject_cast<QMenu *>(QApplication::activePopupWidget());

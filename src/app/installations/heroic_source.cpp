@@ -43,36 +43,36 @@ const json *listIn(const json &value, const char *key) {
   return found != value.end() && found->is_array() ? &*found : nullptr;
 }
 
-} // namespace
-
-std::optional<std::vector<std::string>> heroicInstalledFolders(std::string_view text) {
+// The folder `folderOf` finds in each game of the list `key`, where it finds
+// one.
+template <typename FolderOf>
+std::optional<std::vector<std::string>> foldersOf(std::string_view text, const char *key, FolderOf folderOf) {
   const std::optional<json> value = parsed(text);
-  const json *games = value ? listIn(*value, "installed") : nullptr;
+  const json *games = value ? listIn(*value, key) : nullptr;
   if (!games)
     return std::nullopt;
   std::vector<std::string> folders;
   for (const json &game : *games) {
-    if (std::string folder = textAt(game, "install_path"); !folder.empty())
+    if (std::string folder = folderOf(game); !folder.empty())
       folders.push_back(std::move(folder));
   }
   return folders;
 }
 
+} // namespace
+
+std::optional<std::vector<std::string>> heroicInstalledFolders(std::string_view text) {
+  return foldersOf(text, "installed", [](const json &game) { return textAt(game, "install_path"); });
+}
+
 std::optional<std::vector<std::string>> heroicSideloadedFolders(std::string_view text) {
-  const std::optional<json> value = parsed(text);
-  const json *games = value ? listIn(*value, "games") : nullptr;
-  if (!games)
-    return std::nullopt;
-  std::vector<std::string> folders;
-  for (const json &game : *games) {
+  return foldersOf(text, "games", [](const json &game) {
     std::string folder = textAt(game, "folder_name");
     if (folder.empty() && game.is_object() && game.contains("install"))
       if (const std::string executable = textAt(game["install"], "executable"); !executable.empty())
         folder = gameFolderOfExecutable(executable);
-    if (!folder.empty())
-      folders.push_back(std::move(folder));
-  }
-  return folders;
+    return folder;
+  });
 }
 
 SourceReading readHeroic(const Locations &locations) {

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 EmptyCachePage::EmptyCachePage(QAction *chooseCache, QAction *chooseGame, QWidget *parent) : QWidget(parent) {
@@ -17,7 +18,13 @@ EmptyCachePage::EmptyCachePage(QAction *chooseCache, QAction *chooseGame, QWidge
   heading_->setAlignment(Qt::AlignHCenter);
   body_ = new QLabel(this);
   body_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  body_->setWordWrap(true);
+  // Every place each source looked at is a line of its own: a long list
+  // scrolls rather than making the window taller than the screen.
+  auto *scroll = new QScrollArea(this);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(body_);
+  scroll->setMaximumWidth(920);
 
   auto *buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -28,7 +35,7 @@ EmptyCachePage::EmptyCachePage(QAction *chooseCache, QAction *chooseGame, QWidge
   auto *column = new QVBoxLayout;
   column->addWidget(heading_);
   column->addSpacing(12);
-  column->addWidget(body_);
+  column->addWidget(scroll, 1);
   column->addSpacing(12);
   column->addLayout(buttons);
 
@@ -39,9 +46,8 @@ EmptyCachePage::EmptyCachePage(QAction *chooseCache, QAction *chooseGame, QWidge
   centred->addLayout(column);
   centred->addStretch();
   rows->addStretch();
-  rows->addLayout(centred);
+  rows->addLayout(centred, 1);
   rows->addStretch();
-  body_->setMaximumWidth(640);
 }
 
 void EmptyCachePage::setText(const QString &heading, const QString &body) {
