@@ -7,7 +7,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+
 #include <QVBoxLayout>
+#include <algorithm>
 
 EmptyCachePage::EmptyCachePage(QAction *chooseCache, QAction *chooseGame, QWidget *parent) : QWidget(parent) {
   heading_ = new QLabel(this);
@@ -20,7 +23,8 @@ EmptyCachePage::EmptyCachePage(QAction *chooseCache, QAction *chooseGame, QWidge
   body_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   // Every place each source looked at is a line of its own: a long list
   // scrolls rather than making the window taller than the screen.
-  auto *scroll = new QScrollArea(this);
+  scroll_ = new QScrollArea(this);
+  QScrollArea *scroll = scroll_;
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
   scroll->setWidget(body_);
@@ -53,4 +57,7 @@ EmptyCachePage::EmptyCachePage(QAction *chooseCache, QAction *chooseGame, QWidge
 void EmptyCachePage::setText(const QString &heading, const QString &body) {
   heading_->setText(heading);
   body_->setText(body);
+  // As wide as its longest line, up to a width that still reads well.
+  const int scrollBar = scroll_->verticalScrollBar()->sizeHint().width();
+  scroll_->setMinimumWidth(std::min(body_->sizeHint().width() + scrollBar, scroll_->maximumWidth()));
 }

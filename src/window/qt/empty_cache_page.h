@@ -4,6 +4,7 @@
 
 class QAction;
 class QLabel;
+class QScrollArea;
 
 // Stands in place of the tables while no cache is found or chosen: what the
 // search looked at, and the two buttons that choose the folders.
@@ -19,4 +20,5 @@ public:
 private:
   QLabel *heading_ = nullptr;
   QLabel *body_ = nullptr;
+  QScrollArea *scroll_ = nullptr;
 };
