@@ -147,6 +147,7 @@ void AppController::tellListsWillChange() {
   reader_.reset();
   finder_.reset();
   neededBy_.reset();
+  gameFolders_.reset();
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     if (TableView *table = tableAt(index))
       table->listsWillChange();

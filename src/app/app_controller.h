@@ -8,6 +8,7 @@
 #include "app/platform.h"
 #include "catalogue/cache_entry.h"
 #include "catalogue/category.h"
+#include "catalogue/category_folders.h"
 #include "catalogue/entry_lists.h"
 #include "package/background_reader.h"
 #include "package/needed_by.h"
@@ -282,6 +283,7 @@ private:
   // Reads needs with the move's progress.
   NeedReading readingWithProgress(std::size_t &read) const;
   std::string volumesPrefix() const;
+  const CategoryFolders &gameFolders() const;
 
   static constexpr const char *kAlreadyRunningMessage = "Cache Sorter is already running for this cache";
   static constexpr const char *kCannotOpenIndex = "Could not open cache file";
@@ -304,6 +306,9 @@ private:
   mutable std::optional<NeedFinder> finder_; // of the lists as they are
   mutable std::optional<NeededBy> neededBy_; // made once the reading is done
   mutable std::optional<std::string> finderInstallation_;
+  // The game's folders as listed for the rows' files in the game; listed
+  // again with the lists.
+  mutable std::optional<CategoryFolders> gameFolders_;
   bool readingWanted_ = false;
   std::function<void(std::size_t, std::size_t)> readCallback_;
   std::unique_ptr<BackgroundReader> reader_;

@@ -62,9 +62,15 @@ void AppController::setTicks(TableView *table, const std::vector<std::int32_t> &
   table->reloadData();
 }
 
+const CategoryFolders &AppController::gameFolders() const {
+  if (!gameFolders_ || gameFolders_->installation() != unrealDir)
+    gameFolders_.emplace(unrealDir);
+  return *gameFolders_;
+}
+
 std::optional<InstalledFile> AppController::installedFile(const TableView *table, std::int32_t row) const {
   const std::size_t index = categoryOfTable(table);
   if (index >= kCategoryCount || !holdsRow(listAt(index), row))
     return std::nullopt;
-  return ::installedFile(unrealDir, index, listAt(index)[static_cast<std::size_t>(row)], cacheDirectory());
+  return ::installedFile(gameFolders(), index, listAt(index)[static_cast<std::size_t>(row)], cacheDirectory());
 }

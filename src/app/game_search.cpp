@@ -5,7 +5,7 @@
 #include "app/installations/game_pairing.h"
 #include "app/installations/installation_sources.h"
 #include "catalogue/category.h"
-#include "posix/directory_handle.h"
+#include "posix/folded_names.h"
 #include "posix/name_folding.h"
 #include "posix/paths.h"
 
@@ -31,31 +31,11 @@ void addOnce(std::vector<std::string> &places, const std::string &place) {
     places.push_back(place);
 }
 
-bool isFolder(const std::string &path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 } // namespace
 
 bool somethingAt(const std::string &path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;
-}
-
-std::optional<std::string> findFolderNamed(const std::string &folder, std::string_view name) {
-  if (isFolder(folder + "/" + std::string(name)))
-    return std::string(name);
-  const DirectoryHandle listing = openDirectory(folder);
-  if (!listing)
-    return std::nullopt;
-  while (const dirent *entry = ::readdir(listing.get())) {
-    const std::string_view entryName = entry->d_name;
-    if (entryName.size() == name.size() && foldAsciiCase(entryName) == foldAsciiCase(name) &&
-        isFolder(folder + "/" + std::string(entryName)))
-      return std::string(entryName);
-  }
-  return std::nullopt;
 }
 
 bool isInstallation(const std::string &folder) {

@@ -60,9 +60,5 @@ LayoutSearch searchLayouts(const Locations &locations);
 // other category folder.
 bool isInstallation(const std::string &folder);
 
-// The name of the folder in `folder` called `name`: the exact name when there
-// is one, else the first that differs from it in ASCII case alone.
-std::optional<std::string> findFolderNamed(const std::string &folder, std::string_view name);
-
 // Whether anything (a link counts as itself) stands at `path`.
 bool somethingAt(const std::string &path);

@@ -1,6 +1,6 @@
 #include "app/game_settings.h"
 
-#include "catalogue/category.h"
+#include "catalogue/category_folders.h"
 
 #include <algorithm>
 #include <cctype>
@@ -80,8 +80,9 @@ std::vector<std::string> packageFolders(const std::string &installation) {
   }
   if (!folders.empty())
     return folders;
-  for (const Category &category : kCategories)
-    folders.push_back(installation + "/" + std::string(category.name));
+  const CategoryFolders game(installation);
+  for (std::size_t category = 0; category < kCategoryCount; ++category)
+    folders.push_back(game.folder(category));
   return folders;
 }
 

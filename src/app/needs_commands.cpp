@@ -5,6 +5,7 @@
 #include "app/game_search.h"
 #include "app/game_settings.h"
 #include "posix/directory_handle.h"
+#include "posix/folded_names.h"
 
 #include <set>
 

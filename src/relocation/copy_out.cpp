@@ -1,9 +1,11 @@
 #include "relocation/copy_out.h"
 
 #include "catalogue/category.h"
+#include "catalogue/category_folders.h"
 #include "catalogue/package_check.h"
 #include "posix/beneath.h"
 #include "posix/flush.h"
+#include "posix/folded_names.h"
 #include "posix/name_folding.h"
 #include "posix/paths.h"
 #include "relocation/copy_journal.h"
@@ -22,8 +24,11 @@ namespace {
 
 std::string errorReason(const char *what, int error) { return std::string(what) + " (" + std::strerror(error) + ")"; }
 
-// The folder a copy goes in, made when it is a category's and missing.
-FileDescriptor openCopyFolder(int base, const std::string &relative, bool mayMake) {
+// The folder a copy goes in, made when it is a category's and missing. A
+// category's folder spelled in another case ("maps") is the category's.
+FileDescriptor openCopyFolder(int base, const std::string &basePath, std::string &relative, bool mayMake) {
+  if (mayMake && relative.find('/') == std::string::npos)
+    relative = findFolderNamed(basePath, relative).value_or(relative);
   FileDescriptor folder = openFolderBeneath(base, relative);
   if (folder.valid() || errno != ENOENT || !mayMake || relative.find('/') != std::string::npos)
     return folder;
@@ -51,7 +56,7 @@ public:
   std::string copy(const PlannedMove &package, MoveProgress &progress) {
     if (!folder_.valid())
       return errorReason("Could not open the folder", folderError_);
-    const std::optional<RelativeName> name = splitRelativeName(copyNameOf(package, settings_));
+    std::optional<RelativeName> name = splitRelativeName(copyNameOf(package, settings_));
     if (!name)
       return "Left out: its name leads out of the folder";
     const std::optional<RelativeName> cached = splitRelativeName(package.cacheName + ".uxx");
@@ -67,20 +72,23 @@ public:
     if (settings_.leaveDamaged && isDamaged(checkPackageStart(source.get(), package.utName)))
       return kDamagedReason;
     const bool categoryFolder = settings_.format == CopyFormat::Plain && settings_.intoCategoryFolders;
-    const FileDescriptor target = openCopyFolder(folder_.get(), name->folder, categoryFolder);
+    const FileDescriptor target = openCopyFolder(folder_.get(), settings_.folder, name->folder, categoryFolder);
     if (!target.valid())
       return errorReason("Could not open file for writing!", errno);
     const std::string targetPath = settings_.folder + (name->folder.empty() ? "" : "/" + name->folder);
     touchedFolders_.insert(targetPath);
-    if (!claim(target.get(), targetPath, name->leaf))
+    if (!claim(targetPath, name->leaf))
       return kSameCopyNameReason;
-    if (!settings_.replaceExisting && statLeaf(target.get(), name->leaf))
+    // A file there in another case is the file of that name to the game,
+    // and is replaced under its own spelling.
+    const std::string leaf = spellings_[targetPath].spellingOf(target.get(), targetPath, name->leaf);
+    if (!settings_.replaceExisting && statLeaf(target.get(), leaf))
       return kExistingFileReason;
 
     const std::string temporary = newTemporaryName(target.get());
     if (!journal_.record(targetPath, temporary))
       return "Not copied: Cache Sorter could not keep a record of its copies in " + settings_.dataHome;
-    ReplacementFile copy(target.get(), name->leaf, temporary);
+    ReplacementFile copy(target.get(), leaf, temporary);
     if (!copy.valid())
       return errorReason("Could not open file for writing!", copy.error());
     const auto size = static_cast<std::uint64_t>(info.st_size);
@@ -118,13 +126,11 @@ public:
   }
 
 private:
-  // Whether the copy name `leaf` of the folder at `path` is this package's:
-  // a folder that folds case takes names that differ in case for one.
-  bool claim(int folder, const std::string &path, const std::string &leaf) {
-    auto [folds, isNew] = foldsCase_.try_emplace(path, false);
-    if (isNew)
-      folds->second = folderFoldsCase(folder, path);
-    return claimed_.insert(path + '\0' + (folds->second ? foldAsciiCase(leaf) : leaf)).second;
+  // Whether the copy name `leaf` of the folder at `path` is this package's.
+  // Names that differ in case alone are one: the game may take either, and
+  // a folder that folds case takes them for one.
+  bool claim(const std::string &path, const std::string &leaf) {
+    return claimed_.insert(path + '\0' + foldAsciiCase(leaf)).second;
   }
 
   const CopyOutSettings &settings_;
@@ -133,7 +139,7 @@ private:
   const FileDescriptor folder_;
   const int folderError_; // why the folder could not be opened
   std::set<std::string> touchedFolders_;
-  std::map<std::string, bool> foldsCase_;
+  std::map<std::string, NameSpellings> spellings_;
   std::set<std::string> claimed_;
   CopyJournal journal_;
 };
@@ -151,6 +157,17 @@ std::string copyNameOf(const PlannedMove &package, const CopyOutSettings &settin
 CopyOutPreview previewCopyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &settings) {
   CopyOutPreview preview;
   preview.packages = plan.size();
+  // Where each copy would go, spelled as what stands there already.
+  const CategoryFolders categories(settings.folder);
+  const FileDescriptor flat = openFolder(settings.folder);
+  NameSpellings flatNames;
+  const auto existingCopyOf = [&](const PlannedMove &package) {
+    if (settings.format == CopyFormat::Plain && settings.intoCategoryFolders)
+      return categories.fileOf(package.category, package.utName);
+    const std::string name = copyNameOf(package, settings);
+    const bool spelled = flat.valid() && name.find('/') == std::string::npos;
+    return settings.folder + "/" + (spelled ? flatNames.spellingOf(flat.get(), settings.folder, name) : name);
+  };
   for (const PlannedMove &package : plan) {
     const std::string cached = cachedFilePath(settings.cacheDirectory, package.cacheName);
     if (const std::optional<std::uint64_t> size = plainFileSize(cached))
@@ -159,7 +176,7 @@ CopyOutPreview previewCopyOut(const std::vector<PlannedMove> &plan, const CopyOu
       ++preview.missingFiles;
     preview.damaged += isDamaged(checkCachedFile(cached, package.utName)) ? 1 : 0;
     struct stat info {};
-    preview.existing += ::lstat((settings.folder + "/" + copyNameOf(package, settings)).c_str(), &info) == 0 ? 1 : 0;
+    preview.existing += ::lstat(existingCopyOf(package).c_str(), &info) == 0 ? 1 : 0;
   }
   return preview;
 }

@@ -1,5 +1,8 @@
 #include "relocation/interrupted_move.h"
 
+#include "catalogue/category_folders.h"
+#include "posix/folded_names.h"
+
 #include "catalogue/cache_reader.h"
 #include "catalogue/category.h"
 #include "catalogue/index_lines.h"
@@ -89,7 +92,14 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
   const FileDescriptor cache = openFolder(cacheDirectory);
   // Each category folder of the installation found now, or why it is not
   // there: a folder that is plainly absent received nothing.
-  std::map<std::size_t, std::pair<FileDescriptor, int>> categories;
+  struct CategoryFolder {
+    FileDescriptor fd;
+    int error = 0;
+    std::string path;
+    NameSpellings names;
+  };
+  std::map<std::size_t, CategoryFolder> categories;
+  const CategoryFolders game(installation);
   for (std::size_t record = 0; record < journal.moves.size(); ++record) {
     if (journal.moves[record].settled)
       continue;
@@ -103,14 +113,20 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
       continue;
     }
     auto [category, isNew] = categories.try_emplace(move.category);
-    auto &[folder, error] = category->second;
+    CategoryFolder &categoryFolder = category->second;
+    const FileDescriptor &folder = categoryFolder.fd;
     if (isNew) {
-      folder = installation ? openFolder(*installation + "/" + std::string(kCategories[move.category].name))
-                            : FileDescriptor();
-      error = folder.valid() ? 0 : (installation ? errno : ENODEV);
+      // As the move spelled it: Steam's "maps", a file in another case.
+      categoryFolder.path = game.folder(move.category);
+      categoryFolder.fd = installation ? openFolder(categoryFolder.path) : FileDescriptor();
+      categoryFolder.error = folder.valid() ? 0 : (installation ? errno : ENODEV);
     }
+    const int error = categoryFolder.error;
     const bool categoryAbsent = error == ENOENT || error == ENOTDIR;
-    const NamedFolder destination = folder.valid() ? folderOfName(folder.get(), move.utName) : NamedFolder{};
+    const std::string leaf = folder.valid() && move.utName.find('/') == std::string::npos
+                                 ? categoryFolder.names.spellingOf(folder.get(), categoryFolder.path, move.utName)
+                                 : move.utName;
+    const NamedFolder destination = folder.valid() ? folderOfName(folder.get(), leaf) : NamedFolder{};
     if (!cache.valid() || (!folder.valid() && !categoryAbsent) || !removeTemporary(destination, move.temporaryName)) {
       settlement.unknown.push_back(record);
       continue;

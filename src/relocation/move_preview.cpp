@@ -20,10 +20,11 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
   progress.action = PackageAction::Compare;
   progress.total = ticked;
   bool stopped = false;
-  MoveClaims claims([&](std::optional<std::size_t> category) {
-    return folderAtFoldsCase(category ? installation.value_or("") + "/" + std::string(kCategories[*category].name)
-                                      : cacheDirectory);
-  });
+  const CategoryFolders game(installation);
+  // In the game, two names that differ in case alone are one package: the
+  // game may take either.
+  MoveClaims claims(
+      [&](std::optional<std::size_t> category) { return category.has_value() || folderAtFoldsCase(cacheDirectory); });
   for (std::size_t category = 0; category < kCategoryCount; ++category) {
     bool folderChecked = !installation;
     for (const CacheEntry &entry : lists[category]) {
@@ -38,9 +39,9 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
       stopped = stopped || (events.cancelled && events.cancelled());
       if (!folderChecked) {
         folderChecked = true;
-        const std::string folder(kCategories[category].name);
-        if (folderWriteError(*installation + "/" + folder) != 0)
-          preview.unwritableFolders.push_back(folder);
+        const std::string &folder = game.folder(category);
+        if (folderWriteError(folder) != 0)
+          preview.unwritableFolders.push_back(folder.substr(installation->size() + 1));
       }
       const MoveClaims::Claim claim = claims.claim(PlannedMove{category, entry.cacheName, entry.utName, {}});
       if (claim == MoveClaims::Claim::SameCachedFile || claim == MoveClaims::Claim::SameDestination)
@@ -53,38 +54,38 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
       if (!stopped)
         preview.damaged += isDamaged(checkCachedFile(cached, entry.utName)) ? 1 : 0;
       preview.notLookedAt += stopped ? 1 : 0;
-      const std::optional<std::string> existing = existingDestination(installation, category, entry.utName);
+      const std::optional<std::string> existing = existingDestination(game, category, entry.utName);
       if (!existing)
         continue;
       ++preview.replacements;
       const bool identical = !stopped && sameContents(cached, *existing).value_or(false);
       preview.differentReplacements += identical || stopped ? 0 : 1;
-      preview.replaced.push_back(Replacement{destinationOf(kCategories[category], entry.utName), identical, !stopped});
+      preview.replaced.push_back(Replacement{existing->substr(installation->size() + 1), identical, !stopped});
     }
   }
   return preview;
 }
 
-std::optional<InstalledFile> installedFile(const std::optional<std::string> &installation, std::size_t category,
-                                           const CacheEntry &entry, const std::string &cacheDirectory) {
-  std::optional<std::string> existing = existingDestination(installation, category, entry.utName);
+std::optional<InstalledFile> installedFile(const CategoryFolders &game, std::size_t category, const CacheEntry &entry,
+                                           const std::string &cacheDirectory) {
+  std::optional<std::string> existing = existingDestination(game, category, entry.utName);
   if (!existing)
     return std::nullopt;
   const bool identical = sameContents(cachedFilePath(cacheDirectory, entry.cacheName), *existing).value_or(false);
   return InstalledFile{std::move(*existing), identical};
 }
 
-bool replacesADifferentFile(const std::optional<std::string> &installation, std::size_t category,
-                            const CacheEntry &entry, const std::string &cacheDirectory) {
-  const std::optional<InstalledFile> installed = installedFile(installation, category, entry, cacheDirectory);
+bool replacesADifferentFile(const CategoryFolders &game, std::size_t category, const CacheEntry &entry,
+                            const std::string &cacheDirectory) {
+  const std::optional<InstalledFile> installed = installedFile(game, category, entry, cacheDirectory);
   return installed && !installed->identical;
 }
 
-std::optional<std::string> existingDestination(const std::optional<std::string> &installation, std::size_t category,
+std::optional<std::string> existingDestination(const CategoryFolders &game, std::size_t category,
                                                const std::string &utName) {
-  if (!installation)
+  if (!game.installation())
     return std::nullopt;
-  std::string path = *installation + "/" + destinationOf(kCategories[category], utName);
+  std::string path = game.fileOf(category, utName);
   if (!replaceableFileAt(path))
     return std::nullopt;
   return path;

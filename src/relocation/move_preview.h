@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/category_folders.h"
 #include "catalogue/entry_lists.h"
 #include "relocation/move_progress.h"
 
@@ -72,15 +73,17 @@ struct InstalledFile {
 };
 // The file in the game that the package of `category` would replace,
 // compared with its cached file, when one stands there.
-std::optional<InstalledFile> installedFile(const std::optional<std::string> &installation, std::size_t category,
-                                           const CacheEntry &entry, const std::string &cacheDirectory);
+std::optional<InstalledFile> installedFile(const CategoryFolders &game, std::size_t category, const CacheEntry &entry,
+                                           const std::string &cacheDirectory);
 
 // Whether the file that the package would replace holds other bytes than
 // its cached file (or cannot be compared); false when nothing stands there.
-bool replacesADifferentFile(const std::optional<std::string> &installation, std::size_t category,
-                            const CacheEntry &entry, const std::string &cacheDirectory);
+bool replacesADifferentFile(const CategoryFolders &game, std::size_t category, const CacheEntry &entry,
+                            const std::string &cacheDirectory);
 
 // The file that a package of `category` called `utName` would replace in the
-// installation, when one stands there.
-std::optional<std::string> existingDestination(const std::optional<std::string> &installation, std::size_t category,
+// installation, when one stands there: on a volume that tells case apart,
+// also one whose name differs in ASCII case alone, which the game takes for
+// the same file.
+std::optional<std::string> existingDestination(const CategoryFolders &game, std::size_t category,
                                                const std::string &utName);

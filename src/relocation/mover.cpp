@@ -48,6 +48,7 @@ std::vector<Mover::Kept> Mover::takeKeptPackages(std::vector<PlannedMove> &plan)
   std::vector<Kept> kept;
   if (!settings_.keepDifferentFiles && !settings_.leaveDamaged)
     return kept;
+  const CategoryFolders game(settings_.installation);
   std::erase_if(plan, [&](const PlannedMove &move) {
     if (settings_.leaveDamaged &&
         isDamaged(checkCachedFile(cachedFilePath(settings_.cacheDirectory, move.cacheName), move.utName))) {
@@ -55,7 +56,7 @@ std::vector<Mover::Kept> Mover::takeKeptPackages(std::vector<PlannedMove> &plan)
       return true;
     }
     if (settings_.keepDifferentFiles &&
-        replacesADifferentFile(settings_.installation, move.category, move.entry(), settings_.cacheDirectory)) {
+        replacesADifferentFile(game, move.category, move.entry(), settings_.cacheDirectory)) {
       kept.push_back({move, kKeptDifferentReason});
       return true;
     }

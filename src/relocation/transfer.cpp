@@ -1,9 +1,11 @@
 #include "relocation/transfer.h"
 
+#include "catalogue/category_folders.h"
 #include "catalogue/long_names.h"
 #include "posix/beneath.h"
 #include "posix/file_identity.h"
 #include "posix/flush.h"
+#include "posix/folded_names.h"
 #include "posix/name_folding.h"
 #include "relocation/file_copy.h"
 #include "relocation/move_claims.h"
@@ -44,8 +46,11 @@ public:
 
   explicit Folders(const TransferSettings &settings) {
     basePaths_.push_back(settings.cacheDirectory);
-    for (const Category &category : kCategories)
-      basePaths_.push_back(settings.unrealDir.value_or("") + "/" + std::string(category.name));
+    // The category folders as the game spells them: Steam's "maps" takes
+    // the maps, and no second "Maps" is made beside it.
+    const CategoryFolders game(settings.unrealDir);
+    for (std::size_t category = 0; category < kCategoryCount; ++category)
+      basePaths_.push_back(game.folder(category));
     folds_.resize(basePaths_.size());
   }
 
@@ -69,6 +74,13 @@ public:
     return folder;
   }
 
+  // The name under which `leaf` stands in `folder` as the game finds it:
+  // on a volume that tells case apart, a file spelled in another case is
+  // the file of that name, and is replaced under its own spelling.
+  std::string spelled(const Opened &folder, const std::string &leaf) {
+    return folder.fd.valid() ? names_[&folder].spellingOf(folder.fd.get(), folder.path, leaf) : leaf;
+  }
+
   // Whether the base folder takes names that differ only in case for one.
   bool foldsCase(std::size_t base) {
     if (!folds_[base]) {
@@ -82,6 +94,7 @@ private:
   std::vector<std::string> basePaths_;
   std::vector<std::optional<bool>> folds_;
   std::map<std::pair<std::size_t, std::string>, Opened> opened_;
+  std::map<const Opened *, NameSpellings> names_;
 };
 
 // One end of a package's way: a file in an opened folder.
@@ -139,8 +152,10 @@ class Transfer {
 public:
   Transfer(const std::vector<PlannedMove> &plan, const TransferSettings &settings)
       : plan_(plan), settings_(settings), folders_(settings), stays_(plan.size()),
+        // In the game, two names that differ in case alone are one package:
+        // the game may take either.
         claims_([this](std::optional<std::size_t> category) {
-          return folders_.foldsCase(category ? Folders::category(*category) : Folders::kCache);
+          return category.has_value() || folders_.foldsCase(Folders::kCache);
         }) {}
 
   TransferResult run() {
@@ -222,9 +237,10 @@ private:
       return std::nullopt;
     }
     const std::size_t categoryBase = Folders::category(planned.category);
+    const Folders::Opened &to = folders_.at(categoryBase, destination->folder);
     Move move{index,
               {&folders_.at(Folders::kCache, source->folder), source->leaf},
-              {&folders_.at(categoryBase, destination->folder), destination->leaf}};
+              {&to, folders_.spelled(to, destination->leaf)}};
     if (move.from.folder->error == ELOOP || move.to.folder->error == ELOOP) {
       stay(index, kNameLeavesFolder, 0);
       return std::nullopt;
@@ -237,7 +253,7 @@ private:
   bool renamed(const Move &move) {
     const PlannedMove &planned = plan_[move.index];
     const std::string source = settings_.cacheDirectory + "/" + planned.cacheName + ".uxx";
-    const std::string destination = *settings_.unrealDir + "/" + planned.destination();
+    const std::string destination = move.to.folder->path + "/" + move.to.leaf;
     if (!settings_.sameVolume(destination, source))
       return false;
     showProgress(move.index);

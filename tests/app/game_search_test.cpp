@@ -2,6 +2,7 @@
 #include "app/game_process.h"
 #include "app/game_search.h"
 #include "app/game_settings.h"
+#include "posix/folded_names.h"
 
 #include "memory_choice_store.h"
 #include "recording_window.h"

@@ -57,6 +57,9 @@ const std::vector<Package> kPackages = {
 const std::string kOldIndex = "[Cache]\r\nT1=DM-One.ut2\r\nK1=Kept.uax\nR0=Readme.txt\nT2=Sky.utx\nT3=Empty.u\n"
                               "T4=DM-Old.ut2\nK2=DM-Kept.ut2\nN1=Mesh.usx\n";
 const std::string kOldInstalledMap = "the map the game had before";
+// The game has DM-Old.ut2 spelled in small letters: the game takes it for
+// that package, and the move replaces it under its own name.
+constexpr const char *kOldInstalledName = "dm-old.ut2";
 
 bool isTicked(const Package &package) { return package.cacheName[0] == 'T'; }
 // The move takes what the ticked packages need; a read that failed may
@@ -89,7 +92,10 @@ struct Layout {
     game = root + "/Volumes/Games/Applications/Unreal Tournament 2004.app";
   }
   std::string cached(const Package &package) const { return cache + "/" + package.cacheName + ".uxx"; }
-  std::string installed(const Package &package) const { return game + "/" + package.category + "/" + package.utName; }
+  std::string installed(const Package &package) const {
+    const bool old = std::string_view(package.utName) == "DM-Old.ut2";
+    return game + "/" + package.category + "/" + (old ? kOldInstalledName : package.utName);
+  }
   std::string root, home, cache, game;
 };
 
@@ -116,7 +122,7 @@ int setup(const std::string &root, const std::string &path) {
   for (const Category &category : kCategories)
     fs::create_directories(layout.game + "/" + std::string(category.name));
   bool written = writeBytes(layout.cache + "/cache.ini", kOldIndex) &&
-                 writeBytes(layout.game + "/Maps/DM-Old.ut2", kOldInstalledMap);
+                 writeBytes(layout.game + "/Maps/" + kOldInstalledName, kOldInstalledMap);
   for (const Package &package : kPackages)
     written = written && writeBytes(layout.cached(package), contentOf(package));
   return written ? 0 : 1;
@@ -276,6 +282,8 @@ public:
       const bool inGame = mayMove(package) && readBytes(layout_.installed(package)) == contentOf(package);
       expect(inCache || inGame, std::string(package.cacheName) + " is whole somewhere");
     }
+    expect(!fs::exists(fs::symlink_status(layout_.game + "/Maps/DM-Old.ut2")),
+           "no second spelling of a file in the game is made");
   }
 
   // Every cached file left in the cache is named by the index.

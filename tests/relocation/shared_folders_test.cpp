@@ -60,7 +60,9 @@ TEST(SharedFolders, TheFirstTickedPackageTakesADestination) {
   }
 }
 
-TEST(SharedFolders, NamesThatDifferInCaseClashWhereTheVolumeFoldsCase) {
+// The game compares names ASCII case aside, and on Linux may take either of
+// two files that differ in case alone: two are never made.
+TEST(SharedFolders, NamesThatDifferInCaseAreOnePackageInTheGame) {
   for (const bool folds : {false, true}) {
     MoveCommand move;
     // A folder that answers to its name in other letters, as on a volume
@@ -71,10 +73,64 @@ TEST(SharedFolders, NamesThatDifferInCaseClashWhereTheVolumeFoldsCase) {
     move.sandbox.writeCachedFile("V2", "two");
     move.start("[Cache]\nV1=DM-Foo.ut2\nV2=dm-foo.UT2\n");
     move.controller().selectAll();
-    EXPECT_EQ(move.controller().previewMove().clashes, folds ? 1u : 0u);
+    EXPECT_EQ(move.controller().previewMove().clashes, 1u);
     move.controller().moveFiles();
-    EXPECT_EQ(exists(move.sandbox.cachedFile("V2")), folds);
-    EXPECT_EQ(readFile(move.sandbox.cacheFile()), folds ? "[Cache]\nV2=dm-foo.UT2\n" : "[Cache]\n");
+    EXPECT_TRUE(exists(move.sandbox.cachedFile("V2")));
+    EXPECT_FALSE(exists(move.installed("Maps/dm-foo.UT2")) && !folds);
+    EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\nV2=dm-foo.UT2\n");
+  }
+}
+
+// A file in the game spelled in another case is the package's file: the
+// question counts it, "Keep the files already in the game" keeps the
+// package, and a replacement writes under the name that is there.
+TEST(SharedFolders, AFileInTheGameInAnotherCaseIsThePackagesFile) {
+  struct CaseCase {
+    const char *label;
+    const char *inGame;
+    bool keep;
+    bool staysCached;
+    const char *afterwards; // Maps/DM-Foo.ut2
+  };
+  const CaseCase cases[] = {
+      {"identical", "the map", true, false, "the map"},
+      {"different, kept", "another map", true, true, "another map"},
+      {"different, replaced", "another map", false, false, "the map"},
+  };
+  for (const CaseCase &game : cases) {
+    for (const bool sameVolume : {false, true}) {
+      MoveCommand move(sameVolume ? "Games" : "");
+      writeFile(move.installed("Maps/DM-Foo.ut2"), game.inGame);
+      move.sandbox.writeCachedFile("V1", "the map");
+      move.start("[Cache]\nV1=dm-foo.ut2\n");
+      move.controller().selectAll();
+      const MovePreview preview = move.controller().previewMove();
+      const std::string label = std::string(game.label) + (sameVolume ? ", rename" : ", copy");
+      EXPECT_EQ(preview.replacements, 1u) << label;
+      EXPECT_EQ(preview.differentReplacements, std::string(game.inGame) == "the map" ? 0u : 1u) << label;
+      ASSERT_EQ(preview.replaced.size(), 1u);
+      EXPECT_EQ(preview.replaced[0].destination, "Maps/DM-Foo.ut2") << label;
+      move.controller().moveFiles(AppController::MoveChoices{game.keep, false, false});
+      EXPECT_EQ(exists(move.sandbox.cachedFile("V1")), game.staysCached) << label;
+      EXPECT_EQ(readFile(move.installed("Maps/DM-Foo.ut2")), game.afterwards) << label;
+      EXPECT_FALSE(exists(move.installed("Maps/dm-foo.ut2"))) << label;
+    }
+  }
+}
+
+// Steam's copy of the game ships its maps folder in small letters.
+TEST(SharedFolders, ACategoryFolderInAnotherCaseReceivesTheMoves) {
+  for (const bool sameVolume : {false, true}) {
+    MoveCommand move(sameVolume ? "Games" : "");
+    fs::rename(move.installed("Maps"), move.installed("maps"));
+    move.sandbox.writeCachedFile("V1", "the map");
+    move.start("[Cache]\nV1=DM-Foo.ut2\n");
+    move.controller().selectAll();
+    EXPECT_TRUE(move.controller().previewMove().unwritableFolders.empty());
+    move.controller().moveFiles();
+    EXPECT_EQ(readFile(move.installed("maps/DM-Foo.ut2")), "the map");
+    EXPECT_FALSE(exists(move.installed("Maps")));
+    EXPECT_EQ(readFile(move.sandbox.cacheFile()), "[Cache]\n");
   }
 }
 
