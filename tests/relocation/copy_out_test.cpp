@@ -121,6 +121,39 @@ TEST(CopyOut, AFileAlreadyThereStaysUnlessTheUserAgrees) {
   EXPECT_EQ(readFile(fixture.shared + "/Sky.utx"), kSignature + "sky");
 }
 
+// The game takes names case aside: a file there spelled in another case is
+// the package's, in a category folder spelled in another case too, and a
+// second name that differs in case alone is never made.
+TEST(CopyOut, AFileThereInAnotherCaseIsThePackagesFile) {
+  for (const CopyFormat format : {CopyFormat::Plain, CopyFormat::Uz2}) {
+    CopyFixture fixture;
+    fixture.add(7, "X1", "SKY.utx", kSignature + "another sky");
+    CopyOutSettings settings = fixture.settings(format);
+    settings.intoCategoryFolders = format == CopyFormat::Plain;
+    const std::string folder = settings.intoCategoryFolders ? fixture.shared + "/textures" : fixture.shared;
+    const std::string theirs = folder + (format == CopyFormat::Plain ? "/sky.UTX" : "/sky.utx.UZ2");
+    makeFolders(folder);
+    writeFile(theirs, "the user's own sky");
+    EXPECT_EQ(previewCopyOut(fixture.plan, settings).existing, 2u);
+    MoveReport report = copyOut(fixture.plan, settings);
+    EXPECT_EQ(names(report.stayed),
+              (std::vector<std::string>{"DM-Broken.ut2: " + std::string(kDamagedReason),
+                                        "Sky.utx: Left out: a file of that name is in the folder",
+                                        "SKY.utx: " + std::string(kSameCopyNameReason)}));
+    EXPECT_EQ(readFile(theirs), "the user's own sky");
+
+    settings.replaceExisting = true;
+    report = copyOut(fixture.plan, settings);
+    const std::vector<std::string> files = fixture.sharedFiles();
+    if (format == CopyFormat::Plain) {
+      EXPECT_EQ(readFile(theirs), kSignature + "sky") << "replaced under its own name";
+      EXPECT_EQ(files, (std::vector<std::string>{"Maps/DM-Deck17.ut2", "Music/Arena.ogg", "textures/sky.UTX"}));
+    } else {
+      EXPECT_EQ(files, (std::vector<std::string>{"Arena.ogg.uz2", "DM-Deck17.ut2.uz2", "sky.utx.UZ2"}));
+    }
+  }
+}
+
 TEST(CopyOut, ACancelLeavesNothingHalfWritten) {
   CopyFixture fixture;
   const std::string big(3 * kUz2ChunkSize * 8 + 5, 'b');
