@@ -174,6 +174,7 @@ run_sandboxed() {
     --unsetenv XDG_CONFIG_HOME
     --unsetenv XDG_DATA_HOME
     --unsetenv XDG_CACHE_HOME
+    --unsetenv WINEPREFIX
     --die-with-parent
   )
   [ -e /lib64 ] && args+=(--symlink usr/lib64 /lib64)

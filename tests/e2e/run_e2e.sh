@@ -360,6 +360,89 @@ case_steam() {
   move_everything_between "" "$home" "$game/Downloads" "$game" "$game"
 }
 
+# windows_game FOLDER: a Windows build's game folder with the sample cache in
+# its own Cache.
+windows_game() {
+  make_game_folder "$1"
+  : >"$1/System/UT2004.exe"
+  make_sample_cache "$case_dir/home" "$1/Cache"
+}
+
+# A Steam library on another drive, listed in Steam's libraryfolders.vdf.
+case_steam_library() {
+  local home="$case_dir/home" library="$case_dir/drive/SteamLibrary"
+  local game="$library/steamapps/common/Unreal Tournament 2004"
+  windows_game "$game"
+  mkdir -p "$home/.local/share/Steam/steamapps"
+  printf '"libraryfolders"\n{\n\t"0"\n\t{\n\t\t"path"\t\t"%s"\n\t}\n\t"1"\n\t{\n\t\t"path"\t\t"%s"\n\t}\n}\n' \
+    "$home/.local/share/Steam" /mnt/games/SteamLibrary >"$home/.local/share/Steam/steamapps/libraryfolders.vdf"
+  SANDBOX_BINDS=("$library=/mnt/games/SteamLibrary")
+  move_everything_between "" "$home" "$game/Cache" /mnt/games/SteamLibrary "$game"
+  SANDBOX_BINDS=()
+}
+
+# Luxtorpeda runs the Linux build from Steam's copy, which keeps its cache in
+# ~/.ut2004.
+case_luxtorpeda() {
+  local home="$case_dir/home"
+  local game="$home/.local/share/Steam/steamapps/common/Unreal Tournament 2004"
+  make_game_folder "$game"
+  : >"$game/System/ut2004-bin-linux-amd64"
+  make_sample_cache "$home" "$home/.ut2004/Cache"
+  move_everything_between "" "$home" "$home/.ut2004/Cache" "$game" "$game"
+}
+
+# A Lutris game: its YAML names the executable inside its Wine prefix.
+case_lutris_prefix() {
+  local home="$case_dir/home" game="$case_dir/home/Games/ut2004/drive_c/UT2004"
+  windows_game "$game"
+  mkdir -p "$home/.config/lutris/games"
+  printf 'game:\n  exe: %s/System/UT2004.exe\n  prefix: %s/Games/ut2004\nwine:\n  version: lutris-ge\n' \
+    "$game" "$home" >"$home/.config/lutris/games/unreal-tournament-2004-1700000000.yml"
+  move_everything_between "" "$home" "$game/Cache" "$game" "$game"
+}
+
+# A Wine prefix whose registry records the game on drive D:, a link in its
+# dosdevices to another disk.
+case_wine_registry() {
+  local home="$case_dir/home" disk="$case_dir/disk"
+  windows_game "$disk/Games/UT2004"
+  mkdir -p "$home/.wine/dosdevices"
+  ln -s /media/disk "$home/.wine/dosdevices/d:"
+  printf 'WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n%s 1700000000\n"Folder"="D:\\\\Games\\\\UT2004"\n' \
+    '[Software\\Unreal Technology\\Installed Apps\\UT2004]' >"$home/.wine/system.reg"
+  SANDBOX_BINDS=("$disk=/media/disk")
+  move_everything_between "" "$home" "$disk/Games/UT2004/Cache" /media/disk/Games/UT2004 "$disk/Games/UT2004"
+  SANDBOX_BINDS=()
+}
+
+# The Linux client and the retail game under Wine, each with its own cache:
+# File > Game switches to the second, and its move lands in its folders.
+case_two_installations() {
+  local home="$case_dir/home" linux="$case_dir/ut2004" wine="$case_dir/home/.wine/drive_c/UT2004"
+  make_sample_cache "$home" "$home/.ut2004/Cache"
+  make_game_folder "$linux"
+  windows_game "$wine"
+  cp -a "$home/.ut2004/Cache" "$case_dir/linux-cache-before"
+  cp -a "$wine/Cache" "$case_dir/cache-before"
+  SANDBOX_BINDS=("$linux=/usr/local/games/ut2004")
+  launch "" "$home"
+  SANDBOX_BINDS=()
+  local window
+  need_window window "Cache Sorter" || return
+  # File > Game: the Linux client ticked first, the Wine prefix below it.
+  press "$window" alt+f g Down Return
+  local settings="$home/.config/cache-sorter/cache-sorter.ini" tries
+  for tries in $(seq 50); do
+    grep -q '^layout=Wine$' "$settings" 2>/dev/null && break
+    sleep 0.1
+  done
+  grep -q '^layout=Wine$' "$settings" 2>/dev/null || fail "the installation picked was not remembered"
+  tick_all_and_move "$window" "$wine/Cache" "$wine"
+  diff -r -q "$case_dir/linux-cache-before" "$home/.ut2004/Cache" >/dev/null || fail "the other cache changed"
+  [ -z "$(find "$linux" -type f)" ] || fail "something reached the other game"
+}
+
 # choose_folder WINDOW KEYS TITLE FOLDER: opens a folder dialog with KEYS and
 # picks FOLDER in it by typing its path.
 choose_folder() {
@@ -467,7 +550,8 @@ case_cancel_move() {
 }
 
 all_cases=(missing_volumes no_installation round_trip_on_one_volume copy_across_volumes tick_one_tab cancel_move
-  linux_client settings_not_files read_only_game steam empty_window clean_and_cancel)
+  linux_client settings_not_files read_only_game steam empty_window clean_and_cancel steam_library luxtorpeda
+  lutris_prefix wine_registry two_installations)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 
