@@ -136,10 +136,9 @@ TEST(CopyOut, AFileThereInAnotherCaseIsThePackagesFile) {
     writeFile(theirs, "the user's own sky");
     EXPECT_EQ(previewCopyOut(fixture.plan, settings).existing, 2u);
     MoveReport report = copyOut(fixture.plan, settings);
-    EXPECT_EQ(names(report.stayed),
-              (std::vector<std::string>{"DM-Broken.ut2: " + std::string(kDamagedReason),
-                                        "Sky.utx: Left out: a file of that name is in the folder",
-                                        "SKY.utx: " + std::string(kSameCopyNameReason)}));
+    EXPECT_EQ(names(report.stayed), (std::vector<std::string>{"DM-Broken.ut2: " + std::string(kDamagedReason),
+                                                              "Sky.utx: Left out: a file of that name is in the folder",
+                                                              "SKY.utx: " + std::string(kSameCopyNameReason)}));
     EXPECT_EQ(readFile(theirs), "the user's own sky");
 
     settings.replaceExisting = true;

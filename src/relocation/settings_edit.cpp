@@ -1,0 +1,173 @@
+#include "relocation/settings_edit.h"
+
+#include "posix/beneath.h"
+#include "posix/file_descriptor.h"
+#include "posix/file_identity.h"
+#include "posix/flush.h"
+#include "posix/io.h"
+#include "posix/name_folding.h"
+#include "posix/paths.h"
+#include "posix/small_file.h"
+#include "relocation/copy_journal.h"
+#include "relocation/replacement_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!text.empty() && blank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && blank(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
+// "Paths" of "Paths=../Maps/*.ut2", folded; empty for a line with no key.
+std::string keyOf(std::string_view line) {
+  const std::size_t equals = line.find('=');
+  return equals == std::string_view::npos ? std::string() : foldAsciiCase(trimmed(line.substr(0, equals)));
+}
+
+// The same setting: the same key, case aside, and the same value.
+bool sameSetting(std::string_view a, std::string_view b) {
+  const std::size_t equalsA = a.find('='), equalsB = b.find('=');
+  if (equalsA == std::string_view::npos || equalsB == std::string_view::npos)
+    return false;
+  return keyOf(a) == keyOf(b) && trimmed(a.substr(equalsA + 1)) == trimmed(b.substr(equalsB + 1));
+}
+
+struct Line {
+  std::size_t start = 0; // of the line in the text
+  std::size_t end = 0;   // past its line end
+  std::string_view text; // without the line end
+};
+
+std::vector<Line> linesOf(std::string_view text) {
+  std::vector<Line> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t newline = text.find('\n', start);
+    const std::size_t end = newline == std::string_view::npos ? text.size() : newline + 1;
+    std::string_view line = text.substr(start, (newline == std::string_view::npos ? text.size() : newline) - start);
+    if (line.ends_with('\r'))
+      line.remove_suffix(1);
+    lines.push_back(Line{start, end, line});
+    start = end;
+  }
+  return lines;
+}
+
+} // namespace
+
+std::string withCoreSystemLines(std::string_view text, const std::vector<std::string> &lines) {
+  const std::vector<Line> all = linesOf(text);
+  const std::string ending =
+      !all.empty() && all.front().end > 0 && text.substr(0, all.front().end).ends_with("\r\n") ? "\r\n" : "\n";
+  // The section's lines, by their positions in `all`.
+  std::size_t first = all.size(), last = all.size();
+  for (std::size_t index = 0; index < all.size(); ++index) {
+    const std::string_view line = trimmed(all[index].text);
+    if (!line.starts_with('['))
+      continue;
+    if (first != all.size()) {
+      last = index;
+      break;
+    }
+    if (foldAsciiCase(line) == "[core.system]")
+      first = index;
+  }
+  std::string result(text);
+  std::vector<std::string> missing;
+  for (const std::string &line : lines) {
+    const bool present =
+        first != all.size() &&
+        std::any_of(all.begin() + static_cast<std::ptrdiff_t>(first), all.begin() + static_cast<std::ptrdiff_t>(last),
+                    [&](const Line &have) { return sameSetting(have.text, line); });
+    if (!present && std::find(missing.begin(), missing.end(), line) == missing.end())
+      missing.push_back(line);
+  }
+  if (missing.empty())
+    return result;
+  const bool endsOpen = !text.empty() && text.back() != '\n';
+  if (first == all.size()) {
+    std::string added = (endsOpen ? ending : "") + "[Core.System]" + ending;
+    for (const std::string &line : missing)
+      added += line + ending;
+    return result + added;
+  }
+  // After the last line of the same key, else after the section's last
+  // line that is not blank.
+  std::size_t after = first;
+  for (std::size_t index = first + 1; index < last; ++index) {
+    if (!trimmed(all[index].text).empty())
+      after = index;
+  }
+  for (std::size_t index = first + 1; index < last; ++index) {
+    if (keyOf(all[index].text) == keyOf(missing.front()))
+      after = index;
+  }
+  std::string added;
+  const bool lineOpen = all[after].end == text.size() && endsOpen;
+  if (lineOpen)
+    added += ending;
+  for (const std::string &line : missing)
+    added += line + ending;
+  result.insert(all[after].end, added);
+  return result;
+}
+
+std::string settingsBackupOf(const std::string &iniPath) { return iniPath + ".cache-sorter.bak"; }
+
+std::optional<std::string> addCoreSystemLines(const std::string &iniPath, const std::vector<std::string> &lines,
+                                              const std::string &dataHome) {
+  const std::optional<struct stat> before = [&]() -> std::optional<struct stat> {
+    struct stat info {};
+    if (::lstat(iniPath.c_str(), &info) != 0)
+      return std::nullopt;
+    return info;
+  }
+  ();
+  if (!before || !S_ISREG(before->st_mode))
+    return iniPath + " is not a plain file";
+  const SmallFile file = readSmallFile(iniPath);
+  if (file.state != SmallFile::State::Read)
+    return iniPath + ": " + passedOverReason(file.state);
+  const std::string edited = withCoreSystemLines(file.text, lines);
+  if (edited == file.text)
+    return std::nullopt;
+
+  const std::string folder = folderOf(iniPath);
+  const std::string leaf = iniPath.substr(folder.size() + 1);
+  const FileDescriptor systemFolder = openFolder(folder);
+  if (!systemFolder.valid())
+    return "Could not open " + folder + " (" + std::strerror(errno) + ")";
+  CopyJournal journal(dataHome);
+  const std::string temporary = newTemporaryName(systemFolder.get());
+  if (!journal.record(folder, temporary))
+    return "Cache Sorter could not keep a record of its files in " + dataHome;
+  ReplacementFile replacement(systemFolder.get(), leaf, temporary);
+  if (!replacement.valid())
+    return "Could not write " + iniPath + " (" + std::strerror(replacement.error()) + ")";
+  if (!writeAll(replacement.fd(), edited.data(), edited.size()) || !replacement.finish(ReplacementFile::Flush::Now))
+    return "Could not write " + iniPath + " (" + std::strerror(errno) + ")";
+  // The game may have written the file since it was read: its version wins.
+  struct stat now {};
+  if (::lstat(iniPath.c_str(), &now) != 0 || !(FileIdentity::of(now) == FileIdentity::of(*before)))
+    return iniPath + " changed while Cache Sorter edited it; nothing was changed";
+  // The file before stays as the backup: a link to it, renamed into place.
+  const std::string backup = settingsBackupOf(iniPath);
+  const std::string backupLeaf = backup.substr(folder.size() + 1);
+  const std::string backupTemporary = newTemporaryName(systemFolder.get());
+  if (!journal.record(folder, backupTemporary) ||
+      ::linkat(systemFolder.get(), leaf.c_str(), systemFolder.get(), backupTemporary.c_str(), 0) != 0 ||
+      ::renameat(systemFolder.get(), backupTemporary.c_str(), systemFolder.get(), backupLeaf.c_str()) != 0)
+    return "Could not keep " + iniPath + " as " + backup + " (" + std::strerror(errno) + "); nothing was changed";
+  if (!replacement.commit() || !flushFolder(folder))
+    return "Could not write " + iniPath + " (" + std::strerror(errno) + ")";
+  return std::nullopt;
+}
