@@ -98,8 +98,7 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
     std::string path;
     NameSpellings names;
   };
-  std::map<std::size_t, CategoryFolder> categories;
-  const CategoryFolders game(installation);
+  std::map<std::pair<std::optional<std::string>, std::size_t>, CategoryFolder> categories;
   for (std::size_t record = 0; record < journal.moves.size(); ++record) {
     if (journal.moves[record].settled)
       continue;
@@ -112,14 +111,18 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
           .push_back(record);
       continue;
     }
-    auto [category, isNew] = categories.try_emplace(move.category);
+    // The folder the move journalled, else (an earlier version's journal)
+    // the installation found now.
+    const std::optional<std::string> &root =
+        journal.moves[record].destination ? journal.moves[record].destination : installation;
+    auto [category, isNew] = categories.try_emplace({root, move.category});
     CategoryFolder &categoryFolder = category->second;
     const FileDescriptor &folder = categoryFolder.fd;
     if (isNew) {
       // As the move spelled it: Steam's "maps", a file in another case.
-      categoryFolder.path = game.folder(move.category);
-      categoryFolder.fd = installation ? openFolder(categoryFolder.path) : FileDescriptor();
-      categoryFolder.error = folder.valid() ? 0 : (installation ? errno : ENODEV);
+      categoryFolder.path = CategoryFolders(root).folder(move.category);
+      categoryFolder.fd = root ? openFolder(categoryFolder.path) : FileDescriptor();
+      categoryFolder.error = folder.valid() ? 0 : (root ? errno : ENODEV);
     }
     const int error = categoryFolder.error;
     const bool categoryAbsent = error == ENOENT || error == ENOTDIR;

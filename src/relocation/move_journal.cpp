@@ -23,6 +23,7 @@ constexpr std::string_view kMoveTag = "move";
 constexpr std::string_view kDiscardTag = "discard";
 constexpr std::string_view kIndexTag = "index";
 constexpr std::string_view kSettledTag = "settled";
+constexpr std::string_view kDestinationTag = "into";
 
 void appendField(std::string &text, std::string_view field) {
   text += field;
@@ -92,7 +93,7 @@ Journal parseFirstForm(const std::vector<std::string_view> &fields) {
                                          std::string(fields[at]),
                                          std::string(fields[at + 1]),
                                          {}},
-                             false});
+                             false, false, std::nullopt});
   }
   return journal;
 }
@@ -102,6 +103,7 @@ Journal parseFirstForm(const std::vector<std::string_view> &fields) {
 Journal parse(std::string_view text) {
   Journal journal;
   std::set<std::string_view> settled;
+  std::optional<std::string> destination;
   std::size_t start = text.find('\n') + 1;
   for (std::size_t end = text.find('\n', start); end != std::string_view::npos; end = text.find('\n', start)) {
     const std::vector<std::string_view> fields = splitFields(text.substr(start, end - start));
@@ -112,7 +114,9 @@ Journal parse(std::string_view text) {
         journal.moves.push_back(
             {PlannedMove{static_cast<std::size_t>(category - kCategories.data()), std::string(fields[2]),
                          std::string(fields[3]), temporaryOrNothing(fields[4])},
-             false, fields[0] == kDiscardTag});
+             false, fields[0] == kDiscardTag, destination});
+    } else if (count == 2 && fields[0] == kDestinationTag && !fields[1].empty()) {
+      destination = std::string(fields[1]);
     } else if (count == 2 && fields[0] == kIndexTag) {
       if (std::string name = temporaryOrNothing(fields[1]); !name.empty())
         journal.indexTemporaries.push_back(std::move(name));
@@ -148,6 +152,16 @@ bool journalRecords(const std::string &path, std::string_view tag, std::span<con
 
 bool journalMoves(const std::string &path, std::span<const PlannedMove> moves) {
   return journalRecords(path, kMoveTag, moves);
+}
+
+bool journalDestination(const std::string &path, const std::string &folder) {
+  if (folder.empty() || folder.find('\n') != std::string::npos || folder.find('\0') != std::string::npos)
+    return false;
+  std::string text;
+  appendField(text, kDestinationTag);
+  appendField(text, folder);
+  endRecord(text);
+  return append(path, std::move(text));
 }
 
 bool journalDiscards(const std::string &path, std::span<const PlannedMove> discards) {

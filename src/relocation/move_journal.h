@@ -3,6 +3,7 @@
 #include "relocation/move_plan.h"
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,6 +21,10 @@ struct JournalRecord {
   // A package put in the Trash (or deleted): only its cached file and its
   // line go; `move.temporaryName` is no file, only the record's own name.
   bool discard = false;
+  // The folder whose category folders received the package, as the move
+  // journalled it before its records; none in a journal of an earlier
+  // version, whose moves went to the installation found at start-up.
+  std::optional<std::string> destination;
 };
 
 struct Journal {
@@ -46,6 +51,9 @@ std::string journalPath(const std::string &cacheDirectory);
 // none, and flushes it and its folder. False when any step fails, or when
 // what stands at `path` is not a journal this program wrote.
 bool journalMoves(const std::string &path, std::span<const PlannedMove> moves);
+// The folder the move records after this one go to. False too for a path
+// that a journal line cannot hold (one with a line break).
+bool journalDestination(const std::string &path, const std::string &folder);
 bool journalDiscards(const std::string &path, std::span<const PlannedMove> discards);
 bool journalIndexTemporary(const std::string &path, const std::string &temporaryName);
 // These move records are settled. A record is known by its temporary name,

@@ -195,6 +195,29 @@ TEST(DurableMove, TheNextStartFinishesAnInterruptedMove) {
   EXPECT_EQ(readFile(sandbox.cachedFile("C")), "copied, not yet removed");
 }
 
+// A move into the player's own folder is finished there, whichever
+// installation the next start finds.
+TEST(DurableMove, AnInterruptedMoveIsFinishedWhereItWent) {
+  MoveCommand move;
+  const Sandbox &sandbox = move.sandbox;
+  const std::string own = sandbox.home() + "/.ut2004";
+  makeFolders(own + "/Maps");
+  writeFile(own + "/Maps/DM-A.ut2", "moved");
+  sandbox.writeCachedFile("B", "not moved yet");
+  const std::string journal = journalPath(sandbox.cacheDirectory());
+  ASSERT_TRUE(journalDestination(journal, own));
+  ASSERT_TRUE(journalMoves(journal, std::vector<PlannedMove>{{kMaps, "A", "DM-A.ut2", ".cache-sorter-aaaaaa"},
+                                                             {kMaps, "B", "DM-B.ut2", ".cache-sorter-bbbbbb"}}));
+  EXPECT_FALSE(journalDestination(journal, own + "/a\nline"));
+
+  move.start("[Cache]\nA=DM-A.ut2\nB=DM-B.ut2\n");
+
+  EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nB=DM-B.ut2\n");
+  EXPECT_FALSE(exists(journal));
+  EXPECT_EQ(readFile(own + "/Maps/DM-A.ut2"), "moved");
+  EXPECT_FALSE(exists(move.installed("Maps/DM-A.ut2")));
+}
+
 // An append cut short (a full volume, a kill) leaves half a record at the
 // journal's end; what a later move adds must still read back whole.
 TEST(DurableMove, AJournalRecordCutShortSpoilsNoRecordAfterIt) {
