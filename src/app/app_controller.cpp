@@ -43,6 +43,7 @@ void AppController::awakeFromNib() {
   location_ = game.location;
   cacheFile = game.cacheFile;
   unrealDir = game.installation;
+  userFolder_ = game.userFolder;
   if (game.macRelease && !location_.gameChosen && !location_.picked) {
     unrealDir.reset();
     getUnrealDirectory();
@@ -90,6 +91,11 @@ AppController::ResolvedGame AppController::resolveGame(const ChosenFolders &chos
   if (chosen.cacheFolder) {
     game.location.layout = chosen.layout;
     game.cacheFile = *chosen.cacheFolder + "/cache.ini";
+    // A picked installation is one the search found: its user folder too.
+    for (const FoundGame &found : games_) {
+      if (game.location.picked && found.cacheFile == game.cacheFile && found.installation == game.installation)
+        game.userFolder = found.userFolder;
+    }
     if (!game.installation)
       game.installation =
           search.anyInstallation ? search.anyInstallation : searchInstallation(locations_.volumesFolder).installation;
@@ -103,6 +109,7 @@ AppController::ResolvedGame AppController::resolveGame(const ChosenFolders &chos
     return game;
   game.location.layout = search.found->layout;
   game.cacheFile = search.found->cacheFile;
+  game.userFolder = search.found->userFolder;
   if (!game.installation)
     game.installation = search.found->installation;
   return game;

@@ -17,6 +17,7 @@
 #include "posix/folder_lock.h"
 #include "relocation/copy_out.h"
 #include "relocation/move_preview.h"
+#include "relocation/mover.h"
 
 #include <array>
 #include <chrono>
@@ -80,6 +81,9 @@ public:
     bool keepDifferentFiles = false;
     bool leaveDamaged = false;
     bool alsoMoveNeeds = false;
+    // Into ownPackageFolder(), the game told to look there, rather than into
+    // the game's folders.
+    bool intoOwnFolder = false;
   };
   void moveFiles(const MoveChoices &choices);
 
@@ -162,6 +166,13 @@ public:
   // The title of the map at `row` of `table`, as the background reading
   // learnt it; empty until then, and for every other package.
   std::string titleOfRow(const TableView *table, std::int32_t row) const;
+
+  // A folder of the user's own for the packages when the game's folders
+  // cannot be written (the Linux installer's /usr/local/games/ut2004 is
+  // root's): the user folder of the layout in use, when it is not the game
+  // folder, may be written, and holds the settings the game reads, where
+  // Paths lines can send the game.
+  std::optional<std::string> ownPackageFolder() const;
 
   // Whether the game runs now: moving files it has open may make it crash.
   bool gameRunning() const;
@@ -255,6 +266,7 @@ private:
     GameLocation location;
     std::string cacheFile; // empty when none was found
     std::optional<std::string> installation;
+    std::string userFolder;  // empty when not known
     bool macRelease = false; // the installation is then the volumes search's
   };
   ResolvedGame resolveGame(const ChosenFolders &chosen);
@@ -282,6 +294,9 @@ private:
   void addNeeds(MovePreview &preview) const;
   // Reads needs with the move's progress.
   NeedReading readingWithProgress(std::size_t &read) const;
+  // Makes the user's own category folders and tells the game about them,
+  // and points `settings` there; false, after an alert, when it cannot.
+  bool prepareOwnFolder(MoveSettings &settings);
   std::string volumesPrefix() const;
   const CategoryFolders &gameFolders() const;
 
@@ -294,6 +309,9 @@ private:
   GameLocation location_;
   SearchedPlaces searched_;
   std::vector<FoundGame> games_;
+  // The folder of the settings the game in use reads; empty for folders
+  // chosen by hand.
+  std::string userFolder_;
   // Held from before an interrupted move is finished until the controller
   // goes, so that two windows never move the same cache's packages.
   std::optional<FolderLock> lock_;

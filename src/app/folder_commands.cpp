@@ -33,6 +33,7 @@ std::optional<std::string> AppController::chooseCacheFolder(const std::string &f
   if (std::optional<std::string> problem = switchCache(folder + "/cache.ini"))
     return problem;
   location_.layout.clear();
+  userFolder_.clear();
   location_.cacheChosen = true;
   location_.gameChosen = location_.gameChosen || location_.picked;
   location_.picked = false;
@@ -83,6 +84,7 @@ std::optional<std::string> AppController::chooseGame(const FoundGame &game) {
     return problem;
   }
   location_ = GameLocation{game.layout, false, false, true};
+  userFolder_ = game.userFolder;
   remember(ChosenFolders{folderOf(game.cacheFile), game.installation, game.layout});
   reloadAllTables();
   return std::nullopt;
@@ -95,6 +97,7 @@ std::optional<std::string> AppController::forgetChosenFolders() {
     game.installation = searchInstallation(locations_.volumesFolder).installation;
   unrealDir = game.installation;
   location_ = game.location;
+  userFolder_ = game.userFolder;
   std::optional<std::string> problem;
   if (game.cacheFile.empty() || (game.cacheFile != cacheFile && (problem = switchCache(game.cacheFile))))
     dropCache();

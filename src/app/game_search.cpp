@@ -120,12 +120,12 @@ LayoutSearch searchLayouts(const Locations &locations) {
       search.anyInstallation = candidate.installation;
     const bool hasCache = somethingAt(cacheFile);
     if (!search.found && hasCache)
-      search.found = FoundGame{candidate.layout, cacheFile, std::nullopt};
+      search.found = FoundGame{candidate.layout, cacheFile, std::nullopt, candidate.userFolder};
     // Layouts that share a cache folder tell apart by their installations.
     if (search.found && !search.found->installation && search.found->cacheFile == cacheFile && candidate.hasGame)
-      search.found = FoundGame{candidate.layout, cacheFile, candidate.installation};
+      search.found = FoundGame{candidate.layout, cacheFile, candidate.installation, candidate.userFolder};
     if (hasCache && candidate.hasGame)
-      addGame(search.games, FoundGame{candidate.layout, cacheFile, candidate.installation});
+      addGame(search.games, FoundGame{candidate.layout, cacheFile, candidate.installation, candidate.userFolder});
   }
   return search;
 }

@@ -38,6 +38,8 @@ struct FoundGame {
   std::string layout;
   std::string cacheFile;
   std::optional<std::string> installation; // absent when none of the layout's folders is one
+  // Holds the System/UT2004.ini the game reads, and by default the cache.
+  std::string userFolder;
 };
 
 struct LayoutSearch {

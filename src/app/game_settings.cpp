@@ -64,17 +64,25 @@ CachePathSetting readCachePath(const std::string &iniPath) {
   return setting;
 }
 
-std::vector<std::string> packageFolders(const std::string &installation) {
+std::vector<std::string> packageFolders(const std::string &installation, const std::string &userFolder) {
   const std::string systemFolder = installation + "/System";
-  const SmallFile file = readSmallFile(systemFolder + "/UT2004.ini");
+  SmallFile file;
+  if (!userFolder.empty())
+    file = readSmallFile(userFolder + "/System/UT2004.ini");
+  if (file.state != SmallFile::State::Read)
+    file = readSmallFile(systemFolder + "/UT2004.ini");
   std::vector<std::string> folders;
   for (const std::string &value : coreSystemValues(file.text, "Paths")) {
-    // "../Maps/*.ut2": the folder part, relative to System.
+    // "../Maps/*.ut2": the folder part, relative to System, where the game
+    // runs; "/home/u/.ut2004/Maps/*.ut2" as it is.
     const std::size_t slash = value.rfind('/');
-    if (slash == std::string::npos || namesWindowsDrive(value) || value.front() == '/')
+    if (slash == std::string::npos || namesWindowsDrive(value))
       continue;
+    const std::string part = slash == 0 ? "/" : value.substr(0, slash);
     const std::string folder =
-        (std::filesystem::path(systemFolder) / value.substr(0, slash)).lexically_normal().string();
+        (value.front() == '/' ? std::filesystem::path(part) : std::filesystem::path(systemFolder) / part)
+            .lexically_normal()
+            .string();
     if (std::find(folders.begin(), folders.end(), folder) == folders.end())
       folders.push_back(folder);
   }
@@ -84,6 +92,21 @@ std::vector<std::string> packageFolders(const std::string &installation) {
   for (std::size_t category = 0; category < kCategoryCount; ++category)
     folders.push_back(game.folder(category));
   return folders;
+}
+
+bool foundThroughPaths(std::size_t category) {
+  const std::string_view name = kCategories[category].name;
+  return name != "Music" && name != "KarmaData";
+}
+
+std::vector<std::string> pathsLinesFor(const std::string &folder) {
+  std::vector<std::string> lines;
+  for (std::size_t category = 0; category < kCategoryCount; ++category) {
+    if (foundThroughPaths(category))
+      lines.push_back("Paths=" + folder + "/" + std::string(kCategories[category].name) + "/*" +
+                      std::string(kCategories[category].ending));
+  }
+  return lines;
 }
 
 CacheIndexPlace cacheIndexOf(const std::string &userFolder, const std::string &rootFolder) {

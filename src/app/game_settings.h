@@ -31,6 +31,16 @@ CacheIndexPlace cacheIndexOf(const std::string &userFolder, const std::string &r
 
 // The folders where the game looks for the packages a package needs, in the
 // order it looks: the folder part of each Paths line of [Core.System] in
-// "<installation>/System/UT2004.ini", taken relative to System, each once;
-// the category folders where the file has none.
-std::vector<std::string> packageFolders(const std::string &installation);
+// the settings the game reads ("<userFolder>/System/UT2004.ini", else the
+// installation's own), a relative one taken from the installation's
+// System folder, each once; the category folders where the file has none.
+std::vector<std::string> packageFolders(const std::string &installation, const std::string &userFolder = "");
+
+// The categories whose packages the game finds through Paths lines, and so
+// in a folder of the user's own: every one but Music and KarmaData, which it
+// reads from its own folders alone.
+bool foundThroughPaths(std::size_t category);
+
+// The Paths lines that send the game to the category folders of `folder`:
+// "Paths=/home/u/.ut2004/Maps/*.ut2", in category order.
+std::vector<std::string> pathsLinesFor(const std::string &folder);

@@ -2,21 +2,45 @@
 // lists; the controller then reads them anew and has the tables show them.
 #include "app/app_controller.h"
 #include "app/game_process.h"
+#include "app/game_settings.h"
+#include "posix/paths.h"
 #include "relocation/mover.h"
 #include "relocation/same_volume.h"
+#include "relocation/settings_edit.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
+
+namespace {
+
+constexpr const char *kGameSettingsFile = "System/UT2004.ini";
+constexpr const char *kQuitTheGameFirst =
+    "Quit Unreal Tournament 2004 first: it writes its settings when it quits, over the lines that tell it where "
+    "your packages are.";
+// Why Music and KarmaData packages stay when the rest go to the user's own
+// folders.
+constexpr const char *kReadFromTheGameAlone = "Kept: the game reads these only from its own folder";
+
+} // namespace
 
 void AppController::moveFiles() { moveFiles(MoveChoices{}); }
 
 void AppController::moveFiles(const MoveChoices &choices) {
   if (terminationRequested_)
     return;
-  const Mover mover(MoveSettings{cacheFile, cacheDirectory(), unrealDir,
-                                 [this](const std::string &destination, const std::string &source) {
-                                   return sameVolume(destination, source);
-                                 },
-                                 choices.keepDifferentFiles, choices.leaveDamaged},
+  MoveSettings settings;
+  settings.indexPath = cacheFile;
+  settings.cacheDirectory = cacheDirectory();
+  settings.installation = unrealDir;
+  settings.sameVolume = [this](const std::string &destination, const std::string &source) {
+    return sameVolume(destination, source);
+  };
+  settings.keepDifferentFiles = choices.keepDifferentFiles;
+  settings.leaveDamaged = choices.leaveDamaged;
+  if (choices.intoOwnFolder && !prepareOwnFolder(settings))
+    return;
+  const Mover mover(std::move(settings),
                     MoveEvents{[this](const std::string &message) { platform_.runAlertPanel(message); },
                                [this](const std::string &message, const std::string &detail) {
                                  platform_.runMoveAlert(message, detail);
@@ -41,6 +65,42 @@ void AppController::moveFiles(const MoveChoices &choices) {
     return;
   reloadAllTables();
   platform_.reportMove(outcome.report);
+}
+
+std::optional<std::string> AppController::ownPackageFolder() const {
+  if (userFolder_.empty() || !unrealDir || userFolder_ == *unrealDir || folderWriteError(userFolder_) != 0 ||
+      !plainFileSize(userFolder_ + "/" + kGameSettingsFile))
+    return std::nullopt;
+  return userFolder_;
+}
+
+bool AppController::prepareOwnFolder(MoveSettings &settings) {
+  const std::optional<std::string> own = ownPackageFolder();
+  if (!own)
+    return false;
+  // The game writes its settings when it quits, over the lines added now.
+  if (gameRunning()) {
+    platform_.runAlertPanel(kQuitTheGameFirst);
+    return false;
+  }
+  for (std::size_t category = 0; category < kCategoryCount; ++category) {
+    if (!foundThroughPaths(category)) {
+      settings.keptCategories[category] = kReadFromTheGameAlone;
+      continue;
+    }
+    const std::string folder = *own + "/" + std::string(kCategories[category].name);
+    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+      platform_.runAlertPanel("Could not make " + folder + " (" + std::strerror(errno) + ")");
+      return false;
+    }
+  }
+  if (const std::optional<std::string> problem =
+          addCoreSystemLines(*own + "/" + kGameSettingsFile, pathsLinesFor(*own), locations_.dataHome)) {
+    platform_.runAlertPanel("Could not tell the game about " + *own + ": " + *problem);
+    return false;
+  }
+  settings.installation = *own;
+  return true;
 }
 
 MovePreview AppController::previewMove() const {

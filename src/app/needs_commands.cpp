@@ -79,7 +79,8 @@ const NeedFinder &AppController::needFinder() const {
   // Made once for the lists and the installation: a large cache's takes a
   // moment, and the window asks on every change of the selected row.
   if (!finder_ || finderInstallation_ != unrealDir) {
-    const std::vector<std::string> folders = unrealDir ? packageFolders(*unrealDir) : std::vector<std::string>{};
+    const std::vector<std::string> folders =
+        unrealDir ? packageFolders(*unrealDir, userFolder_) : std::vector<std::string>{};
     finder_.emplace(folders, lists(), cacheDirectory(), knowledge_.get());
     finderInstallation_ = unrealDir;
   }

@@ -46,10 +46,12 @@ std::vector<CacheEntry> stayedEntries(const std::vector<PlannedMove> &plan, cons
 
 std::vector<Mover::Kept> Mover::takeKeptPackages(std::vector<PlannedMove> &plan) const {
   std::vector<Kept> kept;
-  if (!settings_.keepDifferentFiles && !settings_.leaveDamaged)
-    return kept;
   const CategoryFolders game(settings_.installation);
   std::erase_if(plan, [&](const PlannedMove &move) {
+    if (const char *reason = settings_.keptCategories[move.category]) {
+      kept.push_back({move, reason});
+      return true;
+    }
     if (settings_.leaveDamaged &&
         isDamaged(checkCachedFile(cachedFilePath(settings_.cacheDirectory, move.cacheName), move.utName))) {
       kept.push_back({move, kKeptDamagedReason});

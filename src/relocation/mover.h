@@ -1,9 +1,11 @@
 #pragma once
 
+#include "catalogue/category.h"
 #include "catalogue/entry_lists.h"
 #include "relocation/move_plan.h"
 #include "relocation/move_progress.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -40,6 +42,9 @@ struct MoveSettings {
   // Ticked packages whose cached file does not begin as its kind must stay
   // in the cache.
   bool leaveDamaged = false;
+  // The ticked packages of a category with a reason here stay in the cache
+  // for that reason: the game would not find them where this move goes.
+  std::array<const char *, kCategoryCount> keptCategories{};
 };
 
 // What a move tells the window while it runs.

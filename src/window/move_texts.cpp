@@ -170,6 +170,33 @@ ConfirmationText unwritableText(const MovePreview &preview, const LocationParts 
   return text;
 }
 
+ConfirmationText ownFolderText(const MovePreview &preview, const LocationParts &where, const std::string &ownFolder) {
+  ConfirmationText text;
+  text.question = "Move " + countPackages(preview.packages) + " (" + formatByteSize(preview.totalBytes) +
+                  ") into your own folders in " + ownFolder + "?";
+  text.explanation = "You cannot write to the game's folders in " + where.gameFolder +
+                     ". Cache Sorter can put the "
+                     "packages in " +
+                     ownFolder +
+                     "/Maps and the other category folders there, and add Paths lines "
+                     "for them to " +
+                     ownFolder +
+                     "/System/UT2004.ini so that the game finds them; the file before "
+                     "is kept as UT2004.ini.cache-sorter.bak.\n\nMusic and KarmaData packages stay in the cache: "
+                     "the game reads those only from its own folders.";
+  return text;
+}
+
+ConfirmationText ownFolderWhileRunningText(const std::string &ownFolder) {
+  ConfirmationText text;
+  text.question = "Quit the game first";
+  text.explanation = "You cannot write to the game's folders, and the packages can go to your own folders in " +
+                     ownFolder +
+                     " only while Unreal Tournament 2004 is not running: it writes its settings when "
+                     "it quits, over the lines that tell it where your packages are.";
+  return text;
+}
+
 std::string replacementList(const MovePreview &preview) {
   std::string text;
   for (const Replacement &replacement : preview.replaced)

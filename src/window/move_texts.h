@@ -62,6 +62,15 @@ inline constexpr const char *kLeaveDamagedText = "Leave damaged packages in the 
 // packages go to cannot be written.
 ConfirmationText unwritableText(const MovePreview &preview, const LocationParts &where);
 
+// Asked in its place when the game's folders cannot be written but the
+// user's own can take the packages: `ownFolder` as the user reads it
+// ("~/.ut2004").
+ConfirmationText ownFolderText(const MovePreview &preview, const LocationParts &where, const std::string &ownFolder);
+// Said instead while the game runs, since the game's settings change.
+ConfirmationText ownFolderWhileRunningText(const std::string &ownFolder);
+// The action of that question.
+inline constexpr const char *kMoveToOwnFolderAction = "Move to Your Folders";
+
 // "Moving DM-Example.ut2 (3 of 10)" or, during a long copy,
 // "Copying DM-Example.ut2 (3 of 40): 120 of 500 MiB".
 std::string progressLabel(const MoveProgress &progress);

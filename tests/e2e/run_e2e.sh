@@ -280,6 +280,50 @@ case_read_only_game() {
   [ -z "$(find "$game" -type f)" ] || fail "something reached the game"
 }
 
+# The Linux installer's game, root's and read-only here: the question offers
+# the player's own folders in ~/.ut2004; the packages land there, and the
+# game's settings differ from before by the added Paths lines alone.
+case_root_owned_game() {
+  local home="$case_dir/home" game="$case_dir/ut2004" cache="$case_dir/home/.ut2004/Cache"
+  local ini="$home/.ut2004/System/UT2004.ini"
+  make_sample_cache "$home" "$cache"
+  make_game_folder "$game"
+  mkdir -p "$home/.ut2004/System"
+  printf '[Engine.Engine]\r\nRenderDevice=OpenGLDrv.OpenGLRenderDevice\r\n\r\n[Core.System]\r\nPurgeCacheDays=30\r\nPaths=../System/*.u\r\nPaths=../Maps/*.ut2\r\nPaths=../Textures/*.utx\r\n\r\n[URL]\r\nPort=7777\r\n' >"$ini"
+  cp "$ini" "$case_dir/ini-before"
+  cp -a "$cache" "$case_dir/cache-before"
+  SANDBOX_BINDS=("ro:$game=/usr/local/games/ut2004")
+  launch "" "$home"
+  SANDBOX_BINDS=()
+  local window
+  need_window window "Cache Sorter" || return
+  answer_move "$window" Return ctrl+shift+a || return
+  # Music and KarmaData stay: the game reads those from its own folders.
+  local tries
+  for tries in $(seq 300); do
+    grep -qi '\.ut2$' "$cache/cache.ini" || break
+    sleep 0.1
+  done
+  [ "$(grep -v '^\[' "$cache/cache.ini" | sort | tr '\n' ' ')" = \
+    "$(tr -d '\r' <"$case_dir/cache-before/cache.ini" | grep -E '\.(ogg|ka|txt)$' | sort | tr '\n' ' ')" ] ||
+    fail "the index holds $(cat "$cache/cache.ini")"
+  press "$window" ctrl+q
+  expect_exit 0
+  [ -z "$(find "$game" -type f)" ] || fail "something reached the game's own folders"
+  local key destination
+  while read -r key destination; do
+    case "$destination" in
+    Music/* | KarmaData/*) [ -e "$cache/$key.uxx" ] || fail "$key left the cache" ;;
+    *) expect_installed "$case_dir/cache-before" "$home/.ut2004" "$key" "$destination" ;;
+    esac
+  done < <(sample_packages "$case_dir/cache-before/cache.ini")
+  cmp -s "$case_dir/ini-before" "$ini.cache-sorter.bak" || fail "the backup is not the settings before"
+  local added
+  added="$(diff "$case_dir/ini-before" "$ini" | grep '^>' | tr -d '\r')"
+  [ "$(diff "$case_dir/ini-before" "$ini" | grep -c '^[<>]')" = 6 ] || fail "the settings changed by more than 6 lines"
+  grep -q "^> Paths=$home/.ut2004/Maps/\*.ut2\$" <<<"$added" || fail "no Paths line for ~/.ut2004/Maps: $added"
+}
+
 # A cache used for years: lines of purged packages, and a move long enough to
 # be cancelled. Remove Missing Entries (Ctrl+Shift+R) takes the dead lines
 # out; then everything is ticked and moved, and Escape in the progress stops
@@ -551,7 +595,7 @@ case_cancel_move() {
 
 all_cases=(missing_volumes no_installation round_trip_on_one_volume copy_across_volumes tick_one_tab cancel_move
   linux_client settings_not_files read_only_game steam empty_window clean_and_cancel steam_library luxtorpeda
-  lutris_prefix wine_registry two_installations)
+  lutris_prefix wine_registry two_installations root_owned_game)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 

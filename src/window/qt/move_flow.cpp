@@ -43,28 +43,37 @@ void MoveFlow::moveConfirmed() {
 
 bool MoveFlow::confirm(const MovePreview &preview) {
   // Renames into a folder that cannot be written fail without a word, so
-  // this is the one warning, and no Move is offered.
+  // this is the one warning, and no Move is offered, unless the user's own
+  // folders can take the packages.
+  std::optional<std::string> own;
   if (!preview.unwritableFolders.empty()) {
-    const ConfirmationText text = unwritableText(preview, where());
-    QMessageBox refusal(QMessageBox::Warning, QStringLiteral("Move Packages"), displayText(text.question),
-                        QMessageBox::Close, window_);
-    refusal.setInformativeText(displayText(text.explanation));
-    refusal.exec();
-    return false;
+    own = controller_.ownPackageFolder();
+    const std::string ownShown = own ? homeRelative(*own, controller_.homeFolder()) : std::string();
+    if (!own || controller_.gameRunning()) {
+      const ConfirmationText text = own ? ownFolderWhileRunningText(ownShown) : unwritableText(preview, where());
+      QMessageBox refusal(QMessageBox::Warning, QStringLiteral("Move Packages"), displayText(text.question),
+                          QMessageBox::Close, window_);
+      refusal.setInformativeText(displayText(text.explanation));
+      refusal.exec();
+      return false;
+    }
+    own = ownShown;
   }
-  ConfirmationText text = confirmationText(preview, where(), hiddenByFilter_());
+  ConfirmationText text =
+      own ? ownFolderText(preview, where(), *own) : confirmationText(preview, where(), hiddenByFilter_());
   if (const std::string notes = moveNeedsNotes(preview); !notes.empty())
     text.explanation += "\n\n" + notes;
   if (controller_.gameRunning())
     text.explanation = std::string(kGameRunningWarning) + "\n\n" + text.explanation;
   QuestionDialog confirmation(QStringLiteral("Move Packages"), displayText(text.question),
-                              displayText(text.explanation), QStringLiteral("Move"), window_);
+                              displayText(text.explanation),
+                              own ? QString::fromUtf8(kMoveToOwnFolderAction) : QStringLiteral("Move"), window_);
   // Replacing a file the game has in another version is final: the choice
   // to keep those is offered, and made already when there are any.
   // Files not compared yet may differ: they are kept unless the user says
   // otherwise, and so are downloads not checked yet.
   QCheckBox *keep = nullptr;
-  if (preview.replacements > 0) {
+  if (preview.replacements > 0 && !own) {
     keep = confirmation.addChoice(QString::fromUtf8(kKeepDifferentText),
                                   preview.differentReplacements > 0 || preview.notLookedAt > 0);
     confirmation.setDetails(displayText(replacementList(preview)));
@@ -81,6 +90,7 @@ bool MoveFlow::confirm(const MovePreview &preview) {
   choices_.keepDifferentFiles = keep && keep->isChecked();
   choices_.leaveDamaged = leaveDamaged && leaveDamaged->isChecked();
   choices_.alsoMoveNeeds = alsoNeeds && alsoNeeds->isChecked();
+  choices_.intoOwnFolder = own.has_value();
   return confirmed;
 }
 
