@@ -1,6 +1,7 @@
 #include "app/game_settings.h"
 
 #include "catalogue/category_folders.h"
+#include "posix/blanks.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,15 +11,6 @@
 namespace {
 
 constexpr std::string_view kDefaultCachePath = "../Cache";
-
-std::string_view trimmed(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && blank(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
 
 bool sameIgnoringCase(std::string_view first, std::string_view second) {
   return std::equal(first.begin(), first.end(), second.begin(), second.end(), [](char a, char b) {
@@ -33,17 +25,18 @@ std::vector<std::string> coreSystemValues(std::string_view text, std::string_vie
   bool inCoreSystem = false;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());
-    const std::string_view line = trimmed(text.substr(0, end));
+    const std::string_view line = withoutBlanks(text.substr(0, end));
     text.remove_prefix(std::min(end + 1, text.size()));
     if (line.starts_with('[')) {
       inCoreSystem = sameIgnoringCase(line, "[Core.System]");
       continue;
     }
     const std::size_t equals = line.find('=');
-    if (!inCoreSystem || equals == std::string_view::npos || !sameIgnoringCase(trimmed(line.substr(0, equals)), key))
+    if (!inCoreSystem || equals == std::string_view::npos ||
+        !sameIgnoringCase(withoutBlanks(line.substr(0, equals)), key))
       continue;
     std::string_view raw = line.substr(equals + 1);
-    std::string value(trimmed(raw.substr(0, raw.find('\0'))));
+    std::string value(withoutBlanks(raw.substr(0, raw.find('\0'))));
     std::replace(value.begin(), value.end(), '\\', '/');
     values.push_back(std::move(value));
   }

@@ -1,6 +1,7 @@
 #include "relocation/settings_edit.h"
 
 #include "posix/beneath.h"
+#include "posix/blanks.h"
 #include "posix/file_descriptor.h"
 #include "posix/file_identity.h"
 #include "posix/flush.h"
@@ -19,19 +20,10 @@
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && blank(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
-
 // "Paths" of "Paths=../Maps/*.ut2", folded; empty for a line with no key.
 std::string keyOf(std::string_view line) {
   const std::size_t equals = line.find('=');
-  return equals == std::string_view::npos ? std::string() : foldAsciiCase(trimmed(line.substr(0, equals)));
+  return equals == std::string_view::npos ? std::string() : foldAsciiCase(withoutBlanks(line.substr(0, equals)));
 }
 
 // The same setting: the same key, case aside, and the same value.
@@ -39,7 +31,7 @@ bool sameSetting(std::string_view a, std::string_view b) {
   const std::size_t equalsA = a.find('='), equalsB = b.find('=');
   if (equalsA == std::string_view::npos || equalsB == std::string_view::npos)
     return false;
-  return keyOf(a) == keyOf(b) && trimmed(a.substr(equalsA + 1)) == trimmed(b.substr(equalsB + 1));
+  return keyOf(a) == keyOf(b) && withoutBlanks(a.substr(equalsA + 1)) == withoutBlanks(b.substr(equalsB + 1));
 }
 
 struct Line {
@@ -71,7 +63,7 @@ std::string withCoreSystemLines(std::string_view text, const std::vector<std::st
   // The section's lines, by their positions in `all`.
   std::size_t first = all.size(), last = all.size();
   for (std::size_t index = 0; index < all.size(); ++index) {
-    const std::string_view line = trimmed(all[index].text);
+    const std::string_view line = withoutBlanks(all[index].text);
     if (!line.starts_with('['))
       continue;
     if (first != all.size()) {
@@ -104,7 +96,7 @@ std::string withCoreSystemLines(std::string_view text, const std::vector<std::st
   // line that is not blank.
   std::size_t after = first;
   for (std::size_t index = first + 1; index < last; ++index) {
-    if (!trimmed(all[index].text).empty())
+    if (!withoutBlanks(all[index].text).empty())
       after = index;
   }
   for (std::size_t index = first + 1; index < last; ++index) {

@@ -47,6 +47,14 @@ fail() {
   case_failed=1
 }
 
+# launch_bound BIND HOME: starts the program with no volumes folder and BIND
+# ("[ro:]FOLDER=PLACE") in its sandbox.
+launch_bound() {
+  SANDBOX_BINDS=("$1")
+  launch "" "$2"
+  SANDBOX_BINDS=()
+}
+
 # launch VOLUMES HOME: starts the program in its sandbox.
 launch() {
   launched=("$@")
@@ -245,9 +253,7 @@ case_settings_not_files() {
   make_game_folder "$game"
   mkdir -p "$home/.config/cache-sorter" "$home/.ut2004/System/UT2004.ini"
   mkfifo "$home/.config/cache-sorter/cache-sorter.ini"
-  SANDBOX_BINDS=("$game=/usr/local/games/ut2004")
-  launch "" "$home"
-  SANDBOX_BINDS=()
+  launch_bound "$game=/usr/local/games/ut2004" "$home"
   local window
   need_window window "Cache Sorter" || return
   find_window Error 1 >/dev/null && fail "an alert came up"
@@ -265,9 +271,7 @@ case_read_only_game() {
   cp -a "$cache" "$case_dir/cache-before"
   local inode
   inode="$(stat -c %i "$cache/cache.ini")"
-  SANDBOX_BINDS=("ro:$game=/usr/local/games/ut2004")
-  launch "" "$home"
-  SANDBOX_BINDS=()
+  launch_bound "ro:$game=/usr/local/games/ut2004" "$home"
   local window
   need_window window "Cache Sorter" || return
   answer_move "$window" Return ctrl+shift+a || return
@@ -292,9 +296,7 @@ case_root_owned_game() {
   printf '[Engine.Engine]\r\nRenderDevice=OpenGLDrv.OpenGLRenderDevice\r\n\r\n[Core.System]\r\nPurgeCacheDays=30\r\nPaths=../System/*.u\r\nPaths=../Maps/*.ut2\r\nPaths=../Textures/*.utx\r\n\r\n[URL]\r\nPort=7777\r\n' >"$ini"
   cp "$ini" "$case_dir/ini-before"
   cp -a "$cache" "$case_dir/cache-before"
-  SANDBOX_BINDS=("ro:$game=/usr/local/games/ut2004")
-  launch "" "$home"
-  SANDBOX_BINDS=()
+  launch_bound "ro:$game=/usr/local/games/ut2004" "$home"
   local window
   need_window window "Cache Sorter" || return
   answer_move "$window" Return ctrl+shift+a || return
@@ -469,9 +471,7 @@ case_two_installations() {
   windows_game "$wine"
   cp -a "$home/.ut2004/Cache" "$case_dir/linux-cache-before"
   cp -a "$wine/Cache" "$case_dir/cache-before"
-  SANDBOX_BINDS=("$linux=/usr/local/games/ut2004")
-  launch "" "$home"
-  SANDBOX_BINDS=()
+  launch_bound "$linux=/usr/local/games/ut2004" "$home"
   local window
   need_window window "Cache Sorter" || return
   # File > Game: the Linux client ticked first, the Wine prefix below it.
