@@ -1,12 +1,11 @@
 #include "relocation/interrupted_move.h"
 
-#include "catalogue/category_folders.h"
-#include "posix/folded_names.h"
-
 #include "catalogue/cache_reader.h"
 #include "catalogue/category.h"
+#include "catalogue/category_folders.h"
 #include "catalogue/index_lines.h"
 #include "posix/beneath.h"
+#include "posix/folded_names.h"
 #include "posix/paths.h"
 #include "relocation/entry_counts.h"
 #include "relocation/index_writer.h"
@@ -90,8 +89,8 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
                          const std::optional<std::string> &installation) {
   Settlement settlement;
   const FileDescriptor cache = openFolder(cacheDirectory);
-  // Each category folder of the installation found now, or why it is not
-  // there: a folder that is plainly absent received nothing.
+  // Each category folder of the folder each record went to, or why it is
+  // not there: a folder that is plainly absent received nothing.
   struct CategoryFolder {
     FileDescriptor fd;
     int error = 0;
