@@ -16,7 +16,7 @@ CategoryFolders::Folder &CategoryFolders::at(std::size_t category) const {
 
 const std::string &CategoryFolders::folder(std::size_t category) const { return at(category).path; }
 
-std::string CategoryFolders::fileOf(std::size_t category, const std::string &utName) const {
+std::optional<std::string> CategoryFolders::fileOf(std::size_t category, const std::string &utName) const {
   Folder &folder = at(category);
   if (!installation_ || utName.find('/') != std::string::npos)
     return folder.path + "/" + utName;
@@ -26,5 +26,8 @@ std::string CategoryFolders::fileOf(std::size_t category, const std::string &utN
   }
   if (!folder.fd.valid())
     return folder.path + "/" + utName;
-  return folder.path + "/" + folder.names.spellingOf(folder.fd.get(), folder.path, utName);
+  const std::optional<std::string> spelled = folder.names.spellingOf(folder.fd.get(), folder.path, utName);
+  if (!spelled)
+    return std::nullopt;
+  return folder.path + "/" + *spelled;
 }

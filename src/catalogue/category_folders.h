@@ -26,8 +26,9 @@ public:
 
   // The file that `utName` names in the category's folder: itself, or on a
   // volume that tells case apart the file whose name differs from it in
-  // ASCII case alone. Names with a "/" are taken as they are.
-  std::string fileOf(std::size_t category, const std::string &utName) const;
+  // ASCII case alone. Names with a "/" are taken as they are. Nothing when
+  // the folder could not be listed to tell.
+  std::optional<std::string> fileOf(std::size_t category, const std::string &utName) const;
 
 private:
   struct Folder {

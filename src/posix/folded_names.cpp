@@ -4,6 +4,7 @@
 #include "posix/name_folding.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,22 +18,31 @@ bool isFolder(const std::string &path) {
 
 } // namespace
 
-FoldedNames FoldedNames::of(int folder, std::size_t cap) {
+std::optional<FoldedNames> FoldedNames::of(int folder, std::size_t cap) {
   FoldedNames names;
   // The listing takes the descriptor it is given and moves its offset: it
   // gets a duplicate, opened afresh at the folder's start.
   const int duplicate = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (duplicate < 0)
-    return names;
+    return std::nullopt;
   DirectoryHandle listing(::fdopendir(duplicate));
   if (!listing) {
+    const int error = errno;
     ::close(duplicate);
-    return names;
+    errno = error;
+    return std::nullopt;
   }
-  for (std::size_t count = 0; count < cap; ++count) {
+  for (std::size_t count = 0;; ++count) {
+    errno = 0;
     const dirent *entry = ::readdir(listing.get());
+    if (!entry && errno != 0)
+      return std::nullopt;
     if (!entry)
       break;
+    if (count == cap) {
+      errno = EOVERFLOW;
+      return std::nullopt;
+    }
     const std::string_view name = entry->d_name;
     if (name != "." && name != "..")
       names.names_[foldAsciiCase(name)].emplace_back(name);
@@ -52,15 +62,28 @@ std::optional<std::string> FoldedNames::find(std::string_view name) const {
   return spellings.front();
 }
 
-std::string NameSpellings::spellingOf(int folder, const std::string &path, const std::string &leaf) {
+std::optional<std::string> NameSpellings::spellingOf(int folder, const std::string &path, const std::string &leaf) {
   if (::faccessat(folder, leaf.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
     return leaf;
-  if (!listed_) {
-    listed_ = true;
-    if (!folderFoldsCase(folder, path))
-      names_ = FoldedNames::of(folder);
+  // A name too long for the folder stands there in no spelling.
+  if (errno == ENAMETOOLONG)
+    return leaf;
+  if (errno != ENOENT)
+    return std::nullopt;
+  if (listing_ == Listing::NotYet) {
+    if (folderFoldsCase(folder, path)) {
+      listing_ = Listing::FoldsCase;
+    } else if (std::optional<FoldedNames> names = FoldedNames::of(folder)) {
+      names_ = std::move(*names);
+      listing_ = Listing::Listed;
+    } else {
+      // Listed again for the next name: the error may pass.
+      return std::nullopt;
+    }
   }
-  return names_ ? names_->find(leaf).value_or(leaf) : leaf;
+  if (listing_ == Listing::FoldsCase)
+    return leaf;
+  return names_.find(leaf).value_or(leaf);
 }
 
 std::optional<std::string> findFolderNamed(const std::string &folder, std::string_view name) {

@@ -12,9 +12,9 @@
 class FoldedNames {
 public:
   FoldedNames() = default;
-  // Lists the open folder `folder` through a duplicate of it, up to `cap`
-  // names; a folder that cannot be listed gives no names.
-  static FoldedNames of(int folder, std::size_t cap = 1 << 20);
+  // Lists the open folder `folder` through a duplicate of it; nothing when
+  // it cannot be listed whole (an error, or more than `cap` names).
+  static std::optional<FoldedNames> of(int folder, std::size_t cap = 1 << 20);
 
   // `name` when it stands in the folder, else the first of its other
   // spellings there (in byte order), else nothing.
@@ -30,12 +30,14 @@ class NameSpellings {
 public:
   // `leaf` when something stands under it in `folder` (found at `path`),
   // else on a volume that tells case apart its other spelling there, else
-  // `leaf`.
-  std::string spellingOf(int folder, const std::string &path, const std::string &leaf);
+  // `leaf`. Nothing, with errno set, when that cannot be told: a second
+  // spelling must then not be made.
+  std::optional<std::string> spellingOf(int folder, const std::string &path, const std::string &leaf);
 
 private:
-  bool listed_ = false;
-  std::optional<FoldedNames> names_; // none where the volume folds case
+  enum class Listing { NotYet, Listed, FoldsCase };
+  Listing listing_ = Listing::NotYet;
+  FoldedNames names_;
 };
 
 // The name in the folder at `folder` of the folder called `name`: the exact

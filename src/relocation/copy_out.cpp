@@ -81,7 +81,10 @@ public:
       return kSameCopyNameReason;
     // A file there in another case is the file of that name to the game,
     // and is replaced under its own spelling.
-    const std::string leaf = spellings_[targetPath].spellingOf(target.get(), targetPath, name->leaf);
+    const std::optional<std::string> spelled = spellings_[targetPath].spellingOf(target.get(), targetPath, name->leaf);
+    if (!spelled)
+      return errorReason("Could not open file for writing!", errno);
+    const std::string &leaf = *spelled;
     if (!settings_.replaceExisting && statLeaf(target.get(), leaf))
       return kExistingFileReason;
 
@@ -162,11 +165,12 @@ CopyOutPreview previewCopyOut(const std::vector<PlannedMove> &plan, const CopyOu
   const FileDescriptor flat = openFolder(settings.folder);
   NameSpellings flatNames;
   const auto existingCopyOf = [&](const PlannedMove &package) {
-    if (settings.format == CopyFormat::Plain && settings.intoCategoryFolders)
-      return categories.fileOf(package.category, package.utName);
     const std::string name = copyNameOf(package, settings);
-    const bool spelled = flat.valid() && name.find('/') == std::string::npos;
-    return settings.folder + "/" + (spelled ? flatNames.spellingOf(flat.get(), settings.folder, name) : name);
+    if (settings.format == CopyFormat::Plain && settings.intoCategoryFolders)
+      return categories.fileOf(package.category, package.utName).value_or(settings.folder + "/" + name);
+    const bool spell = flat.valid() && name.find('/') == std::string::npos;
+    const std::optional<std::string> spelled = spell ? flatNames.spellingOf(flat.get(), settings.folder, name) : name;
+    return settings.folder + "/" + spelled.value_or(name);
   };
   for (const PlannedMove &package : plan) {
     const std::string cached = cachedFilePath(settings.cacheDirectory, package.cacheName);

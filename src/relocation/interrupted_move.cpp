@@ -125,11 +125,13 @@ Settlement settleRecords(const Journal &journal, const std::string &cacheDirecto
     }
     const int error = categoryFolder.error;
     const bool categoryAbsent = error == ENOENT || error == ENOTDIR;
-    const std::string leaf = folder.valid() && move.utName.find('/') == std::string::npos
-                                 ? categoryFolder.names.spellingOf(folder.get(), categoryFolder.path, move.utName)
-                                 : move.utName;
-    const NamedFolder destination = folder.valid() ? folderOfName(folder.get(), leaf) : NamedFolder{};
-    if (!cache.valid() || (!folder.valid() && !categoryAbsent) || !removeTemporary(destination, move.temporaryName)) {
+    const std::optional<std::string> leaf =
+        folder.valid() && move.utName.find('/') == std::string::npos
+            ? categoryFolder.names.spellingOf(folder.get(), categoryFolder.path, move.utName)
+            : std::optional<std::string>(move.utName);
+    const NamedFolder destination = folder.valid() && leaf ? folderOfName(folder.get(), *leaf) : NamedFolder{};
+    if (!cache.valid() || (!folder.valid() && !categoryAbsent) || (folder.valid() && !leaf) ||
+        !removeTemporary(destination, move.temporaryName)) {
       settlement.unknown.push_back(record);
       continue;
     }

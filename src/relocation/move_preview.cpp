@@ -85,7 +85,12 @@ std::optional<std::string> existingDestination(const CategoryFolders &game, std:
                                                const std::string &utName) {
   if (!game.installation())
     return std::nullopt;
-  std::string path = game.fileOf(category, utName);
+  const std::optional<std::string> spelled = game.fileOf(category, utName);
+  // A folder that could not be listed may hold the file in another
+  // spelling: it counts as a file there that cannot be compared.
+  if (!spelled)
+    return game.folder(category) + "/" + utName;
+  std::string path = *spelled;
   if (!replaceableFileAt(path))
     return std::nullopt;
   return path;

@@ -77,8 +77,11 @@ public:
   // The name under which `leaf` stands in `folder` as the game finds it:
   // on a volume that tells case apart, a file spelled in another case is
   // the file of that name, and is replaced under its own spelling.
-  std::string spelled(const Opened &folder, const std::string &leaf) {
-    return folder.fd.valid() ? names_[&folder].spellingOf(folder.fd.get(), folder.path, leaf) : leaf;
+  // Nothing, with errno set, when the folder could not be listed to tell.
+  std::optional<std::string> spelled(const Opened &folder, const std::string &leaf) {
+    if (!folder.fd.valid())
+      return leaf;
+    return names_[&folder].spellingOf(folder.fd.get(), folder.path, leaf);
   }
 
   // Whether the base folder takes names that differ only in case for one.
@@ -238,9 +241,14 @@ private:
     }
     const std::size_t categoryBase = Folders::category(planned.category);
     const Folders::Opened &to = folders_.at(categoryBase, destination->folder);
-    Move move{index,
-              {&folders_.at(Folders::kCache, source->folder), source->leaf},
-              {&to, folders_.spelled(to, destination->leaf)}};
+    // Without knowing how the name stands there, a second spelling of it
+    // might be made: the package stays, and the report says why.
+    const std::optional<std::string> leaf = folders_.spelled(to, destination->leaf);
+    if (!leaf) {
+      stay(index, nullptr, errno);
+      return std::nullopt;
+    }
+    Move move{index, {&folders_.at(Folders::kCache, source->folder), source->leaf}, {&to, *leaf}};
     if (move.from.folder->error == ELOOP || move.to.folder->error == ELOOP) {
       stay(index, kNameLeavesFolder, 0);
       return std::nullopt;
