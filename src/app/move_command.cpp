@@ -100,6 +100,7 @@ bool AppController::prepareOwnFolder(MoveSettings &settings) {
     return false;
   }
   settings.installation = *own;
+  settings.ownFolder = true;
   return true;
 }
 

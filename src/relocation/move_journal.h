@@ -22,8 +22,8 @@ struct JournalRecord {
   // line go; `move.temporaryName` is no file, only the record's own name.
   bool discard = false;
   // The folder whose category folders received the package, as the move
-  // journalled it before its records; none in a journal of an earlier
-  // version, whose moves went to the installation found at start-up.
+  // journalled it before its records, for a move into the user's own
+  // folders; none for a move into the installation found at start-up.
   std::optional<std::string> destination;
 };
 

@@ -84,9 +84,7 @@ MoveOutcome Mover::run(const ListsView &lists) const {
   const std::string indexTemporary = cacheFolder.valid() ? newTemporaryName(cacheFolder.get()) : newTemporaryName();
 
   // Journal: every file the move may create is named in it first.
-  // Where the packages go is journalled too: the next start finishes the
-  // move there, whichever installation it finds.
-  const bool journalled = (!settings_.installation || journalDestination(journal, *settings_.installation)) &&
+  const bool journalled = (!settings_.ownFolder || journalDestination(journal, *settings_.installation)) &&
                           journalMoves(journal, settings_.installation ? plan : std::vector<PlannedMove>{}) &&
                           journalIndexTemporary(journal, indexTemporary);
 

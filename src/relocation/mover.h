@@ -45,6 +45,10 @@ struct MoveSettings {
   // The ticked packages of a category with a reason here stay in the cache
   // for that reason: the game would not find them where this move goes.
   std::array<const char *, kCategoryCount> keptCategories{};
+  // `installation` is a folder of the user's own rather than the game's:
+  // the journal names it, so that the next start finishes the move there
+  // whichever installation it finds.
+  bool ownFolder = false;
 };
 
 // What a move tells the window while it runs.

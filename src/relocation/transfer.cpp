@@ -111,6 +111,9 @@ struct Move {
   std::size_t index;
   End from;
   End to;
+  // Why the name's spelling in its folder could not be told, or 0: the
+  // package then stays, since a second spelling might be made.
+  int unknownSpelling = 0;
 };
 
 // A package copied into its temporary file beside its destination.
@@ -241,14 +244,12 @@ private:
     }
     const std::size_t categoryBase = Folders::category(planned.category);
     const Folders::Opened &to = folders_.at(categoryBase, destination->folder);
-    // Without knowing how the name stands there, a second spelling of it
-    // might be made: the package stays, and the report says why.
     const std::optional<std::string> leaf = folders_.spelled(to, destination->leaf);
-    if (!leaf) {
-      stay(index, nullptr, errno);
-      return std::nullopt;
-    }
-    Move move{index, {&folders_.at(Folders::kCache, source->folder), source->leaf}, {&to, *leaf}};
+    const int unknownSpelling = leaf ? 0 : errno;
+    Move move{index,
+              {&folders_.at(Folders::kCache, source->folder), source->leaf},
+              {&to, leaf.value_or(destination->leaf)},
+              unknownSpelling};
     if (move.from.folder->error == ELOOP || move.to.folder->error == ELOOP) {
       stay(index, kNameLeavesFolder, 0);
       return std::nullopt;
@@ -266,6 +267,10 @@ private:
       return false;
     showProgress(move.index);
     // A failed rename leaves the package silently in the cache.
+    if (move.unknownSpelling != 0) {
+      stay(move.index, nullptr, move.unknownSpelling);
+      return true;
+    }
     for (const End *end : {&move.from, &move.to}) {
       if (end->folder->error != 0) {
         stay(move.index, nullptr, end->folder->error);
@@ -313,6 +318,10 @@ private:
       if (stopped(move.index))
         continue;
       showProgress(move.index);
+      if (move.unknownSpelling != 0) {
+        stay(move.index, kCannotWrite, move.unknownSpelling);
+        continue;
+      }
       if (move.from.folder->error != 0) {
         stay(move.index, kCannotRead, move.from.folder->error);
         continue;
