@@ -116,8 +116,9 @@ public:
 
   // What moveFiles() would do with the entries ticked now: for the window to
   // confirm it first. Comparing with the game's files shows the move's
-  // progress, and Cancel there leaves the rest not compared.
-  MovePreview previewMove() const;
+  // progress, and Cancel there leaves the rest not compared. With
+  // `intoOwnFolder`, the same for a move into ownPackageFolder().
+  MovePreview previewMove(bool intoOwnFolder = false) const;
   // The file that the entry at `row` of `table` would replace in the game,
   // when one is there, compared with the cached file.
   std::optional<InstalledFile> installedFile(const TableView *table, std::int32_t row) const;

@@ -104,9 +104,9 @@ bool AppController::prepareOwnFolder(MoveSettings &settings) {
   return true;
 }
 
-MovePreview AppController::previewMove() const {
+MovePreview AppController::previewMove(bool intoOwnFolder) const {
   MovePreview preview =
-      ::previewMove(lists(), cacheDirectory(), unrealDir,
+      ::previewMove(lists(), cacheDirectory(), intoOwnFolder ? ownPackageFolder() : unrealDir,
                     PreviewEvents{[this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },
                                   [this] { return platform_.moveCancelled(); }});
   platform_.endMoveProgress();

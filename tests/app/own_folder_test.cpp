@@ -63,14 +63,20 @@ TEST(OwnFolder, ThePackagesGoThereAndTheGameIsToldOnce) {
   EXPECT_EQ(folders[1], layout.game + "/Maps");
   EXPECT_NE(std::find(folders.begin(), folders.end(), layout.own + "/Maps"), folders.end());
 
-  // A second move adds no line again.
+  // A second move adds no line again; what the player's folders hold is
+  // what it would replace, and a different file there is kept if asked.
   writeFile(layout.own + "/Cache/M2.uxx", "bytes of M2");
-  writeFile(layout.own + "/Cache/cache.ini", "[Cache]\nO1=Theme.ogg\nM2=DM-Two.ut2\n");
+  writeFile(layout.own + "/Cache/M3.uxx", "another DM-One");
+  writeFile(layout.own + "/Cache/cache.ini", "[Cache]\nO1=Theme.ogg\nM2=DM-Two.ut2\nM3=dm-one.ut2\n");
   ASSERT_EQ(controller.reloadLists(), std::nullopt);
   controller.selectAll();
+  EXPECT_EQ(controller.previewMove().differentReplacements, 0u) << "nothing of that name in the game";
+  EXPECT_EQ(controller.previewMove(true).differentReplacements, 1u);
   const std::string edited = readFile(layout.ini);
-  controller.moveFiles(AppController::MoveChoices{false, false, false, true});
+  controller.moveFiles(AppController::MoveChoices{true, false, false, true});
   EXPECT_EQ(readFile(layout.own + "/Maps/DM-Two.ut2"), "bytes of M2");
+  EXPECT_EQ(readFile(layout.own + "/Maps/DM-One.ut2"), "bytes of M1");
+  EXPECT_EQ(readFile(layout.own + "/Cache/cache.ini"), "[Cache]\nM3=dm-one.ut2\nO1=Theme.ogg\n");
   EXPECT_EQ(readFile(layout.ini), edited);
 }
 

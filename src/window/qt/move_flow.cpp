@@ -41,16 +41,17 @@ void MoveFlow::moveConfirmed() {
   emit finished();
 }
 
-bool MoveFlow::confirm(const MovePreview &preview) {
+bool MoveFlow::confirm(const MovePreview &gamePreview) {
   // Renames into a folder that cannot be written fail without a word, so
   // this is the one warning, and no Move is offered, unless the user's own
   // folders can take the packages.
   std::optional<std::string> own;
-  if (!preview.unwritableFolders.empty()) {
+  MovePreview ownPreview;
+  if (!gamePreview.unwritableFolders.empty()) {
     own = controller_.ownPackageFolder();
     const std::string ownShown = own ? homeRelative(*own, controller_.homeFolder()) : std::string();
     if (!own || controller_.gameRunning()) {
-      const ConfirmationText text = own ? ownFolderWhileRunningText(ownShown) : unwritableText(preview, where());
+      const ConfirmationText text = own ? ownFolderWhileRunningText(ownShown) : unwritableText(gamePreview, where());
       QMessageBox refusal(QMessageBox::Warning, QStringLiteral("Move Packages"), displayText(text.question),
                           QMessageBox::Close, window_);
       refusal.setInformativeText(displayText(text.explanation));
@@ -58,7 +59,10 @@ bool MoveFlow::confirm(const MovePreview &preview) {
       return false;
     }
     own = ownShown;
+    // What the player's folders hold already is what the move would replace.
+    ownPreview = controller_.previewMove(true);
   }
+  const MovePreview &preview = own ? ownPreview : gamePreview;
   ConfirmationText text =
       own ? ownFolderText(preview, where(), *own) : confirmationText(preview, where(), hiddenByFilter_());
   if (const std::string notes = moveNeedsNotes(preview); !notes.empty())
@@ -73,7 +77,7 @@ bool MoveFlow::confirm(const MovePreview &preview) {
   // Files not compared yet may differ: they are kept unless the user says
   // otherwise, and so are downloads not checked yet.
   QCheckBox *keep = nullptr;
-  if (preview.replacements > 0 && !own) {
+  if (preview.replacements > 0) {
     keep = confirmation.addChoice(QString::fromUtf8(kKeepDifferentText),
                                   preview.differentReplacements > 0 || preview.notLookedAt > 0);
     confirmation.setDetails(displayText(replacementList(preview)));
