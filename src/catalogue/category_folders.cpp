@@ -3,15 +3,15 @@
 #include <fcntl.h>
 
 CategoryFolders::Folder &CategoryFolders::at(std::size_t category) const {
-  std::optional<Folder> &folder = folders_[category];
-  if (!folder) {
-    folder.emplace();
+  Folder &folder = folders_[category];
+  if (!folder.found) {
+    folder.found = true;
     if (installation_) {
       const std::string name(kCategories[category].name);
-      folder->path = *installation_ + "/" + findFolderNamed(*installation_, name).value_or(name);
+      folder.path = *installation_ + "/" + findFolderNamed(*installation_, name).value_or(name);
     }
   }
-  return *folder;
+  return folder;
 }
 
 const std::string &CategoryFolders::folder(std::size_t category) const { return at(category).path; }

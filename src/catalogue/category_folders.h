@@ -32,13 +32,14 @@ public:
 
 private:
   struct Folder {
+    bool found = false; // looked up in the installation
     std::string path;
-    FileDescriptor fd; // opened when a name is first looked for
     bool opened = false;
+    FileDescriptor fd; // opened when a name is first looked for
     NameSpellings names;
   };
   Folder &at(std::size_t category) const;
 
   std::optional<std::string> installation_;
-  mutable std::array<std::optional<Folder>, kCategoryCount> folders_;
+  mutable std::array<Folder, kCategoryCount> folders_;
 };
