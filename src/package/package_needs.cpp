@@ -2,20 +2,15 @@
 
 #include "posix/directory_handle.h"
 #include "posix/name_folding.h"
+#include "posix/paths.h"
 
 #include <deque>
 #include <set>
-#include <sys/stat.h>
 
 namespace {
 
 // Bounds the listing of one game folder.
 constexpr std::size_t kMaxFolderEntries = 1 << 20;
-
-bool plainFileAt(const std::string &path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 } // namespace
 

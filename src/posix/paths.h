@@ -25,6 +25,12 @@ inline std::optional<std::uint64_t> plainFileSize(const std::string &path) {
   return static_cast<std::uint64_t>(info.st_size);
 }
 
+// Whether a plain file stands at `path`, or a link leads to one.
+inline bool plainFileAt(const std::string &path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 // Whether a move to `path` would replace something: anything but a folder
 // stands there (a link to a folder counts as a folder).
 inline bool replaceableFileAt(const std::string &path) {

@@ -2,18 +2,13 @@
 
 #include "app/installations/source_files.h"
 #include "posix/name_folding.h"
+#include "posix/paths.h"
 
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace {
 
 constexpr const char *kSettingsFile = "/System/UT2004.ini";
-
-bool plainFileAt(const std::string &path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 struct Builds {
   bool windows = false;
