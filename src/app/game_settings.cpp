@@ -2,21 +2,15 @@
 
 #include "catalogue/category_folders.h"
 #include "posix/blanks.h"
+#include "posix/name_folding.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <string_view>
 
 namespace {
 
 constexpr std::string_view kDefaultCachePath = "../Cache";
-
-bool sameIgnoringCase(std::string_view first, std::string_view second) {
-  return std::equal(first.begin(), first.end(), second.begin(), second.end(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-  });
-}
 
 // Every value of `key` in the [Core.System] section of `text`, in order,
 // each up to a NUL byte, trimmed, with Windows separators turned into "/".
@@ -28,12 +22,12 @@ std::vector<std::string> coreSystemValues(std::string_view text, std::string_vie
     const std::string_view line = withoutBlanks(text.substr(0, end));
     text.remove_prefix(std::min(end + 1, text.size()));
     if (line.starts_with('[')) {
-      inCoreSystem = sameIgnoringCase(line, "[Core.System]");
+      inCoreSystem = equalsAsciiFolded(line, "[Core.System]");
       continue;
     }
     const std::size_t equals = line.find('=');
     if (!inCoreSystem || equals == std::string_view::npos ||
-        !sameIgnoringCase(withoutBlanks(line.substr(0, equals)), key))
+        !equalsAsciiFolded(withoutBlanks(line.substr(0, equals)), key))
       continue;
     std::string_view raw = line.substr(equals + 1);
     std::string value(withoutBlanks(raw.substr(0, raw.find('\0'))));

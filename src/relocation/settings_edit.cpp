@@ -35,8 +35,7 @@ bool sameSetting(std::string_view a, std::string_view b) {
 }
 
 struct Line {
-  std::size_t start = 0; // of the line in the text
-  std::size_t end = 0;   // past its line end
+  std::size_t end = 0;   // past its line end, in the text
   std::string_view text; // without the line end
 };
 
@@ -48,7 +47,7 @@ std::vector<Line> linesOf(std::string_view text) {
     std::string_view line = text.substr(start, (newline == std::string_view::npos ? text.size() : newline) - start);
     if (line.ends_with('\r'))
       line.remove_suffix(1);
-    lines.push_back(Line{start, end, line});
+    lines.push_back(Line{end, line});
     start = end;
   }
   return lines;
@@ -117,14 +116,8 @@ std::string settingsBackupOf(const std::string &iniPath) { return iniPath + ".ca
 
 std::optional<std::string> addCoreSystemLines(const std::string &iniPath, const std::vector<std::string> &lines,
                                               const std::string &dataHome) {
-  const std::optional<struct stat> before = [&]() -> std::optional<struct stat> {
-    struct stat info {};
-    if (::lstat(iniPath.c_str(), &info) != 0)
-      return std::nullopt;
-    return info;
-  }
-  ();
-  if (!before || !S_ISREG(before->st_mode))
+  struct stat before {};
+  if (::lstat(iniPath.c_str(), &before) != 0 || !S_ISREG(before.st_mode))
     return iniPath + " is not a plain file";
   const SmallFile file = readSmallFile(iniPath);
   if (file.state != SmallFile::State::Read)
@@ -149,7 +142,7 @@ std::optional<std::string> addCoreSystemLines(const std::string &iniPath, const 
     return "Could not write " + iniPath + " (" + std::strerror(errno) + ")";
   // The game may have written the file since it was read: its version wins.
   struct stat now {};
-  if (::lstat(iniPath.c_str(), &now) != 0 || !(FileIdentity::of(now) == FileIdentity::of(*before)))
+  if (::lstat(iniPath.c_str(), &now) != 0 || !(FileIdentity::of(now) == FileIdentity::of(before)))
     return iniPath + " changed while Cache Sorter edited it; nothing was changed";
   // The file before stays as the backup: a link to it, renamed into place.
   const std::string backup = settingsBackupOf(iniPath);

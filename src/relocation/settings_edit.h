@@ -10,10 +10,10 @@
 // changes only the lines it adds and keeps every other byte: the line ends,
 // the sections, their order.
 
-// `text` with each of `lines` that its [Core.System] section lacks added
-// after that section's last line of the same key ("Paths=" after the last
-// "Paths="), or at the section's end; a missing section is added at the end
-// of the file. Lines compare with their key's case and surrounding blanks
+// `text` with each of `lines` that its [Core.System] section lacks added,
+// together, after that section's last line of the first missing line's key
+// ("Paths=" after the last "Paths="), or at the section's end; a missing
+// section is added at the end of the file. Lines compare with their key's case and surrounding blanks
 // aside, as the game reads them. New lines end as the file's first line
 // does (CRLF or LF).
 std::string withCoreSystemLines(std::string_view text, const std::vector<std::string> &lines);
