@@ -45,20 +45,19 @@ bool MoveFlow::confirm(const MovePreview &gamePreview) {
   // Renames into a folder that cannot be written fail without a word, so
   // this is the one warning, and no Move is offered, unless the user's own
   // folders can take the packages.
-  std::optional<std::string> own;
+  std::optional<std::string> own; // the user's own folder, as the user reads it
   MovePreview ownPreview;
   if (!gamePreview.unwritableFolders.empty()) {
-    own = controller_.ownPackageFolder();
-    const std::string ownShown = own ? homeRelative(*own, controller_.homeFolder()) : std::string();
+    if (const std::optional<std::string> folder = controller_.ownPackageFolder())
+      own = homeRelative(*folder, controller_.homeFolder());
     if (!own || controller_.gameRunning()) {
-      const ConfirmationText text = own ? ownFolderWhileRunningText(ownShown) : unwritableText(gamePreview, where());
+      const ConfirmationText text = own ? ownFolderWhileRunningText(*own) : unwritableText(gamePreview, where());
       QMessageBox refusal(QMessageBox::Warning, QStringLiteral("Move Packages"), displayText(text.question),
                           QMessageBox::Close, window_);
       refusal.setInformativeText(displayText(text.explanation));
       refusal.exec();
       return false;
     }
-    own = ownShown;
     // What the player's folders hold already is what the move would replace.
     ownPreview = controller_.previewMove(true);
   }
