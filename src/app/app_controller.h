@@ -175,6 +175,19 @@ public:
   // Paths lines can send the game.
   std::optional<std::string> ownPackageFolder() const;
 
+  // How long the game in use keeps its downloads: PurgeCacheDays of the
+  // settings it reads; nothing without a cache or those settings.
+  struct DownloadKeeping {
+    std::string settingsFile;
+    int days = 0; // 0 or less: for good
+  };
+  std::optional<DownloadKeeping> downloadKeeping() const;
+  // Sets PurgeCacheDays to 0 in those settings (`forGood`), or back to what
+  // the file held before (its backup's value, else the game's 30), through
+  // the careful edit of the game's settings; refused while the game runs.
+  // Returns why it could not.
+  std::optional<std::string> keepDownloadsForGood(bool forGood);
+
   // Whether the game runs now: moving files it has open may make it crash.
   bool gameRunning() const;
 

@@ -3,6 +3,7 @@
 #include "catalogue/category_folders.h"
 #include "posix/blanks.h"
 #include "posix/name_folding.h"
+#include "posix/paths.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -51,13 +52,37 @@ CachePathSetting readCachePath(const std::string &iniPath) {
   return setting;
 }
 
+std::string settingsFileOf(const std::string &installation, const std::string &userFolder) {
+  for (const std::string *folder : {&userFolder, &installation}) {
+    const std::string path = *folder + "/System/UT2004.ini";
+    if (!folder->empty() && plainFileSize(path))
+      return path;
+  }
+  return {};
+}
+
+std::optional<int> readPurgeCacheDays(const std::string &iniPath) {
+  const SmallFile file = readSmallFile(iniPath);
+  if (file.state != SmallFile::State::Read)
+    return std::nullopt;
+  const std::vector<std::string> values = coreSystemValues(file.text, "PurgeCacheDays");
+  if (values.empty())
+    return kGamePurgeCacheDays;
+  // As atoi reads it: a sign, then digits; a number past any sensible
+  // count of days is held there rather than overflowing.
+  constexpr int kMostDays = 1'000'000;
+  const std::string_view value = values.front();
+  const bool negative = value.starts_with('-');
+  int days = 0;
+  for (std::size_t at = value.starts_with('-') || value.starts_with('+') ? 1 : 0;
+       at < value.size() && value[at] >= '0' && value[at] <= '9'; ++at)
+    days = std::min(kMostDays, days * 10 + (value[at] - '0'));
+  return negative ? -days : days;
+}
+
 std::vector<std::string> packageFolders(const std::string &installation, const std::string &userFolder) {
   const std::string systemFolder = installation + "/System";
-  SmallFile file;
-  if (!userFolder.empty())
-    file = readSmallFile(userFolder + "/System/UT2004.ini");
-  if (file.state != SmallFile::State::Read)
-    file = readSmallFile(systemFolder + "/UT2004.ini");
+  const SmallFile file = readSmallFile(settingsFileOf(installation, userFolder));
   std::vector<std::string> folders;
   for (const std::string &value : coreSystemValues(file.text, "Paths")) {
     // "../Maps/*.ut2": the folder part, relative to System, where the game

@@ -29,6 +29,18 @@ struct CacheIndexPlace {
 };
 CacheIndexPlace cacheIndexOf(const std::string &userFolder, const std::string &rootFolder);
 
+// The settings file the game reads: "<userFolder>/System/UT2004.ini" when
+// that is a plain file, else the installation's own; empty when neither is.
+std::string settingsFileOf(const std::string &installation, const std::string &userFolder = "");
+
+// How many days the game keeps its downloads before it deletes them at
+// start: PurgeCacheDays of [Core.System] in the settings file at `iniPath`,
+// its leading digits read as the game reads a number (none reads as 0,
+// which keeps them for good); 30, the game's own, when the line is missing.
+// Nothing when the file cannot be read.
+std::optional<int> readPurgeCacheDays(const std::string &iniPath);
+inline constexpr int kGamePurgeCacheDays = 30;
+
 // The folders where the game looks for the packages a package needs, in the
 // order it looks: the folder part of each Paths line of [Core.System] in
 // the settings the game reads ("<userFolder>/System/UT2004.ini", else the

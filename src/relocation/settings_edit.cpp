@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -35,7 +36,8 @@ bool sameSetting(std::string_view a, std::string_view b) {
 }
 
 struct Line {
-  std::size_t end = 0;   // past its line end, in the text
+  std::size_t start = 0; // in the text
+  std::size_t end = 0;   // past its line end
   std::string_view text; // without the line end
 };
 
@@ -47,10 +49,32 @@ std::vector<Line> linesOf(std::string_view text) {
     std::string_view line = text.substr(start, (newline == std::string_view::npos ? text.size() : newline) - start);
     if (line.ends_with('\r'))
       line.remove_suffix(1);
-    lines.push_back(Line{end, line});
+    lines.push_back(Line{start, end, line});
     start = end;
   }
   return lines;
+}
+
+// The [Core.System] section's lines, as positions in `all`: its heading
+// and the next heading (or the end); both all.size() when there is none.
+struct Section {
+  std::size_t heading;
+  std::size_t next;
+};
+Section coreSystemOf(const std::vector<Line> &all) {
+  Section section{all.size(), all.size()};
+  for (std::size_t index = 0; index < all.size(); ++index) {
+    const std::string_view line = withoutBlanks(all[index].text);
+    if (!line.starts_with('['))
+      continue;
+    if (section.heading != all.size()) {
+      section.next = index;
+      break;
+    }
+    if (foldAsciiCase(line) == "[core.system]")
+      section.heading = index;
+  }
+  return section;
 }
 
 } // namespace
@@ -59,19 +83,7 @@ std::string withCoreSystemLines(std::string_view text, const std::vector<std::st
   const std::vector<Line> all = linesOf(text);
   const std::string ending =
       !all.empty() && all.front().end > 0 && text.substr(0, all.front().end).ends_with("\r\n") ? "\r\n" : "\n";
-  // The section's lines, by their positions in `all`.
-  std::size_t first = all.size(), last = all.size();
-  for (std::size_t index = 0; index < all.size(); ++index) {
-    const std::string_view line = withoutBlanks(all[index].text);
-    if (!line.starts_with('['))
-      continue;
-    if (first != all.size()) {
-      last = index;
-      break;
-    }
-    if (foldAsciiCase(line) == "[core.system]")
-      first = index;
-  }
+  const auto [first, last] = coreSystemOf(all);
   std::string result(text);
   std::vector<std::string> missing;
   for (const std::string &line : lines) {
@@ -112,17 +124,43 @@ std::string withCoreSystemLines(std::string_view text, const std::vector<std::st
   return result;
 }
 
+std::string withCoreSystemValue(std::string_view text, std::string_view key, std::string_view value) {
+  const std::vector<Line> all = linesOf(text);
+  const auto [first, last] = coreSystemOf(all);
+  const std::string folded = foldAsciiCase(key);
+  for (std::size_t index = first == all.size() ? all.size() : first + 1; index < last; ++index) {
+    const Line &line = all[index];
+    if (keyOf(line.text) != folded)
+      continue;
+    // The first line of the key is the one the game reads: its value
+    // alone changes, the blanks around it kept.
+    const std::size_t equals = line.text.find('=');
+    const std::string_view after = line.text.substr(equals + 1);
+    const std::string_view old = withoutBlanks(after);
+    const std::size_t from = line.start + equals + 1 + (old.empty() ? after.size() : after.find(old));
+    std::string result(text);
+    result.replace(from, old.size(), value);
+    return result;
+  }
+  return withCoreSystemLines(text, {std::string(key) + "=" + std::string(value)});
+}
+
 std::string settingsBackupOf(const std::string &iniPath) { return iniPath + ".cache-sorter.bak"; }
 
-std::optional<std::string> addCoreSystemLines(const std::string &iniPath, const std::vector<std::string> &lines,
-                                              const std::string &dataHome) {
+namespace {
+
+// Replaces the settings file at `iniPath` with what `edit` makes of its
+// text, as addCoreSystemLines() tells.
+std::optional<std::string> editSettingsFile(const std::string &iniPath,
+                                            const std::function<std::string(std::string_view)> &edit,
+                                            const std::string &dataHome) {
   struct stat before {};
   if (::lstat(iniPath.c_str(), &before) != 0 || !S_ISREG(before.st_mode))
     return iniPath + " is not a plain file";
   const SmallFile file = readSmallFile(iniPath);
   if (file.state != SmallFile::State::Read)
     return iniPath + ": " + passedOverReason(file.state);
-  const std::string edited = withCoreSystemLines(file.text, lines);
+  const std::string edited = edit(file.text);
   if (edited == file.text)
     return std::nullopt;
 
@@ -155,4 +193,18 @@ std::optional<std::string> addCoreSystemLines(const std::string &iniPath, const 
   if (!replacement.commit() || !flushFolder(folder))
     return "Could not write " + iniPath + " (" + std::strerror(errno) + ")";
   return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> addCoreSystemLines(const std::string &iniPath, const std::vector<std::string> &lines,
+                                              const std::string &dataHome) {
+  return editSettingsFile(
+      iniPath, [&](std::string_view text) { return withCoreSystemLines(text, lines); }, dataHome);
+}
+
+std::optional<std::string> setCoreSystemValue(const std::string &iniPath, std::string_view key, std::string_view value,
+                                              const std::string &dataHome) {
+  return editSettingsFile(
+      iniPath, [&](std::string_view text) { return withCoreSystemValue(text, key, value); }, dataHome);
 }

@@ -18,6 +18,12 @@
 // does (CRLF or LF).
 std::string withCoreSystemLines(std::string_view text, const std::vector<std::string> &lines);
 
+// `text` with the first line of `key` in [Core.System] given `value`, the
+// key's spelling and the blanks around the value kept; where the section
+// has no such line, "<key>=<value>" is added as withCoreSystemLines() adds
+// it.
+std::string withCoreSystemValue(std::string_view text, std::string_view key, std::string_view value);
+
 // Adds `lines` to [Core.System] of the settings file at `iniPath`: written
 // as a temporary file beside it (recorded first in the journal of the
 // program's copies in `dataHome`, so that a kill leaves nothing after the
@@ -26,6 +32,11 @@ std::string withCoreSystemLines(std::string_view text, const std::vector<std::st
 // line is missing. Refused when the file is not a plain file of a settings
 // file's size, or changes while it is edited. Returns why it could not.
 std::optional<std::string> addCoreSystemLines(const std::string &iniPath, const std::vector<std::string> &lines,
+                                              const std::string &dataHome);
+
+// Sets `key` to `value` in [Core.System] of the settings file at `iniPath`,
+// the file replaced as addCoreSystemLines() replaces it.
+std::optional<std::string> setCoreSystemValue(const std::string &iniPath, std::string_view key, std::string_view value,
                                               const std::string &dataHome);
 
 // The name the file before an edit is kept under.

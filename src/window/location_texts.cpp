@@ -73,3 +73,9 @@ std::string passedOverText(const std::vector<std::string> &notes, const std::str
     text += (text.empty() ? "Passed over " : "; ") + homeRelative(note, homeFolder);
   return text;
 }
+
+std::string downloadKeepingText(int days) {
+  if (days <= 0)
+    return {};
+  return "The game deletes downloads older than " + std::to_string(days) + (days == 1 ? " day" : " days");
+}

@@ -36,3 +36,7 @@ EmptyWindowText emptyWindowText(const SearchedPlaces &searched, const std::strin
 // "<path>: <why>": "Passed over ~/.ut2004/System/UT2004.ini: it is not a
 // plain file"; empty when there are none.
 std::string passedOverText(const std::vector<std::string> &notes, const std::string &homeFolder);
+
+// How long the game keeps its downloads, for the status bar: "The game
+// deletes downloads older than 30 days"; empty when it keeps them for good.
+std::string downloadKeepingText(int days);

@@ -99,4 +99,38 @@ TEST(OwnFolder, NothingChangesWhileTheGameRunsOrWithoutItsSettings) {
   EXPECT_EQ(controller.ownPackageFolder(), std::nullopt);
 }
 
+TEST(KeepDownloads, ForGoodAndBackChangesOneLineAndNeverWhileTheGameRuns) {
+  const LinuxLayout layout;
+  Locations locations = layout.sandbox.locations();
+  StartedController started(locations);
+  AppController &controller = started.controller;
+  ASSERT_TRUE(controller.downloadKeeping());
+  EXPECT_EQ(controller.downloadKeeping()->settingsFile, layout.ini);
+  EXPECT_EQ(controller.downloadKeeping()->days, 30);
+
+  ASSERT_EQ(controller.keepDownloadsForGood(true), std::nullopt);
+  EXPECT_EQ(readFile(layout.ini), withCoreSystemValue(kSettings, "PurgeCacheDays", "0"));
+  EXPECT_EQ(controller.downloadKeeping()->days, 0);
+
+  // The game runs: it would write its settings over the line when it quits.
+  makeFolders(locations.processFolder + "/4242");
+  writeFile(locations.processFolder + "/4242/comm", "ut2004-bin\n");
+  EXPECT_NE(controller.keepDownloadsForGood(false), std::nullopt);
+  EXPECT_EQ(controller.downloadKeeping()->days, 0);
+  std::filesystem::remove_all(locations.processFolder + "/4242");
+
+  // Back to what it was, the file as it was.
+  ASSERT_EQ(controller.keepDownloadsForGood(false), std::nullopt);
+  EXPECT_EQ(readFile(layout.ini), kSettings);
+
+  // A number the player chose comes back too; a line with no number reads
+  // as 0, as the game reads it.
+  writeFile(layout.ini, "[Core.System]\nPurgeCacheDays=14\n");
+  ASSERT_EQ(controller.keepDownloadsForGood(true), std::nullopt);
+  ASSERT_EQ(controller.keepDownloadsForGood(false), std::nullopt);
+  EXPECT_EQ(readFile(layout.ini), "[Core.System]\nPurgeCacheDays=14\n");
+  writeFile(layout.ini, "[Core.System]\nPurgeCacheDays=never\n");
+  EXPECT_EQ(controller.downloadKeeping()->days, 0);
+}
+
 } // namespace

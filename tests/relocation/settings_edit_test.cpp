@@ -43,6 +43,33 @@ TEST(SettingsEdit, AddsOnlyTheMissingLinesAndKeepsEveryOtherByte) {
     EXPECT_EQ(withCoreSystemLines(edit.before, kPaths), edit.after) << edit.label;
 }
 
+TEST(SettingsEdit, ChangesOnlyTheValueOfTheFirstLineOfItsKey) {
+  struct EditCase {
+    const char *label;
+    std::string before;
+    std::string after;
+  };
+  const EditCase cases[] = {
+      {"CRLF and the other sections kept",
+       "[Engine.Engine]\r\nPurgeCacheDays=7\r\n[Core.System]\r\nPaths=../Maps/*.ut2\r\n"
+       "PurgeCacheDays=30\r\nSuppress=X\r\n[Other]\r\nA=1\r\n",
+       "[Engine.Engine]\r\nPurgeCacheDays=7\r\n[Core.System]\r\nPaths=../Maps/"
+       "*.ut2\r\nPurgeCacheDays=0\r\nSuppress=X\r\n"
+       "[Other]\r\nA=1\r\n"},
+      {"the key's case and the blanks kept, the first line alone",
+       "[core.system]\n purgecachedays = 30 \nPurgeCacheDays=9\n",
+       "[core.system]\n purgecachedays = 0 \nPurgeCacheDays=9\n"},
+      {"an empty value", "[Core.System]\nPurgeCacheDays=\r\n", "[Core.System]\nPurgeCacheDays=0\r\n"},
+      {"the last line open", "[Core.System]\nPurgeCacheDays=30", "[Core.System]\nPurgeCacheDays=0"},
+      {"no line: added", "[Core.System]\r\nPaths=../Maps/*.ut2\r\n[X]\r\n",
+       "[Core.System]\r\nPaths=../Maps/*.ut2\r\nPurgeCacheDays=0\r\n[X]\r\n"},
+      {"no section: added", "[X]\nB=2\n", "[X]\nB=2\n[Core.System]\nPurgeCacheDays=0\n"},
+      {"already so", "[Core.System]\nPurgeCacheDays=0\n", "[Core.System]\nPurgeCacheDays=0\n"},
+  };
+  for (const EditCase &edit : cases)
+    EXPECT_EQ(withCoreSystemValue(edit.before, "PurgeCacheDays", "0"), edit.after) << edit.label;
+}
+
 TEST(SettingsEdit, ReplacesTheFileWholeAndKeepsTheOneBefore) {
   const TemporaryFolder root;
   const std::string system = root / "System";

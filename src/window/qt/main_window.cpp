@@ -18,6 +18,7 @@
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/folder_opener.h"
 #include "window/qt/game_menu.h"
+#include "window/qt/keep_downloads_action.h"
 #include "window/qt/needs_presenter.h"
 #include "window/qt/qt_platform.h"
 #include "window/qt/side_tab_style.h"
@@ -297,6 +298,11 @@ void MainWindow::buildCommands() {
                               [this] { setDetailsShown(detailsAction_->isChecked()); });
   detailsAction_->setCheckable(true);
   detailsAction_->setChecked(true);
+  keepDownloadsAction_ = new KeepDownloadsAction(controller_, this);
+  connect(keepDownloadsAction_, &KeepDownloadsAction::done, this, [this](const QString &note) {
+    status_->showNote(note);
+    status_->schedule();
+  });
   forgetAction_ = addCommand(QStringLiteral("&Forget Chosen Folders"), QKeySequence(),
                              [this] { folderChoices_->forgetChosenFolders(); });
 }
@@ -404,6 +410,10 @@ void MainWindow::buildMenus() {
   edit->addAction(trashAction_);
   edit->addAction(removeMissingAction_);
   edit->addSeparator();
+  edit->addAction(keepDownloadsAction_);
+  // The game or the player may have changed its settings since.
+  connect(edit, &QMenu::aboutToShow, keepDownloadsAction_, &KeepDownloadsAction::refresh);
+  edit->addSeparator();
   edit->addAction(findAction_);
 
   QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -493,6 +503,7 @@ void MainWindow::showCacheOrSearch() {
   openCacheAction_->setEnabled(hasCache);
   reloadAction_->setEnabled(hasCache);
   openGameAction_->setEnabled(controller_.unrealDir.has_value());
+  keepDownloadsAction_->refresh();
   updateTickCommands();
   if (!hasCache) {
     const EmptyWindowText text = emptyWindowText(controller_.searchedPlaces(), controller_.homeFolder());

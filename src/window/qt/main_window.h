@@ -27,6 +27,7 @@ class QTabWidget;
 class QHBoxLayout;
 class QStackedWidget;
 class CleanupFlow;
+class KeepDownloadsAction;
 class CopyOutFlow;
 class EmptyCachePage;
 class MoveReportWindow;
@@ -74,6 +75,7 @@ public:
   QLabel *tabCounts() const { return status_->tabCounts(); }
   QLabel *tickedTotals() const { return status_->tickedTotals(); }
   QLabel *location() const { return status_->location(); }
+  QLabel *purging() const { return status_->purging(); }
   EmptyCachePage *emptyPage() const { return emptyPage_; }
   bool showsTables() const;
   FolderChoiceFlow *folderChoices() const { return folderChoices_; }
@@ -147,6 +149,7 @@ private:
   QAction *chooseCacheAction_ = nullptr;
   QAction *chooseGameAction_ = nullptr;
   QAction *forgetAction_ = nullptr;
+  KeepDownloadsAction *keepDownloadsAction_ = nullptr;
   QAction *openCacheAction_ = nullptr;
   QAction *openGameAction_ = nullptr;
   QAction *reloadAction_ = nullptr;

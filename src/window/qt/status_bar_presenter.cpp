@@ -28,17 +28,20 @@ StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *w
   tabCounts_ = new ElidedLabel(window);
   tickedTotals_ = new ElidedLabel(window);
   location_ = new ElidedLabel(window);
+  purging_ = new ElidedLabel(window);
+  purging_->setKeptWhole(true);
   // Long paths are cut in the middle, so the counts beside them stay whole.
   location_->setMaximumWidth(kMostLocationWidth);
   tabCounts_->setKeptWhole(true);
   tickedTotals_->setKeptWhole(true);
-  for (ElidedLabel *label : {tabCounts_, tickedTotals_, location_})
+  for (ElidedLabel *label : {tabCounts_, tickedTotals_, purging_, location_})
     label->setContentsMargins(12, 0, 12, 0);
   QStatusBar *bar = window->statusBar();
   bar->addWidget(reportLabel_, 1);
   bar->addPermanentWidget(detailsButton_);
   bar->addPermanentWidget(tabCounts_);
   bar->addPermanentWidget(tickedTotals_);
+  bar->addPermanentWidget(purging_);
   bar->addPermanentWidget(location_);
   timer_.setSingleShot(true);
   timer_.setInterval(0);
@@ -68,6 +71,12 @@ void StatusBarPresenter::showNote(const QString &note) {
 void StatusBarPresenter::update() {
   for (QLabel *label : {tabCounts_, tickedTotals_})
     label->setVisible(controller_.hasCache());
+  // Whatever is not sorted by then is lost: worth a place of its own.
+  const std::optional<AppController::DownloadKeeping> keeping = controller_.downloadKeeping();
+  const std::string purging = keeping ? downloadKeepingText(keeping->days) : std::string();
+  purging_->setWholeText(QString::fromStdString(purging));
+  purging_->setToolTip(QStringLiteral("Edit > Keep Downloads for Good stops it"));
+  purging_->setVisible(!purging.empty());
   if (!controller_.hasCache()) {
     showLocation(QStringLiteral("No cache found"));
     return;

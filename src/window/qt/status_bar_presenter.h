@@ -16,8 +16,8 @@ class QPushButton;
 
 // The status bar: what the last move did (with its Details button), the
 // shown tab's counts, the ticked packages' count and size, and the
-// layout in use with its two folders. It is brought up to date once the event loop is idle, so
-// that a command that changes many ticks repaints first.
+// layout in use with its two folders, and how long the game keeps downloads. It is brought up to date once the event
+// loop is idle, so that a command that changes many ticks repaints first.
 class StatusBarPresenter final : public QObject {
   Q_OBJECT
 
@@ -37,6 +37,7 @@ public:
   QLabel *tabCounts() const { return tabCounts_; }
   QLabel *tickedTotals() const { return tickedTotals_; }
   QLabel *location() const { return location_; }
+  QLabel *purging() const { return purging_; }
   QLabel *reportLabel() const { return reportLabel_; }
   QPushButton *detailsButton() const { return detailsButton_; }
 
@@ -54,6 +55,7 @@ private:
   ElidedLabel *tabCounts_ = nullptr;
   ElidedLabel *tickedTotals_ = nullptr;
   ElidedLabel *location_ = nullptr;
+  ElidedLabel *purging_ = nullptr;
   QTimer timer_;
   PackageSizes &sizes_;
 };
