@@ -7,6 +7,7 @@
 #include "relocation/copy_journal.h"
 #include "relocation/interrupted_move.h"
 #include "relocation/mover.h"
+#include "relocation/return_to_cache.h"
 
 #include <array>
 #include <utility>
@@ -58,6 +59,7 @@ void AppController::awakeFromNib() {
     failFatally(kAlreadyRunningMessage);
     return;
   }
+  finishInterruptedReturn(cacheFile);
   finishInterruptedMove(cacheFile, unrealDir);
   // The Mac release's start-up tells of a missing installation at once;
   // elsewhere the status bar says so, beside the command to choose one.

@@ -87,6 +87,15 @@ public:
   };
   void moveFiles(const MoveChoices &choices);
 
+  // Whether the last move of this cache put packages into the game that
+  // undoMove() can put back.
+  bool canUndoMove() const;
+  // Puts every package the last move put into the game back into the cache
+  // under its cache name, with its index line, while its file in the game
+  // is still the one moved; one that changed since stays, and the report
+  // says why. Then reads the lists again and reports, as a move does.
+  void undoMove();
+
   // Copies the ticked packages out of the cache, which stays as it is, as
   // `settings` say (its cache folder is this one), with progress and a
   // report; and what that would do, for the window to confirm first.
@@ -308,6 +317,9 @@ private:
   void addNeeds(MovePreview &preview) const;
   // Reads needs with the move's progress.
   NeedReading readingWithProgress(std::size_t &read) const;
+  // Puts `packages` back into the cache with progress, reads the lists
+  // again and reports.
+  void returnPackages(const std::vector<ReturnedPackage> &packages);
   // Makes the user's own category folders and tells the game about them,
   // and points `settings` there; false, after an alert, when it cannot.
   bool prepareOwnFolder(MoveSettings &settings);
@@ -341,6 +353,9 @@ private:
   // The game's folders as listed for the rows' files in the game; listed
   // again with the lists.
   mutable std::optional<CategoryFolders> gameFolders_;
+  // What the last move put into the game, and the cache it came from.
+  std::vector<ReturnedPackage> lastMove_;
+  std::string lastMoveCache_;
   bool readingWanted_ = false;
   std::function<void(std::size_t, std::size_t)> readCallback_;
   std::unique_ptr<BackgroundReader> reader_;

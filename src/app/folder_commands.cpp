@@ -5,6 +5,7 @@
 #include "catalogue/cache_reader.h"
 #include "posix/paths.h"
 #include "relocation/interrupted_move.h"
+#include "relocation/return_to_cache.h"
 
 ChosenFolders AppController::rememberedChoices() const {
   if (!choices_)
@@ -123,6 +124,7 @@ std::optional<std::string> AppController::switchCache(const std::string &indexPa
     if (lock->state() == FolderLock::State::HeldElsewhere)
       return std::string(kAlreadyRunningMessage);
   }
+  finishInterruptedReturn(indexPath);
   finishInterruptedMove(indexPath, unrealDir);
   std::optional<std::array<std::vector<CacheEntry>, kCategoryCount>> lists = readAllLists(indexPath);
   if (!lists)

@@ -52,10 +52,14 @@ void AppController::moveFiles(const MoveChoices &choices) {
   std::optional<Lists> withNeeds;
   if (choices.alsoMoveNeeds && !(withNeeds = tickedWithNeeds()))
     return;
-  const MoveOutcome outcome = mover.run(withNeeds ? viewOf(*withNeeds) : lists());
+  MoveOutcome outcome = mover.run(withNeeds ? viewOf(*withNeeds) : lists());
   if (!outcome.ran) {
     platform_.endMoveProgress();
     return;
+  }
+  if (!outcome.placed.empty()) {
+    lastMove_ = std::move(outcome.placed);
+    lastMoveCache_ = cacheFile;
   }
   // Gives the file system a moment before the index is read back.
   platform_.waitBeforeReload(reloadDelay_);

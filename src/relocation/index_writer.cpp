@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -302,5 +303,39 @@ IndexComposer indexWithout(std::function<bool(const EntryLine &entry)> drop) {
     if (outcome != ScanOutcome::Whole)
       return std::nullopt;
     return text + tail;
+  };
+}
+
+IndexComposer indexWith(std::vector<CacheEntry> added) {
+  return [added = std::move(added)](int index) -> std::optional<std::string> {
+    std::string text;
+    std::string tail;
+    std::set<std::string, std::less<>> held;
+    if (index < 0) {
+      text = "[Cache]\n";
+    } else {
+      const ScanOutcome outcome = scanIndexLines(
+          index,
+          [&](const IndexLine &line) {
+            if (const std::optional<EntryLine> entry = splitEntryLine(line))
+              held.emplace(entry->key);
+            text.append(line.bytes).append(1, '\n');
+          },
+          &tail);
+      if (outcome != ScanOutcome::Whole)
+        return std::nullopt;
+      // An unfinished last line is finished, so that the new ones start
+      // lines of their own.
+      if (!tail.empty()) {
+        if (const std::optional<EntryLine> entry = splitEntryLine(IndexLine{tail}))
+          held.emplace(entry->key);
+        text.append(tail).append(1, '\n');
+      }
+    }
+    for (const CacheEntry &entry : added) {
+      if (held.emplace(entry.cacheName).second)
+        text.append(entry.cacheName).append(1, '=').append(entry.utName).append(1, '\n');
+    }
+    return text;
   };
 }

@@ -59,6 +59,11 @@ using IndexComposer = std::function<std::optional<std::string>(int index)>;
 // none.
 IndexComposer indexWithout(std::function<bool(const EntryLine &entry)> drop);
 
+// The index on disk with a "cacheName=utName" line added at its end for
+// each of `added` whose cache name no entry line holds yet, every other
+// line as it was read; "[Cache]" and those lines when there is none.
+IndexComposer indexWith(std::vector<CacheEntry> added);
+
 // Replaces the index at `indexPath` with what `compose` makes of it, compare
 // and swap: the new text goes to the (recorded) temporary file
 // `temporaryName` beside it and is flushed; just before it is renamed over

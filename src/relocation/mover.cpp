@@ -10,6 +10,8 @@
 #include "relocation/replacement_file.h"
 #include "relocation/transfer.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 std::vector<PlannedMove> planOf(const ListsView &lists) {
@@ -67,6 +69,25 @@ std::vector<Mover::Kept> Mover::takeKeptPackages(std::vector<PlannedMove> &plan)
   return kept;
 }
 
+std::vector<ReturnedPackage> Mover::placedFiles(const std::vector<PlannedMove> &plan,
+                                                const TransferResult &transfer) const {
+  std::vector<ReturnedPackage> placed;
+  const CategoryFolders game(settings_.installation);
+  std::size_t nextStayed = 0;
+  for (std::size_t index = 0; index < plan.size(); ++index) {
+    if (nextStayed < transfer.stayed.size() && transfer.stayed[nextStayed].index == index) {
+      ++nextStayed;
+      continue;
+    }
+    const PlannedMove &move = plan[index];
+    const std::optional<std::string> file = game.fileOf(move.category, move.utName);
+    struct stat info {};
+    if (file && ::lstat(file->c_str(), &info) == 0 && S_ISREG(info.st_mode))
+      placed.push_back({move.category, move.cacheName, move.utName, *file, FileIdentity::of(info)});
+  }
+  return placed;
+}
+
 MoveOutcome Mover::run(const ListsView &lists) const {
   MoveOutcome outcome;
   const std::string journal = journalPath(settings_.cacheDirectory);
@@ -114,6 +135,7 @@ MoveOutcome Mover::run(const ListsView &lists) const {
     return transferFiles(plan, transferSettings);
   }();
   outcome.report = reportOf(plan, transfer);
+  outcome.placed = placedFiles(plan, transfer);
   for (const Kept &keep : kept)
     outcome.report.stayed.push_back({keep.package.utName, keep.package.cacheName, keep.reason});
   if (transfer.cancelled > 0) {

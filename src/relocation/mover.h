@@ -4,12 +4,15 @@
 #include "catalogue/entry_lists.h"
 #include "relocation/move_plan.h"
 #include "relocation/move_progress.h"
+#include "relocation/return_to_cache.h"
 
 #include <array>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+struct TransferResult;
 
 // Shown at start-up, and by a move that has files to move and nowhere to
 // put them.
@@ -66,6 +69,9 @@ struct MoveOutcome {
   // need no reading again.
   bool ran = false;
   MoveReport report;
+  // Each package that reached the game, its file as it stands there now:
+  // what an undo puts back, while it is still that file.
+  std::vector<ReturnedPackage> placed;
 };
 
 // The move command's work, step by step: plan the ticked entries, journal
@@ -85,6 +91,8 @@ private:
   // Takes out of `plan` the packages to keep in the cache: damaged ones, and
   // those whose destination holds a different file, as the settings say.
   std::vector<Kept> takeKeptPackages(std::vector<PlannedMove> &plan) const;
+  // The files of the packages of `plan` that reached the game.
+  std::vector<ReturnedPackage> placedFiles(const std::vector<PlannedMove> &plan, const TransferResult &transfer) const;
 
   MoveSettings settings_;
   MoveEvents events_;

@@ -88,6 +88,7 @@ std::string progressLabel(const MoveProgress &progress) {
   const char *verb = progress.action == PackageAction::Copy      ? "Copying "
                      : progress.action == PackageAction::Export  ? "Compressing "
                      : progress.action == PackageAction::Compare ? "Comparing "
+                     : progress.action == PackageAction::Return  ? "Putting back "
                                                                  : "Moving ";
   return verb + elideName(progress.utName) + " (" + formatCount(progress.current) + " of " +
          formatCount(progress.total) + ")";
@@ -103,6 +104,8 @@ std::string wentText(const MoveReport &report) {
     return "Copied";
   case MoveReport::Action::Export:
     return "Exported";
+  case MoveReport::Action::Return:
+    return "Put back into the cache";
   case MoveReport::Action::Move:
   case MoveReport::Action::Compare:
   case MoveReport::Action::Read:
@@ -140,6 +143,10 @@ std::string reportSummary(const MoveReport &report) {
   case MoveReport::Action::Export:
     done = "exported " + packages;
     rest = " left out";
+    break;
+  case MoveReport::Action::Return:
+    done = "put " + packages + " back into the cache";
+    rest = " stayed in the game";
     break;
   case MoveReport::Action::Move:
   case MoveReport::Action::Compare:

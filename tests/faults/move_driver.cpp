@@ -14,6 +14,8 @@
 //   move_driver copy|export DIR         start up, copy (or export) the "T" packages to DIR/Shared
 //   move_driver check DIR clean-after-fault|clean-after-restart|trash-after-fault|trash-after-restart ...
 //   move_driver check DIR copy-after-fault|copy-after-restart|export-after-fault|export-after-restart ...
+//   move_driver undo DIR                start up, move the "T" packages, then undo the move
+//   move_driver check DIR undo-after-fault|undo-after-restart|undo-complete ...
 #include "app/app_controller.h"
 #include "catalogue/category.h"
 #include "posix/file_descriptor.h"
@@ -233,6 +235,20 @@ int trash(const std::string &root) {
   return 0;
 }
 
+// Moves the "T" packages with what they need, then undoes the move.
+int undo(const std::string &root) {
+  const Layout layout(root);
+  PrintingPlatform platform;
+  AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
+  controller.awakeFromNib();
+  tickTheTs(controller);
+  controller.moveFiles(AppController::MoveChoices{.alsoMoveNeeds = true});
+  mark("undo\n");
+  controller.undoMove();
+  std::fflush(stdout);
+  return 0;
+}
+
 // Copies (or exports) the "T" packages to DIR/Shared, keeping any file there.
 int copyOutTo(const std::string &root, const std::string &command) {
   const Layout layout(root);
@@ -300,7 +316,8 @@ public:
   void noDebris() {
     for (const auto &file : fs::recursive_directory_iterator(layout_.root)) {
       const std::string name = file.path().filename().string();
-      expect(!isTemporaryFileName(name) && name != ".cache-sorter-journal", "left behind: " + file.path().string());
+      expect(!isTemporaryFileName(name) && name != ".cache-sorter-journal" && name != ".cache-sorter-returns",
+             "left behind: " + file.path().string());
     }
   }
 
@@ -399,6 +416,40 @@ int checkCopy(Checker &checker, const std::string &root, const std::string &when
   return checker.broken() == 0 ? 0 : 1;
 }
 
+// After an undo: every package whole in the cache or in the game, never in
+// both once the restart is done; a file in the cache has exactly one line
+// once no journal is left, and no line ever stands without its file.
+int checkUndo(Checker &checker, const std::string &when, const std::string &index) {
+  const Layout &layout = checker.layout();
+  const bool journalLeft = fs::exists(fs::symlink_status(layout.cache + "/.cache-sorter-returns"));
+  const bool settled = when != "undo-after-fault";
+  for (const Package &package : kPackages) {
+    const std::string name = package.cacheName;
+    const bool inCache = readBytes(layout.cached(package)) == contentOf(package);
+    const bool inGame = mayMove(package) && readBytes(layout.installed(package)) == contentOf(package);
+    checker.expect(inCache || inGame, name + " is whole somewhere");
+    std::size_t lines = 0;
+    for (const std::string &line :
+         {"\n" + name + "=" + package.utName + "\n", "\n" + name + "=" + package.utName + "\r\n"})
+      for (std::size_t at = index.find(line); at != std::string::npos; at = index.find(line, at + 1))
+        ++lines;
+    const bool cachedFile = fs::exists(fs::symlink_status(layout.cached(package)));
+    checker.expect(lines <= (cachedFile ? 1u : 0u), name + " has no line but its own");
+    if (!journalLeft)
+      checker.expect(lines == (cachedFile ? 1u : 0u), name + " has its line");
+    if (settled && mayMove(package))
+      checker.expect(!(inCache && fs::exists(fs::symlink_status(layout.installed(package)))),
+                     name + " is in one place");
+    if (when == "undo-complete" && mayMove(package))
+      checker.expect(inCache && !fs::exists(fs::symlink_status(layout.installed(package))), name + " went back");
+  }
+  if (settled) {
+    checker.expect(!journalLeft, "the journal of the undo is gone");
+    checker.noDebris();
+  }
+  return checker.broken() == 0 ? 0 : 1;
+}
+
 int check(const std::string &root, const std::string &when, const std::string &alertsPath, bool killed) {
   Checker checker(root);
   const Layout &layout = checker.layout();
@@ -410,6 +461,8 @@ int check(const std::string &root, const std::string &when, const std::string &a
     return checkTrash(checker, root, when, index);
   if (when.starts_with("copy-") || when.starts_with("export-"))
     return checkCopy(checker, root, when, index);
+  if (when.starts_with("undo-"))
+    return checkUndo(checker, when, index);
   checker.packagesWhole();
   checker.cachedFilesNamed(index);
 
@@ -525,6 +578,8 @@ int main(int argc, char **argv) {
     return clean(args[1]);
   if (args.size() == 2 && args[0] == "trash")
     return trash(args[1]);
+  if (args.size() == 2 && args[0] == "undo")
+    return undo(args[1]);
   if (args.size() == 2 && (args[0] == "copy" || args[0] == "export"))
     return copyOutTo(args[1], args[0]);
   if (args.size() == 5 && args[0] == "check")

@@ -11,15 +11,16 @@
 #   run_fault_suite.sh MOVE_DRIVER [PART...]
 #
 # PART is move-rename, move-copy (the move on one volume and across two, with
-# the start-ups that finish it), clean, trash, copy or export; all of them
-# when none is named. Each part is a test of its own, so that each has its
+# the start-ups that finish it), clean, trash, copy, export, undo-rename or
+# undo-copy (undoing a move on one volume and across two); all of them when
+# none is named. Each part is a test of its own, so that each has its
 # own time limit.
 set -euo pipefail
 
 driver="$1"
 shift
 parts=("$@")
-[ ${#parts[@]} -eq 0 ] && parts=(move-rename move-copy clean trash copy export)
+[ ${#parts[@]} -eq 0 ] && parts=(move-rename move-copy clean trash copy export undo-rename undo-copy)
 wanted() {
   local part
   for part in "${parts[@]}"; do [ "$part" = "$1" ] && return 0; done
@@ -229,6 +230,25 @@ for command in copy export; do
   restart_check="$command-after-restart"
   inject_everywhere "$command" "$template" "$command" "$command-after-fault" "$points"
   echo "fault suite: $command: $(count_calls "$points") calls"
+done
+
+# Undo Move on one volume and across two, faulted the same way after the move
+# it undoes; the restart is a start-up, which finishes what was cut short.
+for path in rename copy; do
+  wanted "undo-$path" || continue
+  template="$work/template-undo-$path"
+  mkdir "$template"
+  "$driver" setup "$template" "$path"
+  cp -a "$template" "$work/traced"
+  strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" undo "$work/traced" >"$work/alerts"
+  restart_check=undo-complete
+  expect_complete "$work/traced" "undo-$path without a fault"
+  rm -rf "$work/traced"
+  points="$(points_after undo "$work/trace")"
+  restart_command=start
+  restart_check=undo-after-restart
+  inject_everywhere "undo-$path" "$template" undo undo-after-fault "$points"
+  echo "fault suite: undo-$path: $(count_calls "$points") calls"
 done
 
 errors=0

@@ -342,6 +342,20 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   EXPECT_EQ(maps->index(1, CategoryTableModel::TickColumn).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
   EXPECT_EQ(table(kTextures)->model()->index(0, CategoryTableModel::UtNameColumn).data().toString(), "Sky.utx");
   EXPECT_EQ(window.reportLabel()->text(), "Moved 2 packages into the game");
+
+  // Ctrl+Z puts both back, each line after the others; the map it replaced
+  // is not the program's to bring back. (The offscreen platform gives the
+  // window back no activation when the question closes.)
+  QApplication::setActiveWindow(&window);
+  press(table(kTextures), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(readFile(sandbox.cachedFile("M1")), package("map one"));
+  EXPECT_EQ(readFile(sandbox.cachedFile("X1")), package("sand"));
+  EXPECT_FALSE(exists(bundle + "/Maps/DM-1.ut2"));
+  EXPECT_FALSE(exists(bundle + "/Textures/Sand.utx"));
+  EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM0=DM-0.ut2\nM2=DM-2.ut2\nM3=DM-3.ut2\nM4=DM-4.ut2\n"
+                                           "U0=Caf\xC3\xA9.u\nU1=Caf\xE9.u\nX0=Sky.utx\nM1=DM-1.ut2\nX1=Sand.utx\n");
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (5)");
+  EXPECT_EQ(window.reportLabel()->text(), "Put 2 packages back into the cache");
 }
 
 TEST_F(MainWindowTest, CancellingTheConfirmationLeavesEverythingAsItWas) {

@@ -268,6 +268,12 @@ void MainWindow::buildCommands() {
   });
   moveAction_ = addCommand(QStringLiteral("&Move Ticked Packages…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
                            [this] { requestMove(); });
+  undoMoveAction_ = addCommand(QStringLiteral("Und&o Move"), QKeySequence::Undo, [this] {
+    controller_.undoMove();
+    forgetFiles();
+    updateTickCommands();
+  });
+  undoMoveAction_->setToolTip(QStringLiteral("Put the packages the last move put into the game back into the cache"));
   trashAction_ =
       addCommand(QStringLiteral("Move to T&rash…"), QKeySequence::Delete, [this] { cleanup_->trashTicked(); });
   copyAction_ = addCommand(QStringLiteral("&Copy to Folder…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
@@ -402,6 +408,8 @@ void MainWindow::buildMenus() {
   connect(quit, &QAction::triggered, this, &QWidget::close);
 
   QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  edit->addAction(undoMoveAction_);
+  edit->addSeparator();
   edit->addAction(tickAllAction_);
   edit->addAction(tickTabAction_);
   edit->addAction(untickAllAction_);
@@ -534,6 +542,7 @@ void MainWindow::updateTickCommands() {
   const bool enabled = controller_.hasCache() && anyTicked;
   for (QAction *action : {moveAction_, trashAction_, copyAction_, exportAction_})
     action->setEnabled(enabled);
+  undoMoveAction_->setEnabled(controller_.canUndoMove());
 }
 
 bool MainWindow::showsTables() const { return pages_->currentWidget() == browsePage_; }

@@ -149,6 +149,7 @@ private:
   QAction *chooseCacheAction_ = nullptr;
   QAction *chooseGameAction_ = nullptr;
   QAction *forgetAction_ = nullptr;
+  QAction *undoMoveAction_ = nullptr;
   KeepDownloadsAction *keepDownloadsAction_ = nullptr;
   QAction *openCacheAction_ = nullptr;
   QAction *openGameAction_ = nullptr;

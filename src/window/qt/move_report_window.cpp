@@ -25,8 +25,10 @@ QTreeWidgetItem *addGroup(QTreeWidget *tree, const QString &title, const std::ve
 
 MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : QDialog(parent) {
   const bool copyOut = isCopyOut(report);
+  const bool putBack = report.action == MoveReport::Action::Return;
   setWindowTitle(report.action == MoveReport::Action::Move ? QStringLiteral("Move Report")
                  : copyOut                                 ? QStringLiteral("Copy Report")
+                 : putBack                                 ? QStringLiteral("Put Back Report")
                                                            : QStringLiteral("Clean-up Report"));
   setModal(false);
   auto *layout = new QVBoxLayout(this);
@@ -38,7 +40,9 @@ MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : 
                          copyOut ? QStringLiteral("Why it was left out") : QStringLiteral("Why it stayed")});
   tree->setRootIsDecorated(true);
   tree->setUniformRowHeights(true);
-  const QString stayedTitle = copyOut ? QStringLiteral("Left out (%1)") : QStringLiteral("Stayed in the cache (%1)");
+  const QString stayedTitle = copyOut   ? QStringLiteral("Left out (%1)")
+                              : putBack ? QStringLiteral("Stayed in the game (%1)")
+                                        : QStringLiteral("Stayed in the cache (%1)");
   QTreeWidgetItem *stayed =
       addGroup(tree, stayedTitle.arg(QString::fromStdString(formatCount(report.stayed.size()))), report.stayed);
   // Where the Trash stopped taking them, the rest were deleted for good.

@@ -84,6 +84,7 @@ void QtPlatform::createProgressDialog(PackageAction action) {
                             : action == PackageAction::Export  ? QStringLiteral("Exporting Packages")
                             : action == PackageAction::Compare ? QStringLiteral("Comparing Packages")
                             : action == PackageAction::Read    ? QStringLiteral("Reading Packages")
+                            : action == PackageAction::Return  ? QStringLiteral("Putting Packages Back")
                                                                : QStringLiteral("Moving Packages"));
   // Cancel, Escape and closing the window all stop the move after the
   // package in hand.
