@@ -95,6 +95,14 @@ public:
   // is still the one moved; one that changed since stays, and the report
   // says why. Then reads the lists again and reports, as a move does.
   void undoMove();
+  // Puts the packages at `gameFiles`, in the game's category folders (or
+  // those of the user's own folder), back into the cache as downloads:
+  // each as "<GUID>.uxx", its GUID read from its header, with its line. A
+  // file that is not a readable package, or lies elsewhere, stays, and the
+  // report says why. Then reads the lists again and reports.
+  void putBackIntoCache(const std::vector<std::string> &gameFiles);
+  // The files in the game of the packages at `rows` of `table` that have one.
+  std::vector<std::string> gameFilesOfRows(const TableView *table, const std::vector<std::int32_t> &rows) const;
 
   // Copies the ticked packages out of the cache, which stays as it is, as
   // `settings` say (its cache folder is this one), with progress and a
@@ -319,7 +327,11 @@ private:
   NeedReading readingWithProgress(std::size_t &read) const;
   // Puts `packages` back into the cache with progress, reads the lists
   // again and reports.
-  void returnPackages(const std::vector<ReturnedPackage> &packages);
+  // `refused` were never tried, for the reasons they give.
+  void returnPackages(const std::vector<ReturnedPackage> &packages,
+                      const std::vector<MoveReport::Package> &refused = {});
+  // Why `gameFile` cannot be put back, or nothing, and its category.
+  std::optional<std::string> putBackProblem(const std::string &gameFile, std::size_t &category) const;
   // Makes the user's own category folders and tells the game about them,
   // and points `settings` there; false, after an alert, when it cannot.
   bool prepareOwnFolder(MoveSettings &settings);

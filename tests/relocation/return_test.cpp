@@ -5,6 +5,7 @@
 #include "relocation/return_journal.h"
 #include "relocation/return_to_cache.h"
 
+#include "package_writer.h"
 #include "recording_window.h"
 #include "sandbox.h"
 
@@ -79,6 +80,33 @@ TEST_P(UndoMove, NeverReplacesAFileInTheCache) {
   EXPECT_EQ(readFile(game + "/Maps/DM-One.ut2"), "bytes of M1");
   ASSERT_EQ(started.window.platform.report.stayed.size(), 1u);
   EXPECT_EQ(started.window.platform.report.stayed[0].reason, kCacheNameTakenReason);
+}
+
+TEST_P(UndoMove, PutBackGoesUnderTheGuidAndRefusesWhatIsNoPackageOfTheGame) {
+  PackageWriter writer;
+  writer.guid = {0xA1B2C3D4, 0x00000001, 0x0000BEEF, 0x12345678};
+  writeFile(game + "/Maps/DM-Mine.ut2", writer.bytes());
+  writeFile(game + "/Maps/DM-Broken.ut2", "<html>not found</html>");
+  writeFile(sandbox.root() + "/DM-Elsewhere.ut2", writer.bytes());
+  StartedController started(sandbox.locations());
+  AppController &controller = started.controller;
+
+  controller.putBackIntoCache(
+      {game + "/Maps/DM-Mine.ut2", game + "/Maps/DM-Broken.ut2", sandbox.root() + "/DM-Elsewhere.ut2"});
+  EXPECT_EQ(readFile(sandbox.cachedFile("A1B2C3D4000000010000BEEF12345678")), writer.bytes());
+  EXPECT_FALSE(exists(game + "/Maps/DM-Mine.ut2"));
+  // Its line comes last, the others as the program writes every index.
+  EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM1=DM-One.ut2\nM2=DM-Two.ut2\nX1=Sky.utx\nK1=Kept.uax\n"
+                                           "A1B2C3D4000000010000BEEF12345678=DM-Mine.ut2\n");
+  EXPECT_EQ(readFile(game + "/Maps/DM-Broken.ut2"), "<html>not found</html>");
+  EXPECT_TRUE(exists(sandbox.root() + "/DM-Elsewhere.ut2"));
+  const MoveReport &report = started.window.platform.report;
+  ASSERT_EQ(report.moved.size(), 1u);
+  ASSERT_EQ(report.stayed.size(), 2u);
+  EXPECT_TRUE(report.stayed[0].reason.starts_with("Stayed in the game: not a package the game can read"))
+      << report.stayed[0].reason;
+  EXPECT_EQ(report.stayed[1].reason, "Stayed: it is not in the game's Maps folder");
+  EXPECT_EQ(controller.listAt(kMapsCategory).size(), 3u);
 }
 
 INSTANTIATE_TEST_SUITE_P(OneVolumeAndTwo, UndoMove, ::testing::Bool(),

@@ -1034,7 +1034,7 @@ TEST_F(MainWindowTest, ReturnDoubleClickAndCopyWorkOnRows) {
 
 namespace {
 
-TEST_F(MainWindowTest, F5ReadsTheListsAgainAndTheRowMenuTicksAndCopies) {
+TEST_F(MainWindowTest, F5ReadsTheListsAgainAndTheRowMenuTicksCopiesAndPutsBack) {
   window.tabs()->setCurrentIndex(kMaps);
   writeFile(sandbox.cacheFile(), readFile(sandbox.cacheFile()) + "M5=DM-5.ut2\n");
   press(table(kMaps), Qt::Key_F5);
@@ -1060,6 +1060,25 @@ TEST_F(MainWindowTest, F5ReadsTheListsAgainAndTheRowMenuTicksAndCopies) {
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 0, 1, 0})) << "Tick";
   choose(5);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "M4") << "Copy Cache Name";
+
+  // The game holds another version of DM-0: the row menu puts it back into
+  // the cache, as the download it is, once the player confirms.
+  PackageWriter mine;
+  mine.guid = {0xA1B2C3D4, 1, 2, 3};
+  const std::string installed = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app/Maps/DM-0.ut2";
+  writeFile(installed, mine.bytes());
+  maps->selectRow(0);
+  answerMessageBoxes({[](QMessageBox &box) {
+    EXPECT_EQ(box.text(), "Put 1 package back into the cache?");
+    QTest::keyClick(&box, Qt::Key_Return);
+  }});
+  choose(8);
+  EXPECT_TRUE(allAnswered());
+  EXPECT_FALSE(exists(installed));
+  EXPECT_EQ(readFile(sandbox.cachedFile("A1B2C3D4000000010000000200000003")), mine.bytes());
+  EXPECT_TRUE(readFile(sandbox.cacheFile()).ends_with("\nA1B2C3D4000000010000000200000003=DM-0.ut2\n"));
+  EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (7)");
+  EXPECT_EQ(window.reportLabel()->text(), "Put 1 package back into the cache");
 }
 
 } // namespace

@@ -226,6 +226,8 @@ void CategoryTableView::contextMenuEvent(QContextMenuEvent *event) {
   menu.addSeparator();
   menu.addAction(QStringLiteral("Show Cached File"), this, [this] { emit showFolderRequested(false); });
   menu.addAction(QStringLiteral("Show in the Game Folder"), this, [this] { emit showFolderRequested(true); });
+  menu.addSeparator();
+  menu.addAction(QStringLiteral("Put Back into the Cache…"), this, [this, rows] { emit putBackRequested(rows); });
   menu.exec(event->globalPos());
 }
 

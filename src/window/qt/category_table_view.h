@@ -23,6 +23,9 @@ signals:
   void showFolderRequested(bool inTheGame);
   // Tick What It Needs, from the row menu.
   void tickNeedsRequested();
+  // Put Back into the Cache, from the row menu: the selected rows' files in
+  // the game go back into the cache.
+  void putBackRequested(const std::vector<int> &rows);
 
 public:
   CategoryTableView(CategoryFilterModel *model, QWidget *parent);

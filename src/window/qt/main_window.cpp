@@ -20,6 +20,7 @@
 #include "window/qt/game_menu.h"
 #include "window/qt/keep_downloads_action.h"
 #include "window/qt/needs_presenter.h"
+#include "window/qt/put_back_flow.h"
 #include "window/qt/qt_platform.h"
 #include "window/qt/side_tab_style.h"
 
@@ -58,6 +59,11 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   folderChoices_ = new FolderChoiceFlow(controller_, this);
   cleanup_ = new CleanupFlow(controller_, this, sizes_);
   copyOut_ = new CopyOutFlow(controller_, this);
+  putBack_ = new PutBackFlow(controller_, this);
+  connect(putBack_, &PutBackFlow::done, this, [this] {
+    forgetFiles();
+    updateTickCommands();
+  });
   buildCommands();
   needs_ = new NeedsPresenter(controller_, this, [this] { return shownRow(); });
   pages_ = new QStackedWidget(this);
@@ -212,6 +218,8 @@ QTabWidget *MainWindow::buildTabs(QWidget *parent) {
     filters_[index] = new CategoryFilterModel(models_[index], this);
     views_[index] = new CategoryTableView(filters_[index], tabs_);
     views_[index]->setAccessibleName(QStringLiteral("%1 packages").arg(categoryName(index)));
+    connect(views_[index], &CategoryTableView::putBackRequested, this,
+            [this, index](const std::vector<int> &rows) { putBack_->putBackRows(models_[index], rows); });
     connect(views_[index], &CategoryTableView::showFolderRequested, this, [this, index](bool inTheGame) {
       if (!inTheGame)
         openFolderInFileManager(controller_.cacheDirectory(), this);
@@ -268,6 +276,8 @@ void MainWindow::buildCommands() {
   });
   moveAction_ = addCommand(QStringLiteral("&Move Ticked Packages…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
                            [this] { requestMove(); });
+  putBackAction_ =
+      addCommand(QStringLiteral("Put &Back into the Cache…"), QKeySequence(), [this] { putBack_->chooseFiles(); });
   undoMoveAction_ = addCommand(QStringLiteral("Und&o Move"), QKeySequence::Undo, [this] {
     controller_.undoMove();
     forgetFiles();
@@ -396,6 +406,7 @@ void MainWindow::buildMenus() {
   file->addAction(moveAction_);
   file->addAction(copyAction_);
   file->addAction(exportAction_);
+  file->addAction(putBackAction_);
   file->addSeparator();
   file->addMenu(
       new GameMenu(controller_, *folderChoices_, {chooseCacheAction_, chooseGameAction_, forgetAction_}, file));
@@ -511,6 +522,7 @@ void MainWindow::showCacheOrSearch() {
   openCacheAction_->setEnabled(hasCache);
   reloadAction_->setEnabled(hasCache);
   openGameAction_->setEnabled(controller_.unrealDir.has_value());
+  putBackAction_->setEnabled(hasCache && controller_.unrealDir.has_value());
   keepDownloadsAction_->refresh();
   updateTickCommands();
   if (!hasCache) {

@@ -28,6 +28,7 @@ class QHBoxLayout;
 class QStackedWidget;
 class CleanupFlow;
 class KeepDownloadsAction;
+class PutBackFlow;
 class CopyOutFlow;
 class EmptyCachePage;
 class MoveReportWindow;
@@ -150,6 +151,8 @@ private:
   QAction *chooseGameAction_ = nullptr;
   QAction *forgetAction_ = nullptr;
   QAction *undoMoveAction_ = nullptr;
+  QAction *putBackAction_ = nullptr;
+  PutBackFlow *putBack_ = nullptr;
   KeepDownloadsAction *keepDownloadsAction_ = nullptr;
   QAction *openCacheAction_ = nullptr;
   QAction *openGameAction_ = nullptr;
