@@ -12,7 +12,7 @@ RUN_TOOLS=(
 )
 
 # Libraries and headers the program is built with.
-RUN_LIBRARIES=(qt6-base-dev libgl-dev zlib1g-dev libyaml-cpp-dev nlohmann-json3-dev)
+RUN_LIBRARIES=(qt6-base-dev libgl-dev zlib1g-dev libyaml-cpp-dev nlohmann-json3-dev libarchive-dev)
 
 # "command package" pairs the test suite and the other scripts call.
 TEST_TOOLS=(

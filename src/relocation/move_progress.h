@@ -8,8 +8,9 @@
 // What is done to the ticked packages.
 // Compare is the look before a move: each package against the game's file;
 // Read, the reading of what packages need that was not known yet; Return,
-// putting packages in the game back into the cache.
-enum class PackageAction { Move, Trash, Delete, Copy, Export, Compare, Read, Return };
+// putting packages in the game back into the cache; Install, installing
+// an archive's files into the game.
+enum class PackageAction { Move, Trash, Delete, Copy, Export, Compare, Read, Return, Install };
 
 // Where a move stands: package `current` (1-based) of `total`, and during a
 // long copy how far that copy has come.

@@ -33,6 +33,8 @@ std::string formatCount(std::size_t count) {
 
 std::string countPackages(std::size_t count) { return formatCount(count) + (count == 1 ? " package" : " packages"); }
 
+std::string countFiles(std::size_t count) { return formatCount(count) + (count == 1 ? " file" : " files"); }
+
 ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where, std::size_t hiddenByFilter) {
   ConfirmationText text;
   std::string size = formatByteSize(preview.totalBytes);
@@ -89,6 +91,7 @@ std::string progressLabel(const MoveProgress &progress) {
                      : progress.action == PackageAction::Export  ? "Compressing "
                      : progress.action == PackageAction::Compare ? "Comparing "
                      : progress.action == PackageAction::Return  ? "Putting back "
+                     : progress.action == PackageAction::Install ? "Installing "
                                                                  : "Moving ";
   return verb + elideName(progress.utName) + " (" + formatCount(progress.current) + " of " +
          formatCount(progress.total) + ")";
@@ -106,6 +109,8 @@ std::string wentText(const MoveReport &report) {
     return "Exported";
   case MoveReport::Action::Return:
     return "Put back into the cache";
+  case MoveReport::Action::Install:
+    return "Installed";
   case MoveReport::Action::Move:
   case MoveReport::Action::Compare:
   case MoveReport::Action::Read:
@@ -147,6 +152,10 @@ std::string reportSummary(const MoveReport &report) {
   case MoveReport::Action::Return:
     done = "put " + packages + " back into the cache";
     rest = " stayed in the game";
+    break;
+  case MoveReport::Action::Install:
+    done = "installed " + countFiles(report.moved.size());
+    rest = " not installed";
     break;
   case MoveReport::Action::Move:
   case MoveReport::Action::Compare:

@@ -15,6 +15,8 @@ std::string formatByteSize(std::uint64_t bytes);
 
 // "1 package", "1,234 packages".
 std::string countPackages(std::size_t count);
+// "1 file", "1,200 files".
+std::string countFiles(std::size_t count);
 
 // "1,234": thousands separated by commas.
 std::string formatCount(std::size_t count);
