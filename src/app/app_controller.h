@@ -15,6 +15,7 @@
 #include "package/package_knowledge.h"
 #include "package/package_needs.h"
 #include "posix/folder_lock.h"
+#include "relocation/archive_install.h"
 #include "relocation/copy_out.h"
 #include "relocation/move_preview.h"
 #include "relocation/mover.h"
@@ -103,6 +104,20 @@ public:
   void putBackIntoCache(const std::vector<std::string> &gameFiles);
   // The files in the game of the packages at `rows` of `table` that have one.
   std::vector<std::string> gameFilesOfRows(const TableView *table, const std::vector<std::int32_t> &rows) const;
+
+  // What installing the archive at `archive` into the game in use would do,
+  // and what its maps need that is neither in it, the game nor the cache
+  // ("DM-Pack.ut2: Sky, Mesh"): for the window to confirm first.
+  struct ArchiveQuestion {
+    ArchivePlan plan;
+    std::vector<std::string> missingNeeds;
+  };
+  ArchiveQuestion planArchive(const std::string &archive) const;
+  // Installs the files as `plan` says, with the move's progress and Cancel;
+  // with `replaceDifferent` a file that differs from the one in the game
+  // replaces it. Then reads the lists again (the game's files changed) and
+  // reports.
+  void installArchive(const ArchivePlan &plan, bool replaceDifferent);
 
   // Copies the ticked packages out of the cache, which stays as it is, as
   // `settings` say (its cache folder is this one), with progress and a
@@ -330,6 +345,7 @@ private:
   // `refused` were never tried, for the reasons they give.
   void returnPackages(const std::vector<ReturnedPackage> &packages,
                       const std::vector<MoveReport::Package> &refused = {});
+  std::vector<std::string> missingNeedsOf(const ArchivePlan &plan) const;
   // Why `gameFile` cannot be put back, or nothing, and its category.
   std::optional<std::string> putBackProblem(const std::string &gameFile, std::size_t &category) const;
   // Makes the user's own category folders and tells the game about them,

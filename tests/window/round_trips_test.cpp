@@ -1,8 +1,12 @@
-// Round trips driven by keys: keeping the game's downloads for good and back.
+// Round trips driven by keys: keeping the game's downloads for good and back,
+// and installing a map pack.
 #include "app/app_controller.h"
+#include "window/move_texts.h"
 #include "window/qt/main_window.h"
 #include "window/qt/qt_platform.h"
+#include "window/qt/question_dialog.h"
 
+#include "archive_writer.h"
 #include "sandbox.h"
 #include "start_and_show.h"
 #include "wait_for.h"
@@ -10,7 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 
@@ -70,6 +78,54 @@ TEST(RoundTripsWindow, KeepsDownloadsForGoodAndBackByKeys) {
   ASSERT_TRUE(waitUntil([&] { return window.purging()->isVisible(); }));
   EXPECT_EQ(readFile(layout.ini), layout.settings);
   EXPECT_EQ(window.reportLabel()->text(), purging);
+}
+
+// Ctrl+I, the archive's path typed, and the question answered with Return:
+// the new texture goes in, the different map stays as the player had it.
+TEST(RoundTripsWindow, InstallsAMapPackByKeysAndKeepsTheDifferentMap) {
+  const LinuxGame layout;
+  writeFile(layout.game + "/Maps/DM-One.ut2", "the player's DM-One");
+  const std::string archive = layout.sandbox.root() + "/pack.zip";
+  ASSERT_TRUE(writeArchive(archive, ArchiveFormat::Zip,
+                           {{"Pack/Maps/DM-One.ut2", "the pack's DM-One"}, {"Pack/Textures/Sky.utx", "sky"}}));
+  QtPlatform platform;
+  AppController controller{platform, layout.sandbox.locations()};
+  MainWindow window{controller};
+  startAndShow(window, platform, controller);
+
+  QString question;
+  bool keepTicked = false;
+  whenShown(
+      &window, [] { return qobject_cast<QFileDialog *>(QApplication::activeModalWidget()); },
+      [&](QWidget &shown) {
+        auto &dialog = static_cast<QFileDialog &>(shown);
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        auto *model = dialog.findChild<QFileSystemModel *>();
+        waitUntil([&] {
+          const QModelIndex listed = model ? model->index(dialog.directory().absolutePath()) : QModelIndex();
+          return !model || (listed.isValid() && !model->canFetchMore(listed));
+        });
+        settleEvents();
+        QTest::keyClicks(name, QString::fromStdString(archive));
+        whenShown(
+            &window, [] { return qobject_cast<QuestionDialog *>(QApplication::activeModalWidget()); },
+            [&](QWidget &asked) {
+              auto &box = static_cast<QuestionDialog &>(asked);
+              question = box.question();
+              QCheckBox *keep = box.choice(QString::fromUtf8(kKeepDifferentText));
+              keepTicked = keep && keep->isChecked();
+              QTest::keyClick(&box, Qt::Key_Return);
+            });
+        QTest::keyClick(name, Qt::Key_Return);
+      });
+  QTest::keyClick(&window, Qt::Key_I, Qt::ControlModifier);
+  ASSERT_TRUE(waitUntil([&] { return exists(layout.game + "/Textures/Sky.utx"); }));
+  EXPECT_EQ(question, QStringLiteral("Install 2 files from pack.zip into the game?"));
+  EXPECT_TRUE(keepTicked) << "a different file is kept unless the player says otherwise";
+  EXPECT_EQ(readFile(layout.game + "/Textures/Sky.utx"), "sky");
+  EXPECT_EQ(readFile(layout.game + "/Maps/DM-One.ut2"), "the player's DM-One");
+  ASSERT_TRUE(waitUntil([&] { return window.reportLabel()->text() == "Installed 1 file; 1 not installed"; }));
 }
 
 } // namespace

@@ -18,11 +18,17 @@
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/folder_opener.h"
 #include "window/qt/game_menu.h"
+#include "window/qt/install_archive_flow.h"
 #include "window/qt/keep_downloads_action.h"
 #include "window/qt/needs_presenter.h"
 #include "window/qt/put_back_flow.h"
+
 #include "window/qt/qt_platform.h"
 #include "window/qt/side_tab_style.h"
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 
 #include <QAction>
 #include <QApplication>
@@ -60,6 +66,13 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
   cleanup_ = new CleanupFlow(controller_, this, sizes_);
   copyOut_ = new CopyOutFlow(controller_, this);
   putBack_ = new PutBackFlow(controller_, this);
+  installArchive_ = new InstallArchiveFlow(controller_, this);
+  connect(installArchive_, &InstallArchiveFlow::done, this, [this] {
+    forgetFiles();
+    updateTickCommands();
+  });
+  // A map pack dropped on the window is installed as if picked.
+  setAcceptDrops(true);
   connect(putBack_, &PutBackFlow::done, this, [this] {
     forgetFiles();
     updateTickCommands();
@@ -276,6 +289,8 @@ void MainWindow::buildCommands() {
   });
   moveAction_ = addCommand(QStringLiteral("&Move Ticked Packages…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
                            [this] { requestMove(); });
+  installAction_ = addCommand(QStringLiteral("&Install from Archive…"), QKeySequence(Qt::CTRL | Qt::Key_I),
+                              [this] { installArchive_->chooseArchive(); });
   putBackAction_ =
       addCommand(QStringLiteral("Put &Back into the Cache…"), QKeySequence(), [this] { putBack_->chooseFiles(); });
   undoMoveAction_ = addCommand(QStringLiteral("Und&o Move"), QKeySequence::Undo, [this] {
@@ -355,6 +370,23 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::dragEnterEvent(QDragEnterEvent *event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() == 1 && urls.front().isLocalFile() && InstallArchiveFlow::isArchiveName(urls.front().toLocalFile()) &&
+      installAction_->isEnabled())
+    event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile())
+    return;
+  event->acceptProposedAction();
+  const QString archive = urls.front().toLocalFile();
+  // After the drop has ended, so that the source's drag is not held up.
+  QTimer::singleShot(0, installArchive_, [this, archive] { installArchive_->install(archive); });
+}
+
 void MainWindow::tickShownRows(std::size_t category) {
   const CategoryFilterModel *filter = filters_[category];
   std::vector<int> rows;
@@ -406,6 +438,8 @@ void MainWindow::buildMenus() {
   file->addAction(moveAction_);
   file->addAction(copyAction_);
   file->addAction(exportAction_);
+  file->addSeparator();
+  file->addAction(installAction_);
   file->addAction(putBackAction_);
   file->addSeparator();
   file->addMenu(
@@ -523,6 +557,7 @@ void MainWindow::showCacheOrSearch() {
   reloadAction_->setEnabled(hasCache);
   openGameAction_->setEnabled(controller_.unrealDir.has_value());
   putBackAction_->setEnabled(hasCache && controller_.unrealDir.has_value());
+  installAction_->setEnabled(hasCache && controller_.unrealDir.has_value());
   keepDownloadsAction_->refresh();
   updateTickCommands();
   if (!hasCache) {

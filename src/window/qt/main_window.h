@@ -29,6 +29,7 @@ class QStackedWidget;
 class CleanupFlow;
 class KeepDownloadsAction;
 class PutBackFlow;
+class InstallArchiveFlow;
 class CopyOutFlow;
 class EmptyCachePage;
 class MoveReportWindow;
@@ -80,6 +81,7 @@ public:
   EmptyCachePage *emptyPage() const { return emptyPage_; }
   bool showsTables() const;
   FolderChoiceFlow *folderChoices() const { return folderChoices_; }
+  InstallArchiveFlow *installArchive() const { return installArchive_; }
   CleanupFlow *cleanup() const { return cleanup_; }
   QLabel *reportLabel() const { return status_->reportLabel(); }
   QPushButton *detailsButton() const { return status_->detailsButton(); }
@@ -100,6 +102,8 @@ public:
 protected:
   // Escape in the filter clears it; Return or Down goes on to the table.
   bool eventFilter(QObject *watched, QEvent *event) override;
+  void dragEnterEvent(QDragEnterEvent *event) override;
+  void dropEvent(QDropEvent *event) override;
 
 private:
   QWidget *buildBrowsePage(QWidget *parent);
@@ -153,6 +157,8 @@ private:
   QAction *undoMoveAction_ = nullptr;
   QAction *putBackAction_ = nullptr;
   PutBackFlow *putBack_ = nullptr;
+  QAction *installAction_ = nullptr;
+  InstallArchiveFlow *installArchive_ = nullptr;
   KeepDownloadsAction *keepDownloadsAction_ = nullptr;
   QAction *openCacheAction_ = nullptr;
   QAction *openGameAction_ = nullptr;
