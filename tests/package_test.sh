@@ -37,6 +37,7 @@ depends="$(dpkg-deb -f "$deb" Depends)"
 echo "package: Depends: $depends"
 grep -q 'libqt6widgets6' <<<"$depends" || fail "the dependencies were not found by dpkg-shlibdeps"
 grep -q 'libyaml-cpp' <<<"$depends" || fail "the YAML library Lutris' files are read with is not a dependency"
+grep -q 'libarchive13' <<<"$depends" || fail "the archive library map packs are read with is not a dependency"
 
 root="$work/root"
 dpkg -x "$deb" "$root"

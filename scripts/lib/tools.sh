@@ -20,7 +20,7 @@ TEST_TOOLS=(
   "Xvfb xvfb" "xdotool xdotool" "xauth xauth"
   "strace strace" "mkfs.ext4 e2fsprogs" "losetup mount" "mount mount"
   "appstreamcli appstream" "desktop-file-validate desktop-file-utils" "dpkg-shlibdeps dpkg-dev"
-  "file file" "free procps"
+  "file file" "free procps" "unzip unzip"
 )
 
 # Found when present; the step that uses them says SKIPPED without them.

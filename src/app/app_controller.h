@@ -342,6 +342,9 @@ private:
   NeedReading readingWithProgress(std::size_t &read) const;
   // Puts `packages` back into the cache with progress, reads the lists
   // again and reports.
+  // After a command that changed the cache or the game: the lists read
+  // again, the progress ended, the tables shown anew, and `report` given.
+  void readAgainAndReport(const MoveReport &report);
   // `refused` were never tried, for the reasons they give.
   void returnPackages(const std::vector<ReturnedPackage> &packages,
                       const std::vector<MoveReport::Package> &refused = {});

@@ -89,11 +89,5 @@ void AppController::installArchive(const ArchivePlan &plan, bool replaceDifferen
   const ArchiveInstallSettings settings{locations_.dataHome, replaceDifferent,
                                         [this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },
                                         [this] { return platform_.moveCancelled(); }};
-  const MoveReport report = ::installArchive(plan, settings);
-  const bool read = readAllCategories();
-  platform_.endMoveProgress();
-  if (!read)
-    return;
-  reloadAllTables();
-  platform_.reportMove(report);
+  readAgainAndReport(::installArchive(plan, settings));
 }

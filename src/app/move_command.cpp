@@ -63,12 +63,16 @@ void AppController::moveFiles(const MoveChoices &choices) {
   }
   // Gives the file system a moment before the index is read back.
   platform_.waitBeforeReload(reloadDelay_);
+  readAgainAndReport(outcome.report);
+}
+
+void AppController::readAgainAndReport(const MoveReport &report) {
   const bool read = readAllCategories();
   platform_.endMoveProgress();
   if (!read)
     return;
   reloadAllTables();
-  platform_.reportMove(outcome.report);
+  platform_.reportMove(report);
 }
 
 std::optional<std::string> AppController::ownPackageFolder() const {

@@ -91,10 +91,5 @@ void AppController::returnPackages(const std::vector<ReturnedPackage> &packages,
   outcome.report.stayed.insert(outcome.report.stayed.end(), refused.begin(), refused.end());
   if (outcome.problem)
     platform_.runAlertPanel(*outcome.problem);
-  const bool read = readAllCategories();
-  platform_.endMoveProgress();
-  if (!read)
-    return;
-  reloadAllTables();
-  platform_.reportMove(outcome.report);
+  readAgainAndReport(outcome.report);
 }
