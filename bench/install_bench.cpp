@@ -17,12 +17,11 @@
 namespace {
 
 constexpr std::size_t kPackages = 40;
-constexpr std::size_t kPackageBytes = 5 * 1024 * 1024;
 
 // Bytes that deflate as little as real packages do.
-std::string packageBytes(std::size_t seed) {
+std::string packageBytes(std::size_t seed, std::size_t size) {
   std::mt19937_64 random(seed);
-  std::string bytes(kPackageBytes, '\0');
+  std::string bytes(size, '\0');
   for (std::size_t offset = 0; offset + 8 <= bytes.size(); offset += 8) {
     const std::uint64_t word = random();
     std::memcpy(bytes.data() + offset, &word, 8);
@@ -31,7 +30,7 @@ std::string packageBytes(std::size_t seed) {
 }
 
 struct PackFixture {
-  PackFixture() {
+  explicit PackFixture(std::size_t mebibytes) {
     std::vector<ArchiveItem> items;
     for (std::size_t index = 0; index < kPackages; ++index)
       items.push_back(
@@ -54,7 +53,7 @@ struct PackFixture {
 };
 
 void BM_InstallArchive(benchmark::State &state) {
-  const PackFixture fixture;
+  const PackFixture fixture(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     state.PauseTiming();
     fixture.emptyGame();
@@ -64,11 +63,11 @@ void BM_InstallArchive(benchmark::State &state) {
       state.SkipWithError("the install failed");
   }
 }
-BENCHMARK(BM_InstallArchive)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(3);
+BENCHMARK(BM_InstallArchive)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(3);
 
 // unzip into the game folder, then one sync.
 void BM_InstallArchiveBaseline(benchmark::State &state) {
-  const PackFixture fixture;
+  const PackFixture fixture(static_cast<std::size_t>(state.range(0)));
   const std::string command = "unzip -q -o '" + fixture.archive + "' -d '" + fixture.game + "' && sync";
   for (auto _ : state) {
     state.PauseTiming();
@@ -78,6 +77,11 @@ void BM_InstallArchiveBaseline(benchmark::State &state) {
       state.SkipWithError("unzip failed");
   }
 }
-BENCHMARK(BM_InstallArchiveBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(3);
+BENCHMARK(BM_InstallArchiveBaseline)
+    ->Arg(200)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2)
+    ->Repetitions(3);
 
 } // namespace

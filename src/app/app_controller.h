@@ -118,6 +118,9 @@ public:
   // replaces it. Then reads the lists again (the game's files changed) and
   // reports.
   void installArchive(const ArchivePlan &plan, bool replaceDifferent);
+  // The archive's text and pictures, written for the player to open into
+  // "<dataHome>/cache-sorter/Read Me/<archive>"; the files written.
+  std::vector<std::string> extractReadmesOf(const ArchivePlan &plan) const;
 
   // Copies the ticked packages out of the cache, which stays as it is, as
   // `settings` say (its cache folder is this one), with progress and a

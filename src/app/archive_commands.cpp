@@ -7,6 +7,7 @@
 #include "posix/name_folding.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@ namespace {
 // A file that is gone from its folder the moment it is made: what a kill
 // leaves of it is nothing.
 FileDescriptor anonymousFile(const std::string &folder) {
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
   std::string pattern = folder + "/.cache-sorter-XXXXXX";
   FileDescriptor file(::mkstemp(pattern.data()));
   if (file.valid())
@@ -47,7 +50,7 @@ std::vector<std::string> AppController::missingNeedsOf(const ArchivePlan &plan) 
   if (wanted.empty())
     return {};
   // Each map is read from a copy of its own, held to the archive's caps.
-  const std::string folder = dataHomeOf(locations_);
+  const std::string folder = dataHomeOf(locations_) + "/cache-sorter";
   std::vector<std::string> missing;
   FileDescriptor copy;
   std::uint64_t written = 0, limit = 0;
@@ -90,4 +93,13 @@ void AppController::installArchive(const ArchivePlan &plan, bool replaceDifferen
                                         [this](const MoveProgress &progress) { platform_.showMoveProgress(progress); },
                                         [this] { return platform_.moveCancelled(); }};
   readAgainAndReport(::installArchive(plan, settings));
+}
+
+std::vector<std::string> AppController::extractReadmesOf(const ArchivePlan &plan) const {
+  std::string name = plan.archive.substr(plan.archive.rfind('/') + 1);
+  name = name.substr(0, name.find('.'));
+  if (name.empty() || name.starts_with('.'))
+    name = "archive";
+  const std::string dataHome = dataHomeOf(locations_);
+  return extractReadmes(plan, dataHome + "/cache-sorter/Read Me/" + name, dataHome);
 }

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -363,4 +364,54 @@ private:
 
 MoveReport installArchive(const ArchivePlan &plan, const ArchiveInstallSettings &settings) {
   return Installer(plan, settings).run();
+}
+
+std::vector<std::string> extractReadmes(const ArchivePlan &plan, const std::string &folder,
+                                        const std::string &dataHome) {
+  constexpr std::uint64_t kMostReadmeBytes = 16 << 20;
+  std::vector<bool> wanted;
+  std::map<std::size_t, const ArchiveFile *> byIndex;
+  std::set<std::string> names;
+  for (const ArchiveFile &file : plan.files) {
+    if (file.fate != ArchiveFile::Fate::Readme || file.size.value_or(0) > kMostReadmeBytes ||
+        !names.insert(foldAsciiCase(file.leaf)).second)
+      continue;
+    wanted.resize(std::max(wanted.size(), file.index + 1), false);
+    wanted[file.index] = true;
+    byIndex[file.index] = &file;
+  }
+  std::vector<std::string> written;
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  const FileDescriptor target = openFolder(folder);
+  if (byIndex.empty() || !target.valid())
+    return written;
+  CopyJournal journal(dataHome);
+  std::unique_ptr<ReplacementFile> out;
+  std::uint64_t size = 0;
+  const ArchiveFile *current = nullptr;
+  streamArchiveEntries(plan.archive, wanted,
+                       EntrySink{[&](std::size_t index) {
+                                   current = byIndex.at(index);
+                                   size = 0;
+                                   const std::string temporary = newTemporaryName(target.get());
+                                   if (!journal.record(folder, temporary))
+                                     return false;
+                                   out = std::make_unique<ReplacementFile>(target.get(), current->leaf, temporary);
+                                   return out->valid();
+                                 },
+                                 [&](const char *bytes, std::size_t count) {
+                                   size += count;
+                                   if (size > kMostReadmeBytes) {
+                                     out.reset();
+                                     return false;
+                                   }
+                                   return writeAll(out->fd(), bytes, count);
+                                 },
+                                 [&](std::size_t) {
+                                   if (out && out->finish(ReplacementFile::Flush::WithItsVolume) && out->commit(true))
+                                     written.push_back(folder + "/" + current->leaf);
+                                   out.reset();
+                                 }});
+  return written;
 }

@@ -63,3 +63,11 @@ struct ArchiveInstallSettings {
 MoveReport installArchive(const ArchivePlan &plan, const ArchiveInstallSettings &settings);
 
 inline constexpr std::uint64_t kMostOutputPerArchiveByte = 200;
+
+// Writes the archive's text and pictures, for the player to open, into
+// `folder` (made when missing) under their own names, each whole or not at
+// all, none larger than a few megabytes and none over a file there; returns
+// the files written. Their temporary files are recorded in the journal of
+// copies in `dataHome`.
+std::vector<std::string> extractReadmes(const ArchivePlan &plan, const std::string &folder,
+                                        const std::string &dataHome);

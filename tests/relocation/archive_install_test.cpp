@@ -101,6 +101,11 @@ TEST_P(ArchiveFormats, SortsEachFileByItsEndingAndKeepsADifferentOne) {
   EXPECT_EQ(report.stayed.size(), 4u);
   EXPECT_EQ(layout.leftovers(), std::vector<std::string>{});
 
+  // The text is written out for the player to open, and only it.
+  EXPECT_EQ(extractReadmes(plan, layout.root / "Read Me", layout.data),
+            std::vector<std::string>{layout.root / "Read Me/ReadMe.txt"});
+  EXPECT_EQ(readFile(layout.root / "Read Me/ReadMe.txt"), "how to play");
+
   // Asked to, the different map replaces the player's, under its spelling.
   const ArchivePlan again = planArchiveInstall(archive, game);
   installArchive(again, ArchiveInstallSettings{layout.data, true, {}, {}});

@@ -5,6 +5,7 @@
 #include "relocation/return_journal.h"
 #include "relocation/return_to_cache.h"
 
+#include "archive_writer.h"
 #include "package_writer.h"
 #include "recording_window.h"
 #include "sandbox.h"
@@ -107,6 +108,27 @@ TEST_P(UndoMove, PutBackGoesUnderTheGuidAndRefusesWhatIsNoPackageOfTheGame) {
       << report.stayed[0].reason;
   EXPECT_EQ(report.stayed[1].reason, "Stayed: it is not in the game's Maps folder");
   EXPECT_EQ(controller.listAt(kMapsCategory).size(), 3u);
+}
+
+// The question before an archive is installed names what its maps need
+// that is neither in it, the game nor the cache.
+TEST_P(UndoMove, AnArchivesMapsNeedsAreLookedUpInItTheGameAndTheCache) {
+  PackageWriter map;
+  for (const char *needed : {"Sky", "InTheArchive", "Nowhere"})
+    map.needs(needed);
+  writeFile(game + "/Textures/InTheGame.utx", "a texture");
+  PackageWriter other;
+  other.needs("InTheGame");
+  const std::string archive = sandbox.root() + "/pack.7z";
+  ASSERT_TRUE(writeArchive(archive, ArchiveFormat::SevenZip,
+                           {{"Maps/DM-Needy.ut2", map.bytes()},
+                            {"Maps/DM-Content.ut2", other.bytes()},
+                            {"Textures/InTheArchive.utx", "t"}}));
+  StartedController started(sandbox.locations());
+  // Sky.utx is in the cache (X1).
+  const AppController::ArchiveQuestion question = started.controller.planArchive(archive);
+  EXPECT_EQ(question.plan.unreadable, "");
+  EXPECT_EQ(question.missingNeeds, std::vector<std::string>{"DM-Needy.ut2: Nowhere"});
 }
 
 INSTANTIATE_TEST_SUITE_P(OneVolumeAndTwo, UndoMove, ::testing::Bool(),

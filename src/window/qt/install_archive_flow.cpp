@@ -5,13 +5,18 @@
 #include "window/location_texts.h"
 #include "window/move_texts.h"
 #include "window/qt/display_text.h"
+#include "window/qt/folder_opener.h"
 #include "window/qt/question_dialog.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -73,8 +78,27 @@ void InstallArchiveFlow::install(const QString &archive) {
     different =
         different || (file.fate == ArchiveFile::Fate::Install && file.existing == ArchiveFile::Existing::Different);
   QCheckBox *keep = different ? question.addChoice(QString::fromUtf8(kKeepDifferentText), true) : nullptr;
-  if (!question.ask() || !text.anythingToInstall)
+  const bool toRead = std::any_of(planned.plan.files.begin(), planned.plan.files.end(),
+                                  [](const ArchiveFile &file) { return file.fate == ArchiveFile::Fate::Readme; });
+  QCheckBox *open = toRead ? question.addChoice(QStringLiteral("Open the text and pictures it holds"), true) : nullptr;
+  if (!question.ask())
+    return;
+  if (open && open->isChecked())
+    openReadmes(planned.plan);
+  if (!text.anythingToInstall)
     return;
   controller_.installArchive(planned.plan, keep && !keep->isChecked());
   emit done();
+}
+
+void InstallArchiveFlow::openReadmes(const ArchivePlan &plan) {
+  const std::vector<std::string> files = controller_.extractReadmesOf(plan);
+  // A few open one by one; more, in their folder.
+  constexpr std::size_t kMostOpened = 3;
+  if (files.size() > kMostOpened) {
+    openFolderInFileManager(files.front().substr(0, files.front().rfind('/')), window_);
+    return;
+  }
+  for (const std::string &file : files)
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(file))));
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 class AppController;
+struct ArchivePlan;
 class QWidget;
 
 // Install from Archive: the player picks a downloaded map pack (or drops it
@@ -26,6 +27,9 @@ signals:
   void done();
 
 private:
+  // Writes the archive's text and pictures out and opens them.
+  void openReadmes(const ArchivePlan &plan);
+
   AppController &controller_;
   QWidget *window_;
   QString lastFolder_;
