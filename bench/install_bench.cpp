@@ -35,7 +35,7 @@ struct PackFixture {
     for (std::size_t index = 0; index < kPackages; ++index)
       items.push_back(
           {(index % 2 ? "Maps/DM-Pack" : "Textures/Pack") + std::to_string(index) + (index % 2 ? ".ut2" : ".utx"),
-           packageBytes(index)});
+           packageBytes(index, mebibytes * 1024 * 1024 / kPackages)});
     if (!writeArchive(archive, ArchiveFormat::Zip, items))
       std::abort();
     ::sync();
