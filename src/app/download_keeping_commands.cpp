@@ -3,6 +3,7 @@
 // them whatever was not sorted yet.
 #include "app/app_controller.h"
 #include "app/game_settings.h"
+#include "posix/paths.h"
 #include "relocation/settings_edit.h"
 
 #include <string>
@@ -18,7 +19,10 @@ constexpr const char *kQuitTheGameFirst =
 std::optional<AppController::DownloadKeeping> AppController::downloadKeeping() const {
   if (!hasCache())
     return std::nullopt;
-  const std::string settings = settingsFileOf(unrealDir.value_or(""), userFolder_);
+  // Folders chosen by hand name no user folder: the settings are then the
+  // ones beside the cache folder, where CachePath's "../Cache" leads from.
+  const std::string settings =
+      settingsFileOf(unrealDir.value_or(""), userFolder_.empty() ? folderOf(cacheDirectory()) : userFolder_);
   if (settings.empty())
     return std::nullopt;
   const std::optional<int> days = readPurgeCacheDays(settings);

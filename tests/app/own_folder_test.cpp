@@ -131,6 +131,12 @@ TEST(KeepDownloads, ForGoodAndBackChangesOneLineAndNeverWhileTheGameRuns) {
   EXPECT_EQ(readFile(layout.ini), "[Core.System]\nPurgeCacheDays=14\n");
   writeFile(layout.ini, "[Core.System]\nPurgeCacheDays=never\n");
   EXPECT_EQ(controller.downloadKeeping()->days, 0);
+
+  // Chosen by hand, the cache names no user folder: the settings beside it
+  // are the game's.
+  ASSERT_EQ(controller.chooseCacheFolder(layout.own + "/Cache"), std::nullopt);
+  ASSERT_TRUE(controller.downloadKeeping());
+  EXPECT_EQ(controller.downloadKeeping()->settingsFile, layout.ini);
 }
 
 } // namespace

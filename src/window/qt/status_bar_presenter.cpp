@@ -29,7 +29,8 @@ StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *w
   tickedTotals_ = new ElidedLabel(window);
   location_ = new ElidedLabel(window);
   purging_ = new ElidedLabel(window);
-  purging_->setKeptWhole(true);
+  // It gives way to the result of the last command, which is cut last.
+  purging_->setKeptWhole(false);
   // Long paths are cut in the middle, so the counts beside them stay whole.
   location_->setMaximumWidth(kMostLocationWidth);
   tabCounts_->setKeptWhole(true);
