@@ -151,11 +151,27 @@ void compareSameSizes(const std::string &archive, std::vector<ArchiveFile> &file
   }
 }
 
-bool fitsOnVolume(const std::string &folder, std::uint64_t bytes) {
-  struct statvfs volume {};
-  if (::statvfs(folder.c_str(), &volume) != 0)
-    return true; // nothing known: the writes themselves will tell
-  return bytes <= static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
+// Whether what the files to install declare fits the free space of the
+// volume each goes to; a volume nothing can be learnt of counts as fitting,
+// and its writes will tell.
+bool fitsOnVolumes(const std::vector<ArchiveFile> &files) {
+  struct Volume {
+    std::uint64_t wanted = 0;
+    std::uint64_t free = 0;
+  };
+  std::map<unsigned long, Volume> volumes;
+  for (const ArchiveFile &file : files) {
+    struct statvfs volume {};
+    if (file.fate != ArchiveFile::Fate::Install || ::statvfs(folderOf(file.destination).c_str(), &volume) != 0)
+      continue;
+    Volume &counted = volumes[volume.f_fsid];
+    counted.wanted += file.size.value_or(0);
+    counted.free = static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
+  }
+  for (const auto &[id, volume] : volumes)
+    if (volume.wanted > volume.free)
+      return false;
+  return true;
 }
 
 } // namespace
@@ -187,8 +203,7 @@ ArchivePlan planArchiveInstall(const std::string &archive, const CategoryFolders
     plan.files.push_back(std::move(file));
   }
   compareSameSizes(archive, plan.files, contents.entries.size());
-  if (game.installation())
-    plan.noRoom = !fitsOnVolume(*game.installation(), plan.bytesToWrite);
+  plan.noRoom = !fitsOnVolumes(plan.files);
   return plan;
 }
 

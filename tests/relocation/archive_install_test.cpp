@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sys/mount.h>
 
 namespace {
 
@@ -193,6 +194,33 @@ TEST(HostileArchive, ABombAWrongChecksumAndACutArchiveLeaveNothing) {
   std::string umod = umodBytes({{"Maps/DM-U.ut2", "umod bytes"}});
   writeFile(layout.root / "cut.umod", umod.substr(0, umod.size() - 3));
   EXPECT_NE(planArchiveInstall(layout.root / "cut.umod", CategoryFolders(layout.game)).unreadable, "");
+}
+
+// A pack larger than the game's volume has free: the question says so
+// first, and what does not fit is left out whole, nothing of it written.
+TEST(HostileArchive, APackLargerThanTheFreeSpaceIsToldAndLeavesNoFile) {
+  const Game layout;
+  const std::string maps = layout.game + "/maps";
+  if (::mount("tmpfs", maps.c_str(), "tmpfs", 0, "size=256k") != 0)
+    GTEST_SKIP() << "a small tmpfs needs the right to mount";
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount(path.c_str()); }
+  } const unmount{maps};
+  std::string noise;
+  for (std::uint32_t state = 7; noise.size() < (1u << 20);) {
+    state = state * 1103515245 + 12345;
+    noise += static_cast<char>(state >> 24);
+  }
+  const std::string archive = layout.root / "large.zip";
+  ASSERT_TRUE(writeArchive(archive, ArchiveFormat::Zip, {{"Maps/DM-Large.ut2", noise}}));
+  const ArchivePlan plan = planArchiveInstall(archive, CategoryFolders(layout.game));
+  EXPECT_EQ(plan.bytesToWrite, noise.size());
+  EXPECT_TRUE(plan.noRoom) << "the maps folder's own volume is the one that counts";
+  const MoveReport report = installArchive(plan, ArchiveInstallSettings{layout.data, false, {}, {}});
+  ASSERT_EQ(report.stayed.size(), 1u);
+  EXPECT_NE(report.stayed[0].reason.find("No space left on device"), std::string::npos) << report.stayed[0].reason;
+  EXPECT_TRUE(fs::is_empty(maps));
 }
 
 } // namespace
