@@ -4,6 +4,7 @@
 #include "posix/flush.h"
 #include "posix/io.h"
 #include "posix/paths.h"
+#include "relocation/journal_fields.h"
 #include "relocation/replacement_file.h"
 
 #include <cerrno>
@@ -14,8 +15,8 @@
 
 namespace {
 
-// Every field ends with a NUL byte and every record with a line feed, which
-// no name from the index can hold. The first line says the journal's form.
+// Records in the journals' form (journal_fields.h). The first line says the
+// journal's form.
 // A record cut short by an interruption is closed by the next append, so
 // that it spoils no record after it.
 constexpr std::string_view kHeader = "cache-sorter journal 2";
@@ -24,11 +25,6 @@ constexpr std::string_view kDiscardTag = "discard";
 constexpr std::string_view kIndexTag = "index";
 constexpr std::string_view kSettledTag = "settled";
 constexpr std::string_view kDestinationTag = "into";
-
-void appendField(std::string &text, std::string_view field) {
-  text += field;
-  text += '\0';
-}
 
 void endRecord(std::string &text) { text += '\n'; }
 
@@ -64,21 +60,6 @@ bool append(const std::string &path, std::string records) {
   }
   return writeAll(file.get(), records.data(), records.size()) && flushFile(file.get()) && file.close() &&
          flushFolder(folderOf(path));
-}
-
-std::vector<std::string_view> splitFields(std::string_view text) {
-  std::vector<std::string_view> fields;
-  std::size_t start = 0;
-  for (std::size_t end = text.find('\0'); end != std::string_view::npos; end = text.find('\0', start)) {
-    fields.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return fields;
-}
-
-// A recorded temporary name is only ever one of this program's own.
-std::string temporaryOrNothing(std::string_view name) {
-  return isTemporaryFileName(name) ? std::string(name) : std::string();
 }
 
 // The records of a journal an earlier version wrote: the cache name, the

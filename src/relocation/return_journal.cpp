@@ -5,6 +5,7 @@
 #include "posix/flush.h"
 #include "posix/io.h"
 #include "posix/paths.h"
+#include "relocation/journal_fields.h"
 #include "relocation/replacement_file.h"
 
 #include <cerrno>
@@ -14,8 +15,8 @@
 
 namespace {
 
-// Fields end with a NUL byte and records with a line feed, which no name
-// from the index holds. The first line says the journal's form.
+// Records in the journals' form (journal_fields.h). The first line says the
+// journal's form.
 constexpr std::string_view kHeader = "cache-sorter returns 1";
 constexpr std::string_view kIndexTag = "index";
 constexpr std::string_view kReturnTag = "return";
@@ -28,24 +29,15 @@ bool holdsBreak(std::string_view field) {
 
 void appendRecord(std::string &text, std::initializer_list<std::string_view> fields) {
   for (const std::string_view field : fields)
-    text.append(field).append(1, '\0');
+    appendField(text, field);
   text += '\n';
-}
-
-std::vector<std::string_view> fieldsOf(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (std::size_t end = line.find('\0'); end != std::string_view::npos; end = line.find('\0')) {
-    fields.push_back(line.substr(0, end));
-    line.remove_prefix(end + 1);
-  }
-  return fields;
 }
 
 ReturnJournal parse(std::string_view text) {
   ReturnJournal journal;
   text.remove_prefix(kHeader.size() + 1);
   for (std::size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n')) {
-    const std::vector<std::string_view> fields = fieldsOf(text.substr(0, end));
+    const std::vector<std::string_view> fields = splitFields(text.substr(0, end));
     text.remove_prefix(end + 1);
     if (fields.size() == 2 && fields[0] == kIndexTag && isTemporaryFileName(fields[1])) {
       journal.indexTemporary = std::string(fields[1]);
@@ -57,8 +49,7 @@ ReturnJournal parse(std::string_view text) {
     if (!category)
       continue;
     journal.records.push_back({static_cast<std::size_t>(category - kCategories.data()), std::string(fields[2]),
-                               std::string(fields[3]), std::string(fields[4]),
-                               isTemporaryFileName(fields[5]) ? std::string(fields[5]) : std::string()});
+                               std::string(fields[3]), std::string(fields[4]), temporaryOrNothing(fields[5])});
   }
   return journal;
 }

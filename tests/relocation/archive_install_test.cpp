@@ -45,6 +45,16 @@ std::map<std::string, ArchiveFile::Fate> fatesOf(const ArchivePlan &plan) {
   return fates;
 }
 
+// `size` bytes that do not compress, from `seed`.
+std::string noiseOf(std::size_t size, std::uint32_t seed) {
+  std::string bytes;
+  for (std::uint32_t state = seed; bytes.size() < size;) {
+    state = state * 1103515245 + 12345;
+    bytes += static_cast<char>(state >> 24);
+  }
+  return bytes;
+}
+
 const std::string kMap = PackageWriter().bytes() + std::string(5000, 'm');
 
 std::string formatName(ArchiveFormat format) {
@@ -164,11 +174,7 @@ TEST(HostileArchive, ABombAWrongChecksumAndACutArchiveLeaveNothing) {
   const std::string damaged = layout.root / "damaged.tar.gz";
   const std::string zip = layout.root / "damaged.zip";
   // Bytes that do not compress, so that the archive is as large as they are.
-  std::string bytes;
-  for (std::uint32_t state = 1; bytes.size() < 64 * 1024;) {
-    state = state * 1103515245 + 12345;
-    bytes += static_cast<char>(state >> 24);
-  }
+  const std::string bytes = noiseOf(64 * 1024, 1);
   ASSERT_TRUE(writeArchive(zip, ArchiveFormat::Zip, {{"Maps/DM-Damaged.ut2", bytes}}));
   std::string written = readFile(zip);
   // A byte in the middle of the file's data.
@@ -207,11 +213,7 @@ TEST(HostileArchive, APackLargerThanTheFreeSpaceIsToldAndLeavesNoFile) {
     std::string path;
     ~Unmount() { ::umount(path.c_str()); }
   } const unmount{maps};
-  std::string noise;
-  for (std::uint32_t state = 7; noise.size() < (1u << 20);) {
-    state = state * 1103515245 + 12345;
-    noise += static_cast<char>(state >> 24);
-  }
+  const std::string noise = noiseOf(1u << 20, 7);
   const std::string archive = layout.root / "large.zip";
   ASSERT_TRUE(writeArchive(archive, ArchiveFormat::Zip, {{"Maps/DM-Large.ut2", noise}}));
   const ArchivePlan plan = planArchiveInstall(archive, CategoryFolders(layout.game));
