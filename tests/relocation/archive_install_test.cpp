@@ -202,6 +202,57 @@ TEST(HostileArchive, ABombAWrongChecksumAndACutArchiveLeaveNothing) {
   EXPECT_NE(planArchiveInstall(layout.root / "cut.umod", CategoryFolders(layout.game)).unreadable, "");
 }
 
+// `zip` with every size field that records `from` bytes unpacked (in the
+// local header, the data descriptor and the central directory) set to `to`.
+std::string claimingSize(std::string zip, std::uint32_t from, std::uint32_t to) {
+  const auto patch = [&](const std::string &signature, std::size_t field) {
+    for (std::size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 4)) {
+      if (at + field + 4 > zip.size())
+        continue;
+      std::uint32_t value = 0;
+      for (int byte = 3; byte >= 0; --byte)
+        value = value << 8 | static_cast<unsigned char>(zip[at + field + static_cast<std::size_t>(byte)]);
+      if (value != from)
+        continue;
+      for (int byte = 0; byte < 4; ++byte)
+        zip[at + field + static_cast<std::size_t>(byte)] = static_cast<char>(to >> (8 * byte));
+    }
+  };
+  patch(std::string("PK\3\4", 4), 22);
+  patch(std::string("PK\7\10", 4), 12);
+  patch(std::string("PK\1\2", 4), 24);
+  return zip;
+}
+
+// A file whose bytes are whole and whose checksum is right, but whose
+// archive says it unpacks to fewer or more bytes than it does.
+TEST(HostileArchive, AFileThatClaimsOneSizeAndHoldsAnotherIsRefused) {
+  const Game layout;
+  const std::string bytes = std::string(100000, 'x');
+  const std::string zip = layout.root / "honest.zip";
+  ASSERT_TRUE(writeArchive(zip, ArchiveFormat::Zip, {{"Maps/DM-Lies.ut2", bytes}}));
+  const std::string honest = readFile(zip);
+  for (const std::uint32_t claimed : {90000u, 110000u}) {
+    SCOPED_TRACE(claimed);
+    const std::string lying = claimingSize(honest, 100000, claimed);
+    ASSERT_NE(lying, honest) << "the zip records its size";
+    writeFile(zip, lying);
+    const ArchivePlan plan = planArchiveInstall(zip, CategoryFolders(layout.game));
+    ASSERT_EQ(plan.unreadable, "");
+    const MoveReport report = installArchive(plan, ArchiveInstallSettings{layout.data, false, {}, {}});
+    EXPECT_EQ(report.moved.size(), 0u);
+    ASSERT_EQ(report.stayed.size(), 1u);
+    EXPECT_EQ(report.stayed[0].utName, "Maps/DM-Lies.ut2");
+    // libarchive's own check or ours, whichever sees it first.
+    const std::string &reason = report.stayed[0].reason;
+    EXPECT_TRUE(reason.find("wrong size") != std::string::npos ||
+                reason.find("than the archive says") != std::string::npos)
+        << reason;
+    EXPECT_FALSE(exists(layout.game + "/maps/DM-Lies.ut2"));
+    EXPECT_EQ(layout.leftovers(), std::vector<std::string>{});
+  }
+}
+
 // A pack larger than the game's volume has free: the question says so
 // first, and what does not fit is left out whole, nothing of it written.
 TEST(HostileArchive, APackLargerThanTheFreeSpaceIsToldAndLeavesNoFile) {
