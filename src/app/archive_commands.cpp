@@ -5,25 +5,11 @@
 #include "package/package_reader.h"
 #include "posix/io.h"
 #include "posix/name_folding.h"
+#include "relocation/copy_journal.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <set>
-#include <unistd.h>
 
 namespace {
-
-// A file that is gone from its folder the moment it is made: what a kill
-// leaves of it is nothing.
-FileDescriptor anonymousFile(const std::string &folder) {
-  std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
-  std::string pattern = folder + "/.cache-sorter-XXXXXX";
-  FileDescriptor file(::mkstemp(pattern.data()));
-  if (file.valid())
-    ::unlink(pattern.c_str());
-  return file;
-}
 
 // "DM-Pack" of "DM-Pack.ut2", folded, as a needing package names it.
 std::string stemOf(const std::string &leaf) { return foldAsciiCase(leaf.substr(0, leaf.rfind('.'))); }
@@ -50,7 +36,7 @@ std::vector<std::string> AppController::missingNeedsOf(const ArchivePlan &plan) 
   if (wanted.empty())
     return {};
   // Each map is read from a copy of its own, held to the archive's caps.
-  const std::string folder = dataHomeOf(locations_) + "/cache-sorter";
+  const std::string dataHome = dataHomeOf(locations_);
   std::vector<std::string> missing;
   FileDescriptor copy;
   std::uint64_t written = 0, limit = 0;
@@ -60,7 +46,7 @@ std::vector<std::string> AppController::missingNeedsOf(const ArchivePlan &plan) 
         for (const ArchiveFile &file : plan.files)
           if (file.index == index)
             name = file.leaf, limit = file.size.value_or(kMostOutputPerArchiveByte * plan.archiveBytes);
-        copy = anonymousFile(folder);
+        copy = openScratchFile(dataHome);
         written = 0;
         return copy.valid();
       },

@@ -106,11 +106,32 @@ void removeCopyLeftovers(const std::string &dataHome) {
   if (!listing)
     return;
   std::vector<std::string> journals;
+  std::vector<std::string> scratch;
   while (const dirent *entry = ::readdir(listing.get())) {
     const std::string_view name = entry->d_name;
     if (name.starts_with(kJournalPrefix) && journals.size() < kMaxJournals)
       journals.emplace_back(name);
+    else if (isTemporaryFileName(name) && scratch.size() < kMaxJournals)
+      scratch.emplace_back(name);
   }
   for (const std::string &journal : journals)
     settleJournal(folder.get(), path, journal);
+  // A living run holds its scratch file open, and unlinking the name takes
+  // nothing from it.
+  for (const std::string &name : scratch)
+    removeTemporaryFile(folder.get(), name);
+}
+
+FileDescriptor openScratchFile(const std::string &dataHome) {
+  const std::string folder = journalFolder(dataHome);
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  FileDescriptor file(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (file.valid() || (errno != EOPNOTSUPP && errno != EISDIR))
+    return file;
+  const std::string pattern = folder + "/" + newTemporaryName();
+  file = FileDescriptor(::open(pattern.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (file.valid())
+    ::unlink(pattern.c_str());
+  return file;
 }

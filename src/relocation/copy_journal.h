@@ -35,5 +35,11 @@ private:
 
 // At start-up: removes the temporary files (plain files of this program's
 // temporary names only) that the journals of ended runs name, then each
-// journal whose files are all gone.
+// journal whose files are all gone, and any scratch file a run was killed
+// too early to unlink.
 void removeCopyLeftovers(const std::string &dataHome);
+
+// A file to read and write in the data folder that has no name, so that
+// nothing of it outlives the run: O_TMPFILE, or where the file system has no
+// such files, one unlinked the moment it is made.
+FileDescriptor openScratchFile(const std::string &dataHome);

@@ -225,13 +225,17 @@ TEST(CopyOut, TheFirstPackageOfANameTakesIt) {
 }
 
 // A copy killed part-way leaves its temporary beside its name; the journal
-// names it, and the next start removes it, and only it.
+// names it, and the next start removes it, and only it, with any scratch
+// file of ours in the data folder.
 TEST(CopyOut, TheNextStartRemovesWhatAKilledCopyLeft) {
   const TemporaryFolder root;
   const std::string shared = root / "Shared";
   const std::string dataHome = root / "data";
   makeFolders(shared);
   writeFile(shared + "/.cache-sorter-Zz9Zz9", "another program's, or another run's, not in our journal");
+  // A scratch copy that a run was killed too early to unlink.
+  makeFolders(dataHome + "/cache-sorter");
+  writeFile(dataHome + "/cache-sorter/.cache-sorter-Cc3Cc3", "a map read for its needs");
   const pid_t child = ::fork();
   if (child == 0) {
     // Never destroyed: the run is killed.
@@ -252,6 +256,7 @@ TEST(CopyOut, TheNextStartRemovesWhatAKilledCopyLeft) {
   EXPECT_FALSE(exists(shared + "/.cache-sorter-Aa1Aa1"));
   EXPECT_TRUE(exists(shared + "/.cache-sorter-Bb2Bb2"));
   EXPECT_TRUE(exists(shared + "/.cache-sorter-Zz9Zz9"));
+  EXPECT_FALSE(exists(dataHome + "/cache-sorter/.cache-sorter-Cc3Cc3"));
   std::filesystem::remove(shared + "/.cache-sorter-Bb2Bb2");
   living.reset();
   EXPECT_TRUE(std::filesystem::is_empty(dataHome + "/cache-sorter")) << "every journal settled";
