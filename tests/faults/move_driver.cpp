@@ -16,6 +16,12 @@
 //   move_driver check DIR copy-after-fault|copy-after-restart|export-after-fault|export-after-restart ...
 //   move_driver undo DIR                start up, move the "T" packages, then undo the move
 //   move_driver check DIR undo-after-fault|undo-after-restart|undo-complete ...
+//   move_driver putback DIR             start up, move the "T" packages, then put back the two maps
+//                                       and the sky (no package: it stays)
+//   move_driver check DIR putback-after-fault|putback-after-restart|putback-complete ...
+//   move_driver pack DIR                write a map pack, DIR/Pack.zip
+//   move_driver install DIR             start up, install DIR/Pack.zip, keeping the file that differs
+//   move_driver check DIR install-after-fault|install-after-restart|install-complete ...
 #include "app/app_controller.h"
 #include "catalogue/category.h"
 #include "posix/file_descriptor.h"
@@ -23,6 +29,7 @@
 #include "relocation/replacement_file.h"
 #include "relocation/uz2_writer.h"
 
+#include "archive_writer.h"
 #include "package_writer.h"
 
 #include <algorithm>
@@ -69,14 +76,27 @@ bool isTicked(const Package &package) { return package.cacheName[0] == 'T'; }
 bool isNeeded(const Package &package) { return package.cacheName[0] == 'N'; }
 bool mayMove(const Package &package) { return isTicked(package) || isNeeded(package); }
 
+// The GUIDs in the headers of the packages that are maps; a map put back
+// goes into the cache under its GUID.
+const char *guidOf(const Package &package) {
+  const std::string_view name = package.cacheName;
+  if (name == "T1" || name == "K2")
+    return "11111111222222223333333344444444";
+  return name == "T4" ? "55555555666666667777777788888888" : nullptr;
+}
+
 // The ticked map needs the mesh and the sky; the kept map needs the sky, so
-// the Trash keeps it. The rest of each file is a pattern of its own.
+// the Trash keeps it; the old map needs nothing. The rest of each file is a
+// pattern of its own.
 std::string contentOf(const Package &package) {
   std::string bytes;
   const std::string name = package.cacheName;
-  if (name == "T1" || name == "K2") {
+  if (guidOf(package)) {
     PackageWriter writer;
-    writer.needs("Sky");
+    if (name == "T4")
+      writer.guid = {0x55555555, 0x66666666, 0x77777777, 0x88888888};
+    if (name != "T4")
+      writer.needs("Sky");
     if (name == "T1")
       writer.needs("Mesh");
     bytes = writer.bytes();
@@ -249,6 +269,64 @@ int undo(const std::string &root) {
   return 0;
 }
 
+// Moves the "T" packages with what they need, then puts back the two maps
+// moved and the sky, which is no package the game can read and stays.
+int putBack(const std::string &root) {
+  const Layout layout(root);
+  PrintingPlatform platform;
+  AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
+  controller.awakeFromNib();
+  tickTheTs(controller);
+  controller.moveFiles(AppController::MoveChoices{.alsoMoveNeeds = true});
+  std::vector<std::string> files;
+  for (const Package &package : kPackages) {
+    const std::string_view name = package.cacheName;
+    if (name == "T1" || name == "T4" || name == "T2")
+      files.push_back(layout.installed(package));
+  }
+  mark("putback\n");
+  controller.putBackIntoCache(files);
+  std::fflush(stdout);
+  return 0;
+}
+
+// A map pack: a map that needs the cache's sky, a texture and the map's
+// text, a readme, and a map the game holds other bytes of.
+const std::vector<ArchiveItem> &packItems() {
+  static const std::vector<ArchiveItem> items = [] {
+    PackageWriter map;
+    map.needs("Sky");
+    std::string mapBytes = map.bytes();
+    for (std::size_t index = mapBytes.size(); index < 150 * 1024; ++index)
+      mapBytes += static_cast<char>('A' + index * 11 % 26);
+    return std::vector<ArchiveItem>{{"Pack/Maps/DM-Packed.ut2", mapBytes},
+                                    {"Pack/Textures/Packed.utx", std::string(80 * 1024, 't')},
+                                    {"Pack/System/DM-Packed.int", "[DM-Packed LevelSummary]\r\n"},
+                                    {"Pack/Readme.txt", "Have fun"},
+                                    {"Pack/Maps/DM-Old.ut2", "the pack's own DM-Old"}};
+  }();
+  return items;
+}
+
+int pack(const std::string &root) { return writeArchive(root + "/Pack.zip", ArchiveFormat::Zip, packItems()) ? 0 : 1; }
+
+int install(const std::string &root) {
+  const Layout layout(root);
+  PrintingPlatform platform;
+  AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
+  controller.awakeFromNib();
+  mark("install\n");
+  const AppController::ArchiveQuestion question = controller.planArchive(root + "/Pack.zip");
+  if (!question.plan.unreadable.empty()) {
+    std::printf("alert: %s\n", question.plan.unreadable.c_str());
+    std::fflush(stdout);
+    return 0;
+  }
+  controller.installArchive(question.plan, false);
+  std::fflush(stdout);
+  return 0;
+}
+
 // Copies (or exports) the "T" packages to DIR/Shared, keeping any file there.
 int copyOutTo(const std::string &root, const std::string &command) {
   const Layout layout(root);
@@ -416,6 +494,15 @@ int checkCopy(Checker &checker, const std::string &root, const std::string &when
   return checker.broken() == 0 ? 0 : 1;
 }
 
+// Lines of the index that map `key` to `utName`, in either line ending.
+std::size_t linesOf(const std::string &index, const std::string &key, const std::string &utName) {
+  std::size_t lines = 0;
+  for (const std::string &line : {"\n" + key + "=" + utName + "\n", "\n" + key + "=" + utName + "\r\n"})
+    for (std::size_t at = index.find(line); at != std::string::npos; at = index.find(line, at + 1))
+      ++lines;
+  return lines;
+}
+
 // After an undo: every package whole in the cache or in the game, never in
 // both once the restart is done; a file in the cache has exactly one line
 // once no journal is left, and no line ever stands without its file.
@@ -428,11 +515,7 @@ int checkUndo(Checker &checker, const std::string &when, const std::string &inde
     const bool inCache = readBytes(layout.cached(package)) == contentOf(package);
     const bool inGame = mayMove(package) && readBytes(layout.installed(package)) == contentOf(package);
     checker.expect(inCache || inGame, name + " is whole somewhere");
-    std::size_t lines = 0;
-    for (const std::string &line :
-         {"\n" + name + "=" + package.utName + "\n", "\n" + name + "=" + package.utName + "\r\n"})
-      for (std::size_t at = index.find(line); at != std::string::npos; at = index.find(line, at + 1))
-        ++lines;
+    const std::size_t lines = linesOf(index, name, package.utName);
     const bool cachedFile = fs::exists(fs::symlink_status(layout.cached(package)));
     checker.expect(lines <= (cachedFile ? 1u : 0u), name + " has no line but its own");
     if (!journalLeft)
@@ -450,6 +533,82 @@ int checkUndo(Checker &checker, const std::string &when, const std::string &inde
   return checker.broken() == 0 ? 0 : 1;
 }
 
+// After Put Back: the two maps whole in the game or in the cache under their
+// GUIDs, never in both once the restart is done, each GUID's file with
+// exactly one line once no journal is left; everything else as the move
+// left it.
+int checkPutBack(Checker &checker, const std::string &when, const std::string &index) {
+  const Layout &layout = checker.layout();
+  const bool journalLeft = fs::exists(fs::symlink_status(layout.cache + "/.cache-sorter-returns"));
+  const bool settled = when != "putback-after-fault";
+  for (const Package &package : kPackages) {
+    const std::string name = package.cacheName;
+    const bool returnable = mayMove(package) && guidOf(package);
+    const std::string returned = returnable ? layout.cache + "/" + guidOf(package) + ".uxx" : "";
+    const bool inCache = readBytes(layout.cached(package)) == contentOf(package) ||
+                         (returnable && readBytes(returned) == contentOf(package));
+    const bool inGame = mayMove(package) && readBytes(layout.installed(package)) == contentOf(package);
+    checker.expect(inCache || inGame, name + " is whole somewhere");
+    if (!returnable) {
+      checker.expect(!mayMove(package) || inGame, name + " stayed where the move put it");
+      continue;
+    }
+    // The line names the package as its file in the game is spelled.
+    const std::string installed = layout.installed(package);
+    const std::string leaf = installed.substr(installed.rfind('/') + 1);
+    checker.expect(linesOf(index, name, package.utName) == 0, name + " has no line under its cache name");
+    const std::size_t lines = linesOf(index, guidOf(package), leaf);
+    const bool returnedFile = fs::exists(fs::symlink_status(returned));
+    checker.expect(lines <= (returnedFile ? 1u : 0u), name + " has no line but its own");
+    if (!journalLeft)
+      checker.expect(lines == (returnedFile ? 1u : 0u), name + " has its line");
+    const bool inBoth = returnedFile && fs::exists(fs::symlink_status(installed));
+    if (settled)
+      checker.expect(!inBoth, name + " is in one place");
+    if (when == "putback-complete")
+      checker.expect(returnedFile && !inGame, name + " went back under its GUID");
+  }
+  if (settled) {
+    checker.expect(!journalLeft, "the journal of the put back is gone");
+    checker.noDebris();
+  }
+  return checker.broken() == 0 ? 0 : 1;
+}
+
+// After installing the pack: each of its packages in the game whole or not
+// at all, the game's own DM-Old kept, the cache as it was; after the
+// restart nothing of ours is left, and a run without a fault installed all.
+int checkInstall(Checker &checker, const std::string &root, const std::string &when, const std::string &index) {
+  const Layout &layout = checker.layout();
+  checker.expect(index == kOldIndex, "the index is as it was");
+  for (const Package &package : kPackages)
+    checker.expect(readBytes(layout.cached(package)) == contentOf(package),
+                   std::string(package.cacheName) + " is whole in the cache");
+  checker.expect(readBytes(layout.game + "/Maps/" + kOldInstalledName) == kOldInstalledMap,
+                 "the game's own DM-Old is kept");
+  for (const ArchiveItem &item : packItems()) {
+    // "Pack/Maps/DM-Packed.ut2": the folder is the name's second part.
+    const std::string inPack = item.name.substr(item.name.find('/') + 1);
+    const std::size_t slash = inPack.find('/');
+    if (slash == std::string::npos || inPack.ends_with("DM-Old.ut2"))
+      continue;
+    const std::string leaf = inPack.substr(slash + 1);
+    const std::string installed = layout.game + "/" + inPack;
+    const bool there = fs::exists(fs::symlink_status(installed));
+    checker.expect(!there || readBytes(installed) == item.bytes, leaf + " is whole or not there");
+    if (when == "install-complete")
+      checker.expect(there, leaf + " was installed");
+  }
+  checker.expect(!fs::exists(layout.game + "/Readme.txt") && !fs::exists(layout.game + "/System/Readme.txt"),
+                 "the readme is not installed");
+  if (when != "install-after-fault") {
+    checker.noDebris();
+    const bool ours = fs::exists(root + "/data/cache-sorter") && !fs::is_empty(root + "/data/cache-sorter");
+    checker.expect(!ours, "something of ours is left in the data folder");
+  }
+  return checker.broken() == 0 ? 0 : 1;
+}
+
 int check(const std::string &root, const std::string &when, const std::string &alertsPath, bool killed) {
   Checker checker(root);
   const Layout &layout = checker.layout();
@@ -463,6 +622,10 @@ int check(const std::string &root, const std::string &when, const std::string &a
     return checkCopy(checker, root, when, index);
   if (when.starts_with("undo-"))
     return checkUndo(checker, when, index);
+  if (when.starts_with("putback-"))
+    return checkPutBack(checker, when, index);
+  if (when.starts_with("install-"))
+    return checkInstall(checker, root, when, index);
   checker.packagesWhole();
   checker.cachedFilesNamed(index);
 
@@ -580,6 +743,12 @@ int main(int argc, char **argv) {
     return trash(args[1]);
   if (args.size() == 2 && args[0] == "undo")
     return undo(args[1]);
+  if (args.size() == 2 && args[0] == "putback")
+    return putBack(args[1]);
+  if (args.size() == 2 && args[0] == "pack")
+    return pack(args[1]);
+  if (args.size() == 2 && args[0] == "install")
+    return install(args[1]);
   if (args.size() == 2 && (args[0] == "copy" || args[0] == "export"))
     return copyOutTo(args[1], args[0]);
   if (args.size() == 5 && args[0] == "check")

@@ -6,21 +6,24 @@
 # then the driver runs again as a restart and they are checked again. Then
 # the same for the start-up that finishes a move killed part-way, for
 # cleaning the cache (Remove Missing Entries, Move to Trash), and for copying
-# out of it (Copy to Folder, Export for Redirect Server).
+# out of it (Copy to Folder, Export for Redirect Server), for taking a move
+# back (Undo Move, Put Back into the Cache), and for installing a map pack.
 #
 #   run_fault_suite.sh MOVE_DRIVER [PART...]
 #
 # PART is move-rename, move-copy (the move on one volume and across two, with
-# the start-ups that finish it), clean, trash, copy, export, undo-rename or
-# undo-copy (undoing a move on one volume and across two); all of them when
-# none is named. Each part is a test of its own, so that each has its
-# own time limit.
+# the start-ups that finish it), clean, trash, copy, export, undo-rename,
+# undo-copy, putback-rename or putback-copy (undoing a move, or putting its
+# maps back, on one volume and across two) or install (a map pack); all of
+# them when none is named. Each part is a test of its own, so that each has
+# its own time limit.
 set -euo pipefail
 
 driver="$1"
 shift
 parts=("$@")
-[ ${#parts[@]} -eq 0 ] && parts=(move-rename move-copy clean trash copy export undo-rename undo-copy)
+[ ${#parts[@]} -eq 0 ] && parts=(move-rename move-copy clean trash copy export undo-rename undo-copy putback-rename
+  putback-copy install)
 wanted() {
   local part
   for part in "${parts[@]}"; do [ "$part" = "$1" ] && return 0; done
@@ -215,15 +218,21 @@ for command in clean trash; do
   echo "fault suite: $command: $(count_calls "$points") calls"
 done
 
-# Copy to Folder and Export for Redirect Server, faulted the same way; the
-# restart is a start-up, which removes what a cut-short copy left.
-for command in copy export; do
+# Copy to Folder, Export for Redirect Server and Install from Archive,
+# faulted the same way; the restart is a start-up, which removes what a
+# cut-short copy left.
+for command in copy export install; do
   wanted "$command" || continue
   template="$work/template-out-$command"
   mkdir "$template"
   "$driver" setup "$template" copy
+  [ "$command" = install ] && "$driver" pack "$template"
   cp -a "$template" "$work/traced"
-  strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" "$command" "$work/traced" >/dev/null
+  strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" "$command" "$work/traced" >"$work/alerts"
+  if [ "$command" = install ]; then
+    restart_check=install-complete
+    expect_complete "$work/traced" "install without a fault"
+  fi
   rm -rf "$work/traced"
   points="$(points_after "$command" "$work/trace")"
   restart_command=start
@@ -232,23 +241,26 @@ for command in copy export; do
   echo "fault suite: $command: $(count_calls "$points") calls"
 done
 
-# Undo Move on one volume and across two, faulted the same way after the move
-# it undoes; the restart is a start-up, which finishes what was cut short.
-for path in rename copy; do
-  wanted "undo-$path" || continue
-  template="$work/template-undo-$path"
+# Undo Move and Put Back into the Cache, on one volume and across two,
+# faulted the same way after the move they take back; the restart is a
+# start-up, which finishes what was cut short.
+for part in undo-rename undo-copy putback-rename putback-copy; do
+  wanted "$part" || continue
+  command="${part%-*}"
+  path="${part#*-}"
+  template="$work/template-$part"
   mkdir "$template"
   "$driver" setup "$template" "$path"
   cp -a "$template" "$work/traced"
-  strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" undo "$work/traced" >"$work/alerts"
-  restart_check=undo-complete
-  expect_complete "$work/traced" "undo-$path without a fault"
+  strace -o "$work/trace" -e trace="$traced" -e signal=none "$driver" "$command" "$work/traced" >"$work/alerts"
+  restart_check="$command-complete"
+  expect_complete "$work/traced" "$part without a fault"
   rm -rf "$work/traced"
-  points="$(points_after undo "$work/trace")"
+  points="$(points_after "$command" "$work/trace")"
   restart_command=start
-  restart_check=undo-after-restart
-  inject_everywhere "undo-$path" "$template" undo undo-after-fault "$points"
-  echo "fault suite: undo-$path: $(count_calls "$points") calls"
+  restart_check="$command-after-restart"
+  inject_everywhere "$part" "$template" "$command" "$command-after-fault" "$points"
+  echo "fault suite: $part: $(count_calls "$points") calls"
 done
 
 errors=0
