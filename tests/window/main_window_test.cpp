@@ -12,6 +12,7 @@
 #include "start_and_show.h"
 #include "wait_for.h"
 #include "window/move_texts.h"
+#include "window/qt/elided_label.h"
 #include "window/qt/empty_cache_page.h"
 #include "window/qt/program_settings.h"
 #include "window/qt/question_dialog.h"
@@ -996,6 +997,28 @@ TEST_F(MainWindowTest, TheStatusBarCutsItsTextsWithAnEllipsisAndATooltip) {
   }
   EXPECT_LT(window.location()->width(), window.location()->fontMetrics().horizontalAdvance(window.location()->text()))
       << "the location is cut";
+}
+
+TEST_F(MainWindowTest, TheResultOfTheLastCommandIsCutLast) {
+  auto *report = static_cast<ElidedLabel *>(window.reportLabel());
+  report->setWholeText(QStringLiteral("Moved 58 packages into the game; 6 stayed in the cache"));
+  const auto wholeWidth = [](const QLabel *label) {
+    return label->fontMetrics().horizontalAdvance(label->text()) + label->contentsMargins().left() +
+           label->contentsMargins().right();
+  };
+  // The location gives way first: the result is cut only once the location
+  // is down to its few letters.
+  for (const int width : {1366, 1000, 760, 600}) {
+    SCOPED_TRACE(width);
+    window.resize(width, 600);
+    settleEvents();
+    const QLabel *location = window.location();
+    const bool locationAtItsLeast = location->width() <= location->minimumSizeHint().width();
+    EXPECT_TRUE(report->width() >= wholeWidth(report) || locationAtItsLeast) << report->width();
+    if (width <= 1000) {
+      EXPECT_LT(location->width(), wholeWidth(location)) << "the location is cut";
+    }
+  }
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QStyle>
 
+#include <algorithm>
+
 ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent) {
   setTextFormat(Qt::PlainText);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -17,7 +19,7 @@ void ElidedLabel::setWholeText(const QString &text) {
 // than its whole text when the window is narrow.
 QSize ElidedLabel::minimumSizeHint() const {
   if (keptWhole_)
-    return sizeHint();
+    return {std::min(sizeHint().width(), keptUpTo_), sizeHint().height()};
   const QMargins margins = contentsMargins();
   return {fontMetrics().horizontalAdvance(QStringLiteral("Mmm…")) + margins.left() + margins.right(),
           QLabel::minimumSizeHint().height()};

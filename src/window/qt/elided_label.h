@@ -12,9 +12,12 @@ public:
   explicit ElidedLabel(QWidget *parent = nullptr);
 
   void setWholeText(const QString &text);
-  // A label kept whole takes the room it needs, so that the labels beside it
-  // are cut first.
-  void setKeptWhole(bool keptWhole) { keptWhole_ = keptWhole; }
+  // A label kept whole takes the room it needs, up to `upTo` pixels, so
+  // that the labels beside it are cut first.
+  void setKeptWhole(bool keptWhole, int upTo = QWIDGETSIZE_MAX) {
+    keptWhole_ = keptWhole;
+    keptUpTo_ = upTo;
+  }
   QSize minimumSizeHint() const override;
 
 protected:
@@ -22,4 +25,5 @@ protected:
 
 private:
   bool keptWhole_ = false;
+  int keptUpTo_ = QWIDGETSIZE_MAX;
 };

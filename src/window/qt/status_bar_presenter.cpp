@@ -13,6 +13,9 @@
 namespace {
 
 constexpr int kMostLocationWidth = 560;
+// The result of the last command is cut last, and only past this width:
+// an alert's long text must not hold the window wide.
+constexpr int kMostKeptReportWidth = 520;
 
 } // namespace
 
@@ -20,6 +23,7 @@ StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *w
                                        std::function<std::size_t()> shownCategory)
     : QObject(window), controller_(controller), shownCategory_(std::move(shownCategory)), sizes_(sizes) {
   reportLabel_ = new ElidedLabel(window);
+  reportLabel_->setKeptWhole(true, kMostKeptReportWidth);
   // A real button, with its frame and its focus mark when Tab reaches it.
   detailsButton_ = new QPushButton(QStringLiteral("&Details…"), window);
   detailsButton_->setAccessibleName(QStringLiteral("Details of the last move"));
@@ -29,7 +33,7 @@ StatusBarPresenter::StatusBarPresenter(AppController &controller, QMainWindow *w
   tickedTotals_ = new ElidedLabel(window);
   location_ = new ElidedLabel(window);
   purging_ = new ElidedLabel(window);
-  // It gives way to the result of the last command, which is cut last.
+  // It gives way to the result of the last command, as the location does.
   purging_->setKeptWhole(false);
   // Long paths are cut in the middle, so the counts beside them stay whole.
   location_->setMaximumWidth(kMostLocationWidth);

@@ -14,10 +14,11 @@ class QLabel;
 class QMainWindow;
 class QPushButton;
 
-// The status bar: what the last move did (with its Details button), the
-// shown tab's counts, the ticked packages' count and size, and the
-// layout in use with its two folders, and how long the game keeps downloads. It is brought up to date once the event
-// loop is idle, so that a command that changes many ticks repaints first.
+// The status bar: what the last command did (with its Details button), the
+// shown tab's counts, the ticked packages' count and size, how long the game
+// keeps downloads, and the layout in use with its two folders. It is brought
+// up to date once the event loop is idle, so that a command that changes
+// many ticks repaints first.
 class StatusBarPresenter final : public QObject {
   Q_OBJECT
 
