@@ -146,8 +146,12 @@ public:
   // How many entries name no cached file, looked up now.
   std::size_t countMissingEntries() const;
   // Takes the lines of entries that name no cached file out of the index,
-  // then reads the lists again; returns why it could not.
-  std::optional<std::string> removeMissingEntries();
+  // then reads the lists again; how many lines went, or why it could not.
+  struct RemovedEntries {
+    std::size_t removed = 0;
+    std::optional<std::string> problem;
+  };
+  RemovedEntries removeMissingEntries();
 
   // What moveFiles() would do with the entries ticked now: for the window to
   // confirm it first. Comparing with the game's files shows the move's

@@ -42,13 +42,14 @@ std::size_t AppController::countMissingEntries() const {
   return hasCache() ? ::countMissingEntries(lists(), cacheDirectory()) : 0;
 }
 
-std::optional<std::string> AppController::removeMissingEntries() {
+AppController::RemovedEntries AppController::removeMissingEntries() {
   if (terminationRequested_ || !hasCache())
-    return std::nullopt;
+    return {};
   std::string problem;
-  if (!::removeMissingEntries(cacheFile, cacheDirectory(), problem))
-    return problem;
+  const std::optional<std::size_t> removed = ::removeMissingEntries(cacheFile, cacheDirectory(), problem);
+  if (!removed)
+    return {0, std::move(problem)};
   if (readAllCategories())
     reloadAllTables();
-  return std::nullopt;
+  return {*removed, std::nullopt};
 }

@@ -99,3 +99,14 @@ void PackageSizes::addTicked(const std::string &cacheDirectory, const std::vecto
       ++totals.missing;
   }
 }
+
+std::string removedEntriesText(std::size_t lines) {
+  return "Removed " + formatCount(lines) + (lines == 1 ? " entry that named" : " entries that named") +
+         " no cached file";
+}
+
+std::string reloadedText(std::size_t packages) { return "Read the cache index again: " + countPackages(packages); }
+
+std::string openedCacheText(const std::string &cacheFolder, std::size_t packages) {
+  return "Opened the cache " + cacheFolder + ": " + countPackages(packages);
+}

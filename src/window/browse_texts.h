@@ -62,3 +62,11 @@ public:
 private:
   std::unordered_map<std::string, std::optional<std::uint64_t>> sizes_;
 };
+
+// What the status bar says a command did that has no report of its own.
+// "Removed 99,600 entries that named no cached file"
+std::string removedEntriesText(std::size_t lines);
+// "Read the cache index again: 3,000 packages"
+std::string reloadedText(std::size_t packages);
+// "Opened the cache ~/.ut2004/Cache: 3,000 packages"
+std::string openedCacheText(const std::string &cacheFolder, std::size_t packages);

@@ -237,7 +237,7 @@ int clean(const std::string &root) {
   AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
   controller.awakeFromNib();
   mark("clean\n");
-  if (const std::optional<std::string> problem = controller.removeMissingEntries())
+  if (const std::optional<std::string> problem = controller.removeMissingEntries().problem)
     std::printf("alert: %s\n", problem->c_str());
   std::fflush(stdout);
   return 0;

@@ -31,7 +31,9 @@ TEST(Cleanup, RemovesTheLinesThatNameNoCachedFile) {
   cleanup.start(kStaleIndex);
   EXPECT_EQ(cleanup.controller().countMissingEntries(), 3u) << "M1, X1 and X2; not a name that leads elsewhere";
 
-  EXPECT_EQ(cleanup.controller().removeMissingEntries(), std::nullopt);
+  const AppController::RemovedEntries removed = cleanup.controller().removeMissingEntries();
+  EXPECT_EQ(removed.problem, std::nullopt);
+  EXPECT_EQ(removed.removed, 3u);
   EXPECT_EQ(readFile(cleanup.sandbox.cacheFile()),
             "[Cache]\nM0=DM-Here.ut2\nR0=Readme.txt\nX0=Sky.utx\n../M2=DM-Elsewhere.ut2\nM3=DM-Folder.ut2\n");
   EXPECT_EQ(cleanup.controller().maps.size(), 3u) << "read again";

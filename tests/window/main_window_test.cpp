@@ -652,6 +652,7 @@ TEST_F(EmptyWindowTest, SaysWhereItLookedAndTakesTheChosenFolders) {
   EXPECT_TRUE(window.showsTables());
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (1)");
   EXPECT_EQ(store.chosen.cacheFolder, cacheFolder);
+  EXPECT_EQ(window.reportLabel()->text().toStdString(), "Opened the cache " + cacheFolder + ": 1 package");
 
   chooseWithDialog(Qt::ControlModifier | Qt::ShiftModifier, gameFolder);
   const QString chosen =
@@ -929,6 +930,7 @@ TEST_F(MainWindowTest, CleansTheCacheByKeys) {
   EXPECT_FALSE(exists(sandbox.cachedFile("M1")));
   EXPECT_EQ(readFile(dataHome + "/Trash/files/M1.uxx"), package("map one"));
   EXPECT_EQ(window.reportLabel()->text(), "Put 1 package in the Trash");
+  EXPECT_TRUE(window.detailsButton()->isVisible());
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (4)");
 
   // Ctrl+Shift+R takes out the lines that name no cached file.
@@ -943,6 +945,16 @@ TEST_F(MainWindowTest, CleansTheCacheByKeys) {
   EXPECT_EQ(removeQuestion, "Remove 6 entries that name no cached file from the cache index?");
   EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM0=DM-0.ut2\nX0=Sky.utx\n");
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (1)");
+  // Each command replaces the last one's result, and its Details.
+  EXPECT_EQ(window.reportLabel()->text().toStdString(), "Removed 6 entries that named no cached file");
+  EXPECT_FALSE(window.detailsButton()->isVisible());
+
+  // F5 reads the index again, whatever the platform's theme calls Refresh.
+  sandbox.writeIndex("[Cache]\nM0=DM-0.ut2\nX0=Sky.utx\nS0=Step.uax\n");
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  press(table(kMaps), Qt::Key_F5);
+  EXPECT_EQ(window.reportLabel()->text().toStdString(), "Read the cache index again: 3 packages");
 }
 
 TEST_F(MainWindowTest, TheQuestionWarnsWhileTheGameRuns) {

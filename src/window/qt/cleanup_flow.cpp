@@ -89,8 +89,9 @@ void CleanupFlow::removeMissingEntries() {
     missing = controller_.countMissingEntries();
   }
   if (missing == 0) {
-    QMessageBox::information(window_, QStringLiteral("Remove Missing Entries"),
-                             QStringLiteral("Every entry of the cache index names a cached file."));
+    const QString none = QStringLiteral("Every entry of the cache index names a cached file.");
+    emit noted(none.chopped(1));
+    QMessageBox::information(window_, QStringLiteral("Remove Missing Entries"), none);
     return;
   }
   const ConfirmationText text{removeMissingQuestion(missing),
@@ -98,13 +99,17 @@ void CleanupFlow::removeMissingEntries() {
                               "the lists longer. Entries of other kinds of file stay."};
   if (!ask(window_, QStringLiteral("Remove Missing Entries"), text, QStringLiteral("Remove")))
     return;
-  std::optional<std::string> problem;
+  AppController::RemovedEntries removed;
   {
     const BusyCursor busy;
-    problem = controller_.removeMissingEntries();
+    removed = controller_.removeMissingEntries();
   }
   sizes_.clear();
   emit finished();
-  if (problem)
-    QMessageBox::warning(window_, QStringLiteral("Error"), displayText(*problem));
+  if (!removed.problem) {
+    emit noted(QString::fromStdString(removedEntriesText(removed.removed)));
+    return;
+  }
+  emit noted(QStringLiteral("Removed no entries: the cache index could not be written"));
+  QMessageBox::warning(window_, QStringLiteral("Error"), displayText(*removed.problem));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class AppController;
 class PackageSizes;
@@ -22,6 +23,8 @@ public:
 signals:
   // The lists were read again.
   void finished();
+  // What a command without a report of its own did, for the status bar.
+  void noted(const QString &note);
 
 private:
   AppController &controller_;

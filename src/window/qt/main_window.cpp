@@ -111,9 +111,12 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
     forgetFiles();
     focusShownTable();
   });
+  connect(cleanup_, &CleanupFlow::noted, status_, &StatusBarPresenter::showNote);
   connect(folderChoices_, &FolderChoiceFlow::changed, this, [this] {
     forgetFiles();
     reloadAllTables();
+    const std::string folder = homeRelative(controller_.cacheDirectory(), controller_.homeFolder());
+    status_->showNote(controller_.hasCache() ? displayText(openedCacheText(folder, packageCount())) : QString());
   });
 
   setTabOrder(filter_, tabs_);
@@ -320,11 +323,19 @@ void MainWindow::buildCommands() {
       openFolderInFileManager(*controller_.unrealDir, this);
   });
   reloadAction_ = addCommand(QStringLiteral("&Reload"), QKeySequence::Refresh, [this] {
-    if (const std::optional<std::string> problem = controller_.reloadLists())
-      QMessageBox::warning(this, QStringLiteral("Error"), displayText(*problem));
+    const std::optional<std::string> problem = controller_.reloadLists();
     forgetFiles();
     focusShownTable();
+    status_->showNote(problem ? QStringLiteral("The cache index could not be read again")
+                              : QString::fromStdString(reloadedText(packageCount())));
+    if (problem)
+      QMessageBox::warning(this, QStringLiteral("Error"), displayText(*problem));
   });
+  // The GTK theme's Refresh is Ctrl+R alone; F5 reloads under every theme.
+  QList<QKeySequence> reloadKeys = QKeySequence::keyBindings(QKeySequence::Refresh);
+  if (!reloadKeys.contains(QKeySequence(Qt::Key_F5)))
+    reloadKeys.append(QKeySequence(Qt::Key_F5));
+  reloadAction_->setShortcuts(reloadKeys);
   detailsAction_ = addCommand(QStringLiteral("&Details Pane"), QKeySequence(Qt::Key_F9),
                               [this] { setDetailsShown(detailsAction_->isChecked()); });
   detailsAction_->setCheckable(true);
@@ -566,6 +577,13 @@ void MainWindow::showCacheOrSearch() {
   }
   pages_->setCurrentWidget(hasCache ? browsePage_ : static_cast<QWidget *>(emptyPage_));
   status_->schedule();
+}
+
+std::size_t MainWindow::packageCount() const {
+  std::size_t count = 0;
+  for (std::size_t index = 0; index < kCategoryCount; ++index)
+    count += controller_.listAt(index).size();
+  return count;
 }
 
 void MainWindow::forgetFiles() {

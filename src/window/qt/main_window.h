@@ -132,6 +132,8 @@ private:
   // The cache or the game changed on disk: sizes, missing files and the
   // files in the game are looked up again.
   void forgetFiles();
+  // Entries of the eight lists, for the notes of commands that read them.
+  std::size_t packageCount() const;
   void switchTab(int step);
   // Gives the shown tab's table the focus, with a current row when it has
   // rows.
