@@ -98,6 +98,7 @@ public:
     progress.bytesTotal = size;
     progress.bytesCopied = 0;
     const auto onBytes = [&](std::uint64_t done) {
+      progress.allBytesCopied += done - std::min(done, progress.bytesCopied);
       progress.bytesCopied = done;
       if (events_.progress)
         events_.progress(progress);
@@ -192,6 +193,16 @@ MoveReport copyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &
   MoveProgress progress;
   progress.action = report.action;
   progress.total = plan.size();
+  // The bar goes by bytes: a large package takes its share of it.
+  std::vector<std::uint64_t> sizes;
+  if (events.progress) {
+    for (const PlannedMove &package : plan)
+      sizes.push_back(plainFileSize(cachedFilePath(settings.cacheDirectory, package.cacheName)).value_or(0));
+    progress.copies = plan.size();
+  }
+  std::uint64_t before = 0;
+  for (const std::uint64_t size : sizes)
+    progress.allBytesTotal += size;
   // From `index` on, nothing more is copied.
   const auto stopAt = [&](std::size_t index) {
     report.cancelled = true;
@@ -208,10 +219,12 @@ MoveReport copyOut(const std::vector<PlannedMove> &plan, const CopyOutSettings &
     }
     progress.current = index + 1;
     progress.utName = package.utName;
-    progress.bytesTotal = 0;
+    progress.bytesTotal = progress.bytesCopied = 0;
+    progress.allBytesCopied = before;
     if (events.progress)
       events.progress(progress);
     const std::string reason = copier.copy(package, progress);
+    before += index < sizes.size() ? sizes[index] : 0;
     if (reason == kCancelledCopyReason) {
       stopAt(index);
       break;

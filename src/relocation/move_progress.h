@@ -21,7 +21,16 @@ struct MoveProgress {
   std::uint64_t bytesCopied = 0;
   std::uint64_t bytesTotal = 0; // 0 when no copy is under way
   PackageAction action = PackageAction::Move;
+  // Once copies begin: how many of the packages are copied (the others were
+  // done before), the bytes of all those copies, and how many are copied.
+  std::size_t copies = 0;
+  std::uint64_t allBytesCopied = 0;
+  std::uint64_t allBytesTotal = 0;
 };
+
+// How much of the work is done, from 0 to 1: by packages, but where packages
+// are copied, by their bytes, so that a large copy takes its share.
+double progressFraction(const MoveProgress &progress);
 
 // What a move did, package by package; or what putting packages in the Trash
 // (or deleting them) did, `moved` then being the packages that went; or what

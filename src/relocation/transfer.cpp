@@ -172,6 +172,7 @@ public:
       if (std::optional<Move> move = resolve(index); move && !renamed(*move))
         copies.push_back(std::move(*move));
     }
+    countCopies(copies);
     std::deque<StagedCopy> staged = stageCopies(copies);
     commitCopies(staged);
     const std::set<const Folders::Opened *> unflushed = flushReceivingFolders();
@@ -217,9 +218,32 @@ private:
       stay(index, kCopyFailed, change);
   }
 
-  void showProgress(std::size_t index, std::uint64_t bytesCopied = 0, std::uint64_t bytesTotal = 0) const {
-    if (settings_.progress)
-      settings_.progress(MoveProgress{index + 1, plan_.size(), plan_[index].utName, bytesCopied, bytesTotal});
+  // Packages are counted in the order they are taken up, renames before
+  // copies; once copies begin, the bar goes by their bytes.
+  void showProgress(std::size_t index, std::uint64_t bytesCopied = 0, std::uint64_t bytesTotal = 0) {
+    if (index != lastShown_) {
+      lastShown_ = index;
+      ++shown_;
+    }
+    if (!settings_.progress)
+      return;
+    MoveProgress progress{shown_, plan_.size(), plan_[index].utName, bytesCopied, bytesTotal};
+    progress.copies = copies_;
+    progress.allBytesCopied = copiedBefore_ + bytesCopied;
+    progress.allBytesTotal = copyBytes_;
+    settings_.progress(progress);
+  }
+
+  // The bytes the copies will take, looked at before the first begins.
+  void countCopies(const std::vector<Move> &copies) {
+    copies_ = copies.size();
+    for (const Move &move : copies) {
+      const std::optional<struct stat> source =
+          move.from.folder->error == 0 ? statLeaf(move.from.fd(), move.from.leaf) : std::nullopt;
+      const std::uint64_t size = source && S_ISREG(source->st_mode) ? static_cast<std::uint64_t>(source->st_size) : 0;
+      copySizes_.push_back(size);
+      copyBytes_ += size;
+    }
   }
 
   // Finds both ends of a package's way and claims them; the move, or nothing
@@ -314,7 +338,8 @@ private:
 
   std::deque<StagedCopy> stageCopies(const std::vector<Move> &copies) {
     std::deque<StagedCopy> staged;
-    for (const Move &move : copies) {
+    for (std::size_t position = 0; position < copies.size(); copiedBefore_ += copySizes_[position++]) {
+      const Move &move = copies[position];
       if (stopped(move.index))
         continue;
       showProgress(move.index);
@@ -468,6 +493,13 @@ private:
   std::set<const Folders::Opened *> sourceFoldersChanged_;
   bool cancelling_ = false;
   std::size_t cancelled_ = 0;
+  // What the progress counts.
+  std::size_t lastShown_ = static_cast<std::size_t>(-1);
+  std::size_t shown_ = 0;
+  std::size_t copies_ = 0;
+  std::vector<std::uint64_t> copySizes_;
+  std::uint64_t copyBytes_ = 0;
+  std::uint64_t copiedBefore_ = 0;
 };
 
 } // namespace

@@ -97,6 +97,10 @@ std::string progressLabel(const MoveProgress &progress) {
          formatCount(progress.total) + ")";
 }
 
+std::string cancellingText(const std::string &utName) {
+  return utName.empty() ? "Cancelling…" : "Cancelling after " + elideName(utName) + "…";
+}
+
 std::string wentText(const MoveReport &report) {
   switch (report.action) {
   case MoveReport::Action::Trash:

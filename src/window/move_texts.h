@@ -76,6 +76,8 @@ inline constexpr const char *kMoveToOwnFolderAction = "Move to Your Folders";
 // "Moving DM-Example.ut2 (3 of 10)" or, during a long copy,
 // "Copying DM-Example.ut2 (3 of 40): 120 of 500 MiB".
 std::string progressLabel(const MoveProgress &progress);
+// Once the user has stopped it: "Cancelling after DM-Example.ut2…".
+std::string cancellingText(const std::string &utName);
 
 // How the report names the packages that went: "Moved into the game", "Put
 // in the Trash" or "Deleted".

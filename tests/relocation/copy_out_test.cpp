@@ -88,7 +88,19 @@ TEST(CopyOut, CopiesUnderRealNamesAndLeavesTheCacheAsItWas) {
     const std::vector<std::string> cacheBefore = fixture.cacheFiles();
     CopyOutSettings settings = fixture.settings(layout.format);
     settings.intoCategoryFolders = layout.intoCategoryFolders;
-    const MoveReport report = copyOut(fixture.plan, settings);
+    // The bar goes by bytes: the first three packages are 31 of the 41.
+    std::vector<double> fractions;
+    std::optional<double> atTheLast;
+    const CopyOutEvents events{[&](const MoveProgress &progress) {
+                                 fractions.push_back(progressFraction(progress));
+                                 if (progress.utName == "Arena.ogg" && !atTheLast)
+                                   atTheLast = fractions.back();
+                               },
+                               {}};
+    const MoveReport report = copyOut(fixture.plan, settings, events);
+    ASSERT_TRUE(atTheLast.has_value());
+    EXPECT_NEAR(*atTheLast, 31.0 / 41, 0.001) << layout.label;
+    EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end())) << layout.label;
     EXPECT_EQ(names(report.moved), (std::vector<std::string>{"DM-Deck17.ut2", "Sky.utx", "Arena.ogg"})) << layout.label;
     EXPECT_EQ(names(report.stayed), (std::vector<std::string>{"DM-Broken.ut2: Left out: a damaged download"}));
     EXPECT_EQ(fixture.sharedFiles(), layout.files) << layout.label << ": nothing else, no temporary file";

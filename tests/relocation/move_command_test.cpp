@@ -70,6 +70,33 @@ TEST(MoveFiles, ReportsProgressDuringALongCopy) {
   EXPECT_EQ(readFile(move.installed("Maps/DM-Big.ut2")), package);
 }
 
+// Across volumes the bar goes by bytes, so a large copy takes its share:
+// when the small two of 4, 2 and 18 MiB are copied, a quarter is done. On
+// one volume it goes by packages.
+TEST(MoveFiles, TheProgressCountsBytesOnACopyAndPackagesOnRenames) {
+  for (const bool sameVolume : {false, true}) {
+    MoveCommand move(sameVolume ? "Games" : "");
+    move.sandbox.writeCachedFile("M0", std::string(4 << 20, 'a'));
+    move.sandbox.writeCachedFile("M1", std::string(2 << 20, 'b'));
+    move.sandbox.writeCachedFile("M2", std::string(18 << 20, 'c'));
+    move.start("[Cache]\nM0=DM-A.ut2\nM1=DM-B.ut2\nM2=DM-C.ut2\n");
+    for (std::size_t row = 0; row < 3; ++row)
+      move.tick(kMaps, row);
+    std::vector<double> fractions;
+    std::optional<double> atTheLast;
+    move.window().platform.duringMove = [&](const MoveProgress &progress) {
+      fractions.push_back(progressFraction(progress));
+      if (progress.utName == "DM-C.ut2" && !atTheLast)
+        atTheLast = fractions.back();
+    };
+    move.controller().moveFiles();
+    ASSERT_TRUE(atTheLast.has_value());
+    EXPECT_NEAR(*atTheLast, sameVolume ? 2.0 / 3 : 0.25, 0.01) << sameVolume;
+    EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end())) << "the bar never goes back";
+    EXPECT_LE(fractions.back(), 1.0);
+  }
+}
+
 TEST(MoveFiles, ReplacesAnExistingFileAndKeepsItsPermissions) {
   const mode_t previousMask = ::umask(022);
   for (const bool sameVolume : {false, true}) {

@@ -800,6 +800,9 @@ TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
   // Escape goes to the progress as soon as it shows; Return answers the
   // question before it.
   bool pressedEscape = false;
+  // What the progress shows once Escape is pressed.
+  QString cancelling;
+  bool stillShown = false, cancelEnabled = true;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     QWidget *modal = QApplication::activeModalWidget();
@@ -809,6 +812,10 @@ TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
                progress && progress->windowTitle() == "Moving Packages" && !pressedEscape) {
       pressedEscape = true;
       QTest::keyClick(progress, Qt::Key_Escape);
+      cancelling = progress->labelText();
+      stillShown = progress->isVisible();
+      const QPushButton *cancel = progress->findChild<QPushButton *>();
+      cancelEnabled = cancel && cancel->isEnabled();
     }
   });
   poll.start(0);
@@ -817,6 +824,9 @@ TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
   poll.stop();
 
   EXPECT_TRUE(pressedEscape);
+  EXPECT_EQ(cancelling.toStdString(), "Cancelling after DM-M0.ut2…");
+  EXPECT_TRUE(stillShown) << "the progress stays up until the move has stopped";
+  EXPECT_FALSE(cancelEnabled);
   EXPECT_EQ(window.reportLabel()->text(),
             "Cancelled after 1 of 5 packages: moved 1 package into the game; 4 stayed in the cache");
   EXPECT_TRUE(exists(bundle + "/Maps/DM-M0.ut2"));

@@ -16,7 +16,7 @@ namespace {
 // The progress dialog repaints at most about 30 times a second.
 constexpr qint64 kPaintIntervalMs = 33;
 // The progress bar's steps per package, so that a long copy moves it.
-constexpr int kStepsPerPackage = 100;
+constexpr int kProgressSteps = 10000;
 
 QWidget *visibleOrNull(QWidget *window) { return window && window->isVisible() ? window : nullptr; }
 
@@ -88,9 +88,10 @@ void QtPlatform::createProgressDialog(PackageAction action) {
                                                                : QStringLiteral("Moving Packages"));
   // Cancel, Escape and closing the window all stop the move after the
   // package in hand.
-  progress_->setCancelButtonText(QStringLiteral("Cancel"));
-  QObject::connect(progress_, &QProgressDialog::canceled, progress_, [this] { cancelled_ = true; });
-  QObject::connect(progress_, &QDialog::rejected, progress_, [this] { cancelled_ = true; });
+  cancelButton_ = new QPushButton(QStringLiteral("Cancel"), progress_);
+  progress_->setCancelButton(cancelButton_);
+  QObject::connect(progress_, &QProgressDialog::canceled, progress_, [this] { cancel(); });
+  QObject::connect(progress_, &QDialog::rejected, progress_, [this] { cancel(); });
   progress_->setMinimumWidth(380);
   progress_->setWindowModality(Qt::ApplicationModal);
   progress_->setMinimumDuration(0);
@@ -98,9 +99,21 @@ void QtPlatform::createProgressDialog(PackageAction action) {
   progress_->setAutoReset(false);
 }
 
+void QtPlatform::cancel() {
+  if (!progress_)
+    return;
+  if (!cancelled_) {
+    cancelled_ = true;
+    cancelButton_->setEnabled(false);
+    progress_->setLabelText(displayText(cancellingText(inHand_)));
+  }
+  // The dialog hides itself on Cancel and Escape; it stays up until the move
+  // has stopped.
+  progress_->show();
+}
+
 void QtPlatform::paintProgress() {
-  if (!cancelled_)
-    progress_->show();
+  progress_->show();
   // The dialog is modal: of the user's input, only its Cancel gets through.
   QCoreApplication::processEvents();
   sincePaint_.start();
@@ -111,15 +124,14 @@ void QtPlatform::showMoveProgress(const MoveProgress &progress) {
     moveTimer_.start();
   if (!progress_ && moveTimer_.elapsed() >= progressDelay_.count())
     createProgressDialog(progress.action);
-  if (!progress_ || cancelled_ || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintIntervalMs))
+  if (!cancelled_)
+    inHand_ = progress.utName;
+  if (!progress_ || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintIntervalMs))
     return;
-  const auto total = static_cast<int>(std::min<std::size_t>(progress.total, INT_MAX / kStepsPerPackage));
-  const int done = static_cast<int>(std::min<std::size_t>(progress.current - 1, static_cast<std::size_t>(total)));
-  const int partial =
-      progress.bytesTotal > 0 ? static_cast<int>(kStepsPerPackage * progress.bytesCopied / progress.bytesTotal) : 0;
-  progress_->setMaximum(total * kStepsPerPackage);
-  progress_->setValue(done * kStepsPerPackage + partial);
-  progress_->setLabelText(displayText(progressLabel(progress)));
+  progress_->setMaximum(kProgressSteps);
+  progress_->setValue(static_cast<int>(progressFraction(progress) * kProgressSteps));
+  if (!cancelled_)
+    progress_->setLabelText(displayText(progressLabel(progress)));
   paintProgress();
 }
 

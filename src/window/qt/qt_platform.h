@@ -8,6 +8,7 @@
 #include <functional>
 
 class QProgressDialog;
+class QPushButton;
 class QWidget;
 
 // Alerts, the terminate request, the move's progress and its report, on Qt.
@@ -36,10 +37,14 @@ public:
 private:
   void createProgressDialog(PackageAction action);
   void paintProgress();
+  // The user stopped the move: the dialog stays up and says it is stopping.
+  void cancel();
 
   const std::chrono::milliseconds progressDelay_;
   QPointer<QWidget> window_;
   QPointer<QProgressDialog> progress_; // owned by the window
+  QPointer<QPushButton> cancelButton_; // owned by progress_
+  std::string inHand_;                 // the package the progress last named
   std::function<void(const MoveReport &)> reportHandler_;
   QElapsedTimer moveTimer_;
   QElapsedTimer sincePaint_;
