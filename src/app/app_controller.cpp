@@ -3,6 +3,7 @@
 #include "app/game_layouts.h"
 #include "app/installation_search.h"
 #include "catalogue/cache_reader.h"
+#include "catalogue/tick_carry.h"
 #include "posix/paths.h"
 #include "relocation/copy_journal.h"
 #include "relocation/interrupted_move.h"
@@ -10,6 +11,7 @@
 #include "relocation/return_to_cache.h"
 
 #include <array>
+#include <set>
 #include <utility>
 
 namespace {
@@ -133,11 +135,19 @@ std::optional<std::vector<CacheEntry>> AppController::loadCache(std::string_view
   return entries;
 }
 
-bool AppController::readAllCategories() {
+bool AppController::readAllCategories(const MoveReport *leftBy) {
   std::optional<std::array<std::vector<CacheEntry>, kCategoryCount>> lists = readAllLists(cacheFile);
   if (!lists) {
     failFatally(kCannotOpenIndex);
     return false;
+  }
+  if (leftBy) {
+    // A package that went keeps no tick, even where its line could not go.
+    std::set<std::string> went;
+    for (const MoveReport::Package &package : leftBy->moved)
+      went.insert(package.cacheName);
+    for (std::size_t index = 0; index < kCategoryCount; ++index)
+      carryTicks(listAt(index), (*lists)[index], went);
   }
   takeLists(std::move(*lists));
   return true;

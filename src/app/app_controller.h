@@ -307,8 +307,10 @@ private:
 
   // Reads all eight lists in one pass over the index; false, after the
   // alert of loadCache(), when the application is ending because the index
-  // could not be opened.
-  bool readAllCategories();
+  // could not be opened. Given the report of the command just run, an entry
+  // that is still there and that the command did not take keeps its tick:
+  // what stayed can be acted on again.
+  bool readAllCategories(const MoveReport *leftBy = nullptr);
   // The eight lists read anew become the controller's.
   void takeLists(std::array<std::vector<CacheEntry>, kCategoryCount> &&lists);
   // Tells each table that its rows are about to be other entries.

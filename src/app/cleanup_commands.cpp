@@ -31,7 +31,7 @@ void AppController::discardTicked(bool keepNeeded) {
                     [this](std::size_t count) { return platform_.askDeleteForGood(count); },
                     [this](const MoveProgress &progress) { platform_.showMoveProgress(progress); }});
   const Discarder::Outcome outcome = discarder.run(discarding);
-  if (outcome.ran && readAllCategories())
+  if (outcome.ran && readAllCategories(&outcome.report))
     reloadAllTables();
   platform_.endMoveProgress();
   if (outcome.ran && !terminationRequested_)
@@ -49,7 +49,8 @@ AppController::RemovedEntries AppController::removeMissingEntries() {
   const std::optional<std::size_t> removed = ::removeMissingEntries(cacheFile, cacheDirectory(), problem);
   if (!removed)
     return {0, std::move(problem)};
-  if (readAllCategories())
+  const MoveReport nothingTaken;
+  if (readAllCategories(&nothingTaken))
     reloadAllTables();
   return {*removed, std::nullopt};
 }

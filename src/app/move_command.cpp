@@ -67,7 +67,7 @@ void AppController::moveFiles(const MoveChoices &choices) {
 }
 
 void AppController::readAgainAndReport(const MoveReport &report) {
-  const bool read = readAllCategories();
+  const bool read = readAllCategories(&report);
   platform_.endMoveProgress();
   if (!read)
     return;

@@ -85,6 +85,11 @@ TEST(Cleanup, WithoutATrashItAsksBeforeDeletingForGood) {
     EXPECT_EQ(cleanup.window().platform.report.action,
               deleteForGood ? MoveReport::Action::Delete : MoveReport::Action::Trash);
     EXPECT_TRUE(debris(cleanup.sandbox).empty());
+    // Kept, they stay ticked, to be moved or deleted at the next command.
+    if (!deleteForGood) {
+      const std::vector<CacheEntry> &maps = cleanup.controller().maps;
+      EXPECT_NE(std::find(maps.begin(), maps.end(), CacheEntry{1, "DM-Here.ut2", "M0"}), maps.end());
+    }
   }
 }
 

@@ -429,6 +429,8 @@ TEST_F(MainWindowTest, NamesEachFailureKeepsTheTablesAndReportsTheMove) {
   EXPECT_EQ(stayed->child(1)->text(2), "Could not open file for reading! (No such file or directory)");
   EXPECT_EQ(tree->topLevelItem(1)->text(0), "Moved into the game (1)");
   EXPECT_EQ(tree->topLevelItem(1)->child(0)->text(0), "DM-3.ut2");
+  // The lines of those that stayed go last in the index.
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 1, 1})) << "the two that stayed keep their ticks";
 }
 
 TEST_F(MainWindowTest, StartsWithTheFocusOnTheTableAndUnticksAll) {
@@ -831,6 +833,7 @@ TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
             "Cancelled after 1 of 5 packages: moved 1 package into the game; 4 stayed in the cache");
   EXPECT_TRUE(exists(bundle + "/Maps/DM-M0.ut2"));
   EXPECT_EQ(controller.maps.size(), 4u);
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{1, 1, 1, 1})) << "so that the move can go on";
 }
 
 } // namespace
