@@ -464,28 +464,34 @@ TEST_F(InstallationSourcesTest, HostileFilesArePassedOverByName) {
 
 namespace {
 
-TEST(GameProcess, IsSeenByItsNameAmongTheProcesses) {
-  const TemporaryFolder proc;
+TEST(GameProcess, IsSeenByItsNameOrItsCommandLineAmongTheProcesses) {
   struct ProcessCase {
     const char *folder;
     const char *name;
+    std::string commandLine;
     bool running;
   };
+  using namespace std::string_literals;
   const ProcessCase cases[] = {
-      {"1", "systemd\n", false},
-      {"self", "ut2004-bin\n", false},
-      {"77", "ut2004-binary\n", false},
-      {"78", "ut2004-bin-linu\n", true},
+      {"1", "systemd\n", "/sbin/init\0splash\0"s, false},
+      {"self", "ut2004-bin\n", "", false},
+      {"77", "ut2004-binary\n", "", false},
+      {"78", "ut2004-bin-linu\n", "", true},
+      {"79", "UT2004.exe\n", "", true},
+      // Proton's loader keeps its name; the build is its argument.
+      {"80", "wine64-preload\n", "/usr/bin/wine64-preloader\0Z:\\Games\\UT2004\\System\\UT2004.exe\0-log\0"s, true},
+      {"81", "wine-preloader\n", "/opt/wine/bin/wine-preloader\0/mnt/games/ut2004/System/ut2004.EXE"s, true},
+      {"82", "bash\n", "bash\0-c\0cp UT2004.exe UT2004.exe.bak\0"s, false},
+      {"83", "wineserver\n", "wineserver\0"s, false},
   };
-  EXPECT_FALSE(gameRunning(proc.path() + "/missing"));
   for (const ProcessCase &process : cases) {
+    const TemporaryFolder proc;
+    EXPECT_FALSE(gameRunning(proc.path() + "/missing"));
     makeFolders(proc / process.folder);
     writeFile(proc / (std::string(process.folder) + "/comm"), process.name);
-    EXPECT_EQ(gameRunning(proc.path()), process.running) << process.name;
+    writeFile(proc / (std::string(process.folder) + "/cmdline"), process.commandLine);
+    EXPECT_EQ(gameRunning(proc.path()), process.running) << process.folder;
   }
-  makeFolders(proc / "4242");
-  writeFile(proc / "4242/comm", "ut2004-bin\n");
-  EXPECT_TRUE(gameRunning(proc.path()));
 }
 
 } // namespace
