@@ -226,6 +226,18 @@ TEST_F(DetailsPaneTest, TheTitleColumnSortsAndFilters) {
 TEST_F(DetailsPaneTest, ThePanesSizeAndHidingAreRemembered) {
   QTemporaryDir folder;
   const QString path = folder.filePath("settings.ini");
+  // The first start shows the maps; the tab shown last is shown after.
+  {
+    MainWindow first(controller);
+    QSettings none(folder.filePath("none.ini"), QSettings::IniFormat);
+    restoreWindowState(first, &none);
+    EXPECT_EQ(first.tabs()->currentIndex(), kMaps);
+    first.tabs()->setCurrentIndex(kTextures);
+    saveWindowState(first, &none);
+    MainWindow second(controller);
+    restoreWindowState(second, &none);
+    EXPECT_EQ(second.tabs()->currentIndex(), kTextures);
+  }
   // The user drags the pane 100 pixels narrower.
   QSplitter *splitter = window.splitter();
   const int before = splitter->sizes().value(1);

@@ -1,5 +1,6 @@
 #include "window/qt/window_state.h"
 
+#include "catalogue/category.h"
 #include "window/qt/main_window.h"
 
 #include <QGuiApplication>
@@ -17,6 +18,8 @@ const QString kDetailsKey = QStringLiteral("window/details");
 } // namespace
 
 void restoreWindowState(MainWindow &window, const QSettings *store) {
+  // Maps are what players come for: the first start shows them.
+  window.tabs()->setCurrentIndex(static_cast<int>(kMapsCategory));
   if (store) {
     window.restoreGeometry(store->value(kGeometryKey).toByteArray());
     const int tab = store->value(kTabKey, -1).toInt();
