@@ -1088,26 +1088,38 @@ TEST_F(MainWindowTest, F5ReadsTheListsAgainAndTheRowMenuTicksCopiesAndPutsBack) 
   press(table(kMaps), Qt::Key_F5);
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (6)");
 
-  // The row menu, opened with the keyboard's menu key on the current row.
+  // The row menu, opened with Shift+F10 on the current row: `pick` is
+  // chosen by its text; what it offered is kept.
   CategoryTableView *maps = table(kMaps);
   maps->setFocus();
   maps->selectRow(4);
-  const auto choose = [&](int downs) {
+  QStringList offered;
+  const auto choose = [&](const QString &pick) {
     whenShown(
         maps, [] { return qobject_cast<QMenu *>(QApplication::activePopupWidget()); },
-        [downs](QWidget &menu) {
-          for (int step = 0; step < downs; ++step)
-            QTest::keyClick(&menu, Qt::Key_Down);
+        [&offered, pick](QWidget &shown) {
+          auto &menu = static_cast<QMenu &>(shown);
+          offered.clear();
+          for (QAction *action : menu.actions())
+            if (!action->isSeparator())
+              offered << QString(action->text()).remove(QLatin1Char('&'));
+          for (QAction *action : menu.actions())
+            if (QString(action->text()).remove(QLatin1Char('&')) == pick)
+              menu.setActiveAction(action);
           QTest::keyClick(&menu, Qt::Key_Return);
         });
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, maps->visualRect(maps->currentIndex()).center(),
-                            maps->viewport()->mapToGlobal(maps->visualRect(maps->currentIndex()).center()));
-    QApplication::sendEvent(maps, &event);
+    press(maps, Qt::Key_F10, Qt::ShiftModifier);
   };
-  choose(1);
+  choose("Tick");
   EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 0, 1, 0})) << "Tick";
-  choose(5);
-  EXPECT_EQ(QGuiApplication::clipboard()->text(), "M4") << "Copy Cache Name";
+  EXPECT_EQ(offered, (QStringList{"Tick", "Tick What It Needs", "Move Ticked Packages…", "Move to Trash…",
+                                  "Copy to Folder…", "Export for Redirect Server…", "Copy Name", "Copy Cache Name",
+                                  "Show Cached File", "Show in the Game Folder", "Put Back into the Cache…"}));
+  choose("Copy Cache Name");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "M4");
+  EXPECT_EQ(offered.front(), "Untick") << "the row is ticked";
+  choose("Untick");
+  EXPECT_EQ(ticks(controller.maps), (std::vector<int>{0, 0, 0, 0, 0, 0}));
 
   // The game holds another version of DM-0: the row menu puts it back into
   // the cache, as the download it is, once the player confirms.
@@ -1120,7 +1132,7 @@ TEST_F(MainWindowTest, F5ReadsTheListsAgainAndTheRowMenuTicksCopiesAndPutsBack) 
     EXPECT_EQ(box.text(), "Put 1 package back into the cache?");
     QTest::keyClick(&box, Qt::Key_Return);
   }});
-  choose(8);
+  choose("Put Back into the Cache…");
   EXPECT_TRUE(allAnswered());
   EXPECT_FALSE(exists(installed));
   EXPECT_EQ(readFile(sandbox.cachedFile("A1B2C3D4000000010000000200000003")), mine.bytes());

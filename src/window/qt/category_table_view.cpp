@@ -216,10 +216,17 @@ void CategoryTableView::contextMenuEvent(QContextMenuEvent *event) {
   if (rows.empty())
     return;
   CategoryTableModel *source = model_->categoryModel();
+  // Tick while any of the rows is not ticked, as Space does.
+  const bool allTicked = std::all_of(rows.begin(), rows.end(), [source](int row) {
+    const CacheEntry *entry = source->entryAt(row);
+    return entry && entry->selected == 1;
+  });
   QMenu menu(this);
-  menu.addAction(QStringLiteral("Tick"), this, [source, rows] { source->setTicks(rows, true); });
-  menu.addAction(QStringLiteral("Untick"), this, [source, rows] { source->setTicks(rows, false); });
-  menu.addAction(QStringLiteral("Tick What It Needs"), this, [this] { emit tickNeedsRequested(); });
+  menu.addAction(allTicked ? QStringLiteral("&Untick") : QStringLiteral("&Tick"), this,
+                 [source, rows, allTicked] { source->setTicks(rows, !allTicked); });
+  menu.addAction(QStringLiteral("Tick What It &Needs"), this, [this] { emit tickNeedsRequested(); });
+  menu.addSeparator();
+  menu.addActions(rowCommands_);
   menu.addSeparator();
   menu.addAction(QStringLiteral("Copy Name"), this, [this] { copySelectedNames(false); });
   menu.addAction(QStringLiteral("Copy Cache Name"), this, [this] { copySelectedNames(true); });
@@ -237,6 +244,14 @@ void CategoryTableView::keyPressEvent(QKeyEvent *event) {
       plain && (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter);
   if (toggles) {
     toggleSelectedTicks();
+    event->accept();
+    return;
+  }
+  // Shift+F10 opens the row menu, as the menu key does.
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    const QPoint at = currentIndex().isValid() ? visualRect(currentIndex()).center() : QPoint(0, 0);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+    contextMenuEvent(&menuEvent);
     event->accept();
     return;
   }

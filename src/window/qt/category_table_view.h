@@ -8,6 +8,7 @@
 #include <vector>
 
 class CategoryFilterModel;
+class QAction;
 
 // A category's table: fixed row heights so that a list of any length stays
 // quick; many rows selected with Shift and Ctrl, and Space ticking or
@@ -30,6 +31,9 @@ signals:
 public:
   CategoryTableView(CategoryFilterModel *model, QWidget *parent);
 
+  // The window's commands on the ticked packages (Move, Trash, the
+  // copies), offered in the row menu after the ticks.
+  void setRowCommands(const QList<QAction *> &commands) { rowCommands_ = commands; }
   void setPlaceholderText(const QString &text);
   const QString &placeholderText() const { return placeholder_; }
   // The list positions of the selected rows, or of the current one.
@@ -63,6 +67,7 @@ private:
 
   CategoryFilterModel *model_;
   QString placeholder_;
+  QList<QAction *> rowCommands_; // owned by the window
   bool cacheNameSizedByUser_ = false;
   bool titleSizedByUser_ = false;
   bool fitting_ = false;

@@ -93,6 +93,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, needs_, &NeedsPresenter::schedule);
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, details_, &DetailsPresenter::schedule);
     connect(view, &CategoryTableView::tickNeedsRequested, this, &MainWindow::tickWhatSelectedNeed);
+    view->setRowCommands({moveAction_, trashAction_, copyAction_, exportAction_});
   }
   moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
   // Titles come in as the cache's packages are read; "needed by" once all
@@ -316,9 +317,9 @@ void MainWindow::buildCommands() {
                                   [this] { folderChoices_->chooseCacheFolder(); });
   chooseGameAction_ = addCommand(QStringLiteral("Choose &Game Folder…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
                                  [this] { folderChoices_->chooseGameFolder(); });
-  openCacheAction_ = addCommand(QStringLiteral("Open Cache Folder"), QKeySequence(),
+  openCacheAction_ = addCommand(QStringLiteral("&Open Cache Folder"), QKeySequence(),
                                 [this] { openFolderInFileManager(controller_.cacheDirectory(), this); });
-  openGameAction_ = addCommand(QStringLiteral("Open Game Folder"), QKeySequence(), [this] {
+  openGameAction_ = addCommand(QStringLiteral("Open Game &Folder"), QKeySequence(), [this] {
     if (controller_.unrealDir)
       openFolderInFileManager(*controller_.unrealDir, this);
   });
