@@ -274,9 +274,13 @@ std::string deleteForGoodQuestion(std::size_t count) {
 ConfirmationText trashQuestion(std::size_t packages, std::uint64_t bytes, std::size_t missing) {
   ConfirmationText text;
   text.question = "Move " + countPackages(packages) + " (" + formatByteSize(bytes) + ") to the Trash?";
-  text.explanation = "Their cached files go to the Trash and their entries leave the cache index. Packages already "
-                     "in the game stay there.";
-  if (missing > 0)
+  text.explanation = packages == 1 ? "Its cached file goes to the Trash and its entry leaves the cache index. A "
+                                     "package already in the game stays there."
+                                   : "Their cached files go to the Trash and their entries leave the cache index. "
+                                     "Packages already in the game stay there.";
+  if (missing > 0 && packages == 1)
+    text.explanation += "\n\nIt has no cached file: only the entry goes.";
+  else if (missing > 0)
     text.explanation += "\n\n" + formatCount(missing) + (missing == 1 ? " of them has" : " of them have") +
                         " no cached file: only the entry goes.";
   return text;

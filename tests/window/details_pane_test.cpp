@@ -232,11 +232,14 @@ TEST_F(DetailsPaneTest, ThePanesSizeAndHidingAreRemembered) {
     QSettings none(folder.filePath("none.ini"), QSettings::IniFormat);
     restoreWindowState(first, &none);
     EXPECT_EQ(first.tabs()->currentIndex(), kMaps);
+    EXPECT_FALSE(first.copiesIntoCategoryFolders());
     first.tabs()->setCurrentIndex(kTextures);
+    first.setCopiesIntoCategoryFolders(true);
     saveWindowState(first, &none);
     MainWindow second(controller);
     restoreWindowState(second, &none);
     EXPECT_EQ(second.tabs()->currentIndex(), kTextures);
+    EXPECT_TRUE(second.copiesIntoCategoryFolders()) << "Sort into category folders is remembered";
   }
   // The user drags the pane 100 pixels narrower.
   QSplitter *splitter = window.splitter();

@@ -932,14 +932,20 @@ TEST_F(MainWindowTest, CleansTheCacheByKeys) {
   EXPECT_EQ(tickAll->text(), "Tick &All");
 
   // Delete puts the ticked package in the Trash, after asking.
-  QString trashQuestion;
+  QString trashQuestion, trashExplanation;
+  QMessageBox::Icon trashIcon = QMessageBox::NoIcon;
   answerMessageBoxes({[&](QMessageBox &box) {
     trashQuestion = box.text();
+    trashExplanation = box.informativeText();
+    trashIcon = box.icon();
     QTest::keyClick(&box, Qt::Key_Return);
   }});
   table(kMaps)->setFocus();
   press(table(kMaps), Qt::Key_Delete);
   EXPECT_EQ(trashQuestion, "Move 1 package (11 bytes) to the Trash?");
+  EXPECT_TRUE(trashExplanation.startsWith("Its cached file goes to the Trash and its entry leaves the cache index."))
+      << trashExplanation.toStdString();
+  EXPECT_EQ(trashIcon, QMessageBox::Warning) << "it takes packages out of the cache";
   EXPECT_FALSE(exists(sandbox.cachedFile("M1")));
   EXPECT_EQ(readFile(dataHome + "/Trash/files/M1.uxx"), package("map one"));
   EXPECT_EQ(window.reportLabel()->text(), "Put 1 package in the Trash");
@@ -1278,6 +1284,7 @@ TEST_F(MainWindowTest, CopiesAndExportsTheTickedPackagesByKeys) {
   EXPECT_FALSE(exists(shared + "/Maps/DM-1.ut2")) << "the damaged download is left out";
   EXPECT_EQ(readFile(shared + "/Textures/Sky.utx"), "the player's own sky");
   EXPECT_EQ(window.reportLabel()->text(), "Copied 1 package; 2 left out");
+  EXPECT_TRUE(window.copiesIntoCategoryFolders()) << "the next copy offers category folders first";
 
   const std::string redirect = sandbox.root() + "/Redirect";
   makeFolders(redirect);

@@ -28,15 +28,16 @@ public:
 // `choice`, when not empty, is a check box under the question, checked
 // at first; `chosen` then tells whether it stayed checked.
 bool ask(QWidget *window, const QString &title, const ConfirmationText &text, const QString &action,
-         const QString &choice = {}, bool *chosen = nullptr) {
-  QMessageBox question(QMessageBox::NoIcon, title, displayText(text.question), QMessageBox::NoButton, window);
+         QMessageBox::Icon icon, const QString &choice = {}, bool *chosen = nullptr) {
+  QMessageBox question(icon, title, displayText(text.question), QMessageBox::NoButton, window);
   QCheckBox *box = nullptr;
   if (!choice.isEmpty()) {
     box = new QCheckBox(choice, &question);
     box->setChecked(true);
     question.setCheckBox(box);
   }
-  question.setIconPixmap(window->windowIcon().pixmap(64));
+  if (icon == QMessageBox::NoIcon)
+    question.setIconPixmap(window->windowIcon().pixmap(64));
   question.setInformativeText(displayText(text.explanation));
   QPushButton *yes = question.addButton(action, QMessageBox::AcceptRole);
   QPushButton *no = question.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
@@ -72,7 +73,9 @@ void CleanupFlow::trashTicked() {
     keep = displayText(keepNeededText(needed.needed.size()));
   }
   bool keepNeeded = false;
-  if (!ask(window_, QStringLiteral("Move to Trash"), text, QStringLiteral("Move to Trash"), keep, &keepNeeded))
+  // What goes is gone from the cache: the warning's icon says so.
+  if (!ask(window_, QStringLiteral("Move to Trash"), text, QStringLiteral("Move to Trash"), QMessageBox::Warning, keep,
+           &keepNeeded))
     return;
   {
     const BusyCursor busy;
@@ -97,7 +100,7 @@ void CleanupFlow::removeMissingEntries() {
   const ConfirmationText text{removeMissingQuestion(missing),
                               "The game has purged these packages from the cache already; their entries only make "
                               "the lists longer. Entries of other kinds of file stay."};
-  if (!ask(window_, QStringLiteral("Remove Missing Entries"), text, QStringLiteral("Remove")))
+  if (!ask(window_, QStringLiteral("Remove Missing Entries"), text, QStringLiteral("Remove"), QMessageBox::NoIcon))
     return;
   AppController::RemovedEntries removed;
   {

@@ -45,7 +45,7 @@ void CopyOutFlow::copyTicked(CopyFormat format) {
   QuestionDialog question(title, displayText(text.question), displayText(text.explanation),
                           exporting ? QStringLiteral("Export") : QStringLiteral("Copy"), window_);
   QCheckBox *intoCategories =
-      exporting ? nullptr : question.addChoice(QString::fromUtf8(kIntoCategoryFoldersText), false);
+      exporting ? nullptr : question.addChoice(QString::fromUtf8(kIntoCategoryFoldersText), intoCategoryFolders_);
   QCheckBox *leaveOut =
       preview.damaged > 0 ? question.addChoice(QString::fromUtf8(kLeaveOutDamagedText), true) : nullptr;
   // A redirect server must offer what a client downloads with a map.
@@ -59,6 +59,8 @@ void CopyOutFlow::copyTicked(CopyFormat format) {
     return;
   const bool alsoNeeds = withNeeds && withNeeds->isChecked();
   settings.intoCategoryFolders = intoCategories && intoCategories->isChecked();
+  if (intoCategories)
+    intoCategoryFolders_ = settings.intoCategoryFolders;
   settings.leaveDamaged = !leaveOut || leaveOut->isChecked();
 
   // Asked once for all, with the copies laid out as chosen.

@@ -20,6 +20,10 @@ public:
 
   // Copy to Folder… (plain copies) or Export for Redirect Server… (.uz2).
   void copyTicked(CopyFormat format);
+  // Whether plain copies go into category folders: the last answer, which
+  // the next question offers again.
+  bool intoCategoryFolders() const { return intoCategoryFolders_; }
+  void setIntoCategoryFolders(bool into) { intoCategoryFolders_ = into; }
 
 private:
   QString pickFolder(const QString &title);
@@ -27,4 +31,5 @@ private:
   AppController &controller_;
   QWidget *window_;
   QString lastFolder_; // where the last copy went, offered again
+  bool intoCategoryFolders_ = false;
 };

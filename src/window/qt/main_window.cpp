@@ -580,6 +580,10 @@ void MainWindow::showCacheOrSearch() {
   status_->schedule();
 }
 
+bool MainWindow::copiesIntoCategoryFolders() const { return copyOut_->intoCategoryFolders(); }
+
+void MainWindow::setCopiesIntoCategoryFolders(bool into) { copyOut_->setIntoCategoryFolders(into); }
+
 std::size_t MainWindow::packageCount() const {
   std::size_t count = 0;
   for (std::size_t index = 0; index < kCategoryCount; ++index)

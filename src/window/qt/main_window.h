@@ -72,6 +72,9 @@ public:
   void moveConfirmed() { moveFlow_->moveConfirmed(); }
   void showAbout();
 
+  // Whether Copy to Folder offers category folders first.
+  bool copiesIntoCategoryFolders() const;
+  void setCopiesIntoCategoryFolders(bool into);
   QTabWidget *tabs() const { return tabs_; }
   QLineEdit *filter() const { return filter_; }
   QLabel *tabCounts() const { return status_->tabCounts(); }

@@ -14,6 +14,7 @@ const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kTabKey = QStringLiteral("window/tab");
 const QString kDetailsWidthKey = QStringLiteral("window/detailsWidth");
 const QString kDetailsKey = QStringLiteral("window/details");
+const QString kIntoCategoryFoldersKey = QStringLiteral("copy/intoCategoryFolders");
 
 } // namespace
 
@@ -28,6 +29,7 @@ void restoreWindowState(MainWindow &window, const QSettings *store) {
     if (const QVariant width = store->value(kDetailsWidthKey); width.isValid())
       window.setDetailsWidth(width.toInt());
     window.setDetailsShown(store->value(kDetailsKey, true).toBool());
+    window.setCopiesIntoCategoryFolders(store->value(kIntoCategoryFoldersKey, false).toBool());
   }
   // At a large scale the first window may be larger than the screen.
   const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
@@ -47,4 +49,5 @@ void saveWindowState(const MainWindow &window, QSettings *store) {
   store->setValue(kTabKey, window.tabs()->currentIndex());
   store->setValue(kDetailsKey, window.detailsAction()->isChecked());
   store->setValue(kDetailsWidthKey, window.detailsWidth());
+  store->setValue(kIntoCategoryFoldersKey, window.copiesIntoCategoryFolders());
 }
