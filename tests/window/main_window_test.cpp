@@ -17,12 +17,14 @@
 #include "window/qt/program_settings.h"
 #include "window/qt/question_dialog.h"
 #include "window/qt/settings_choice_store.h"
+#include "window/qt/single_instance.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -41,9 +43,11 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <atomic>
 #include <deque>
 #include <fcntl.h>
 #include <filesystem>
@@ -1588,6 +1592,39 @@ TEST_F(NeedsWindowTest, AMapMovesWithWhatItNeedsAndTheTrashKeepsWhatAKeptMapNeed
   EXPECT_FALSE(exists(sandbox.cachedFile("M2")));
   EXPECT_TRUE(exists(sandbox.cachedFile("X1")));
   EXPECT_EQ(readFile(sandbox.cacheFile()), "[Cache]\nM1=DM-Kept.ut2\nX1=KeptTex.utx\n");
+}
+
+} // namespace
+
+namespace {
+
+// The running program answers from a thread of its own, as another process
+// would, while this one waits for the answer.
+TEST(SingleInstanceTest, ASecondStartBringsTheRunningOneToTheFront) {
+  const QString name = QStringLiteral("cache-sorter-test-%1").arg(QCoreApplication::applicationPid());
+  EXPECT_FALSE(SingleInstance(name).askRunningToShow(100)) << "nothing runs yet";
+  // A socket that a killed program left is taken over.
+  writeFile(QFile::encodeName(QDir::tempPath() + "/" + name).toStdString(), "");
+
+  QThread running;
+  running.start();
+  auto *first = new SingleInstance(name);
+  first->moveToThread(&running);
+  std::atomic<int> shown = 0;
+  bool listening = false;
+  QMetaObject::invokeMethod(
+      first, [&] { listening = first->listen([&shown] { ++shown; }); }, Qt::BlockingQueuedConnection);
+  ASSERT_TRUE(listening);
+
+  EXPECT_TRUE(SingleInstance(name).askRunningToShow(5000));
+  EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(SingleInstance(name).askRunningToShow(5000)) << "and again at the next start";
+  EXPECT_EQ(shown, 2);
+
+  QMetaObject::invokeMethod(first, &QObject::deleteLater);
+  running.quit();
+  running.wait();
+  EXPECT_FALSE(SingleInstance(name).askRunningToShow(100)) << "the socket went with the program";
 }
 
 } // namespace

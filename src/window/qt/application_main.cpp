@@ -5,6 +5,7 @@
 #include "window/qt/program_settings.h"
 #include "window/qt/qt_platform.h"
 #include "window/qt/settings_choice_store.h"
+#include "window/qt/single_instance.h"
 #include "window/qt/window_state.h"
 
 #include <QApplication>
@@ -19,7 +20,27 @@ int applicationMain(int argc, char **argv, const Locations &locations) {
   return runCacheSorter(locations);
 }
 
+namespace {
+
+// How long a second start waits for the running program to answer.
+constexpr int kAnswerMs = 2000;
+
+void bringToFront(QWidget &window) {
+  window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+  window.show();
+  window.raise();
+  window.activateWindow();
+}
+
+} // namespace
+
 int runCacheSorter(const Locations &locations) {
+  // A second start brings the running window to the front. When none
+  // answers, the start goes on, and the cache's lock tells whether another
+  // program holds it.
+  SingleInstance instance(instanceName(locations.homeFolder));
+  if (instance.askRunningToShow(kAnswerMs))
+    return 0;
   QtPlatform platform;
   QString settingsPassedOver;
   const std::unique_ptr<QSettings> settings = openProgramSettings(programSettingsPath(), settingsPassedOver);
@@ -37,6 +58,7 @@ int runCacheSorter(const Locations &locations) {
   restoreWindowState(window, settings.get());
   window.showPassedOverFiles(settingsPassedOver);
   window.show();
+  instance.listen([&window] { bringToFront(window); });
   // What the packages need is read once the window is up.
   window.startReadingPackages();
   const int status = QApplication::exec();
