@@ -27,6 +27,7 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
       [&](std::optional<std::size_t> category) { return category.has_value() || folderAtFoldsCase(cacheDirectory); });
   for (std::size_t category = 0; category < kCategoryCount; ++category) {
     bool folderChecked = !installation;
+    bool folderUnwritable = false;
     for (const CacheEntry &entry : lists[category]) {
       if (entry.selected != 1)
         continue;
@@ -40,9 +41,11 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
       if (!folderChecked) {
         folderChecked = true;
         const std::string &folder = game.folder(category);
-        if (folderWriteError(folder) != 0)
+        folderUnwritable = folderWriteError(folder) != 0;
+        if (folderUnwritable)
           preview.unwritableFolders.push_back(folder.substr(installation->size() + 1));
       }
+      preview.inUnwritableFolders += folderUnwritable ? 1 : 0;
       const MoveClaims::Claim claim = claims.claim(PlannedMove{category, entry.cacheName, entry.utName, {}});
       if (claim == MoveClaims::Claim::SameCachedFile || claim == MoveClaims::Claim::SameDestination)
         ++preview.clashes;

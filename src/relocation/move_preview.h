@@ -38,6 +38,8 @@ struct MovePreview {
   // write to, or that are missing: nothing can move into them, and a rename
   // that fails says nothing.
   std::vector<std::string> unwritableFolders;
+  // The ticked packages that go to those folders: they stay in the cache.
+  std::size_t inUnwritableFolders = 0;
   // Ticked packages not compared with the game's file nor checked for
   // damage, since the user stopped the looking: they count as neither.
   std::size_t notLookedAt = 0;

@@ -35,6 +35,19 @@ std::string countPackages(std::size_t count) { return formatCount(count) + (coun
 
 std::string countFiles(std::size_t count) { return formatCount(count) + (count == 1 ? " file" : " files"); }
 
+namespace {
+
+// "the folder Music", "the folders Music and Sounds", "the folders Maps,
+// Music and Sounds".
+std::string folderList(const std::vector<std::string> &folders) {
+  std::string text = folders.size() == 1 ? "the folder " : "the folders ";
+  for (std::size_t index = 0; index < folders.size(); ++index)
+    text += (index == 0 ? "" : index + 1 == folders.size() ? " and " : ", ") + folders[index];
+  return text;
+}
+
+} // namespace
+
 ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where, std::size_t hiddenByFilter) {
   ConfirmationText text;
   std::string size = formatByteSize(preview.totalBytes);
@@ -64,6 +77,14 @@ ConfirmationText confirmationText(const MovePreview &preview, const LocationPart
     if (preview.replacements > kNamedReplacements)
       text.explanation += "\nand " + formatCount(preview.replacements - kNamedReplacements) + " more";
   }
+  if (preview.inUnwritableFolders > 0)
+    text.explanation +=
+        "\n\n" + formatCount(preview.inUnwritableFolders) +
+        (preview.inUnwritableFolders == 1 ? " of them stays" : " of them stay") +
+        " in the cache: " + folderList(preview.unwritableFolders) +
+        (preview.unwritableFolders.size() == 1 ? " is missing from the game or cannot be written by you."
+                                               : " are missing from the game or cannot be written "
+                                                 "by you.");
   if (preview.clashes > 0)
     text.explanation += "\n\n" + formatCount(preview.clashes) +
                         (preview.clashes == 1 ? " of them stays" : " of them stay") +

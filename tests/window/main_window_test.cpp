@@ -980,6 +980,37 @@ TEST_F(MainWindowTest, CleansTheCacheByKeys) {
   EXPECT_EQ(window.reportLabel()->text().toStdString(), "Read the cache index again: 3 packages");
 }
 
+// A game without its Textures folder: the map moves, the texture stays and
+// the question says so; the folder is not made.
+TEST_F(MainWindowTest, AMissingFolderKeepsBackOnlyItsOwnPackages) {
+  const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
+  std::filesystem::remove(bundle + "/Textures");
+  sandbox.writeCachedFile("M0", package("map zero"));
+  sandbox.writeCachedFile("X0", package("sky"));
+  window.tabs()->setCurrentIndex(kMaps);
+  press(table(kMaps), Qt::Key_Space);
+  controller.textures[0].selected = 1;
+  QString explanation, alert;
+  answerMessageBoxes({[&](QuestionDialog &box) {
+                        explanation = box.explanation();
+                        QTest::keyClick(&box, Qt::Key_Return);
+                      },
+                      // Across volumes, the copy into the missing folder fails
+                      // with its alert.
+                      [&](QMessageBox &box) {
+                        alert = box.text();
+                        QTest::keyClick(&box, Qt::Key_Return);
+                      }});
+  press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(explanation.contains("1 of them stays in the cache: the folder Textures is missing from the game or "
+                                   "cannot be written by you."))
+      << explanation.toStdString();
+  EXPECT_EQ(alert, "Could not open file for writing!");
+  EXPECT_EQ(readFile(bundle + "/Maps/DM-0.ut2"), package("map zero"));
+  EXPECT_EQ(readFile(sandbox.cachedFile("X0")), package("sky"));
+  EXPECT_FALSE(exists(bundle + "/Textures")) << "a missing folder is not made";
+}
+
 TEST_F(MainWindowTest, TheQuestionWarnsWhileTheGameRuns) {
   makeFolders(sandbox.root() + "/proc/4242");
   writeFile(sandbox.root() + "/proc/4242/comm", "ut2004-bin\n");

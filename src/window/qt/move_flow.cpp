@@ -42,12 +42,14 @@ void MoveFlow::moveConfirmed() {
 }
 
 bool MoveFlow::confirm(const MovePreview &gamePreview) {
-  // Renames into a folder that cannot be written fail without a word, so
-  // this is the one warning, and no Move is offered, unless the user's own
-  // folders can take the packages.
+  // Renames into a folder that cannot be written fail without a word: the
+  // question names the packages that stay for it, and the rest move. When
+  // none can move, no Move is offered, unless the user's own folders can
+  // take the packages.
   std::optional<std::string> own; // the user's own folder, as the user reads it
   MovePreview ownPreview;
-  if (!gamePreview.unwritableFolders.empty()) {
+  const bool noneCanMove = gamePreview.inUnwritableFolders == gamePreview.packages;
+  if (!gamePreview.unwritableFolders.empty() && noneCanMove) {
     if (const std::optional<std::string> folder = controller_.ownPackageFolder())
       own = homeRelative(*folder, controller_.homeFolder());
     if (!own || controller_.gameRunning()) {
