@@ -660,7 +660,32 @@ TEST_F(EmptyWindowTest, SaysWhereItLookedAndTakesTheChosenFolders) {
   EXPECT_EQ(store.chosen.cacheFolder, cacheFolder);
   EXPECT_EQ(window.reportLabel()->text().toStdString(), "Opened the cache " + cacheFolder + ": 1 package");
 
-  chooseWithDialog(Qt::ControlModifier | Qt::ShiftModifier, gameFolder);
+  // A move without a game offers to choose its folder in the alert's place.
+  window.tabs()->setCurrentIndex(kMaps);
+  window.tableView(kMaps)->setFocus();
+  QTest::keyClick(window.tableView(kMaps), Qt::Key_Space);
+  ASSERT_EQ(controller.maps[0].selected, 1);
+  QString alert;
+  QStringList buttons;
+  whenShown(
+      &window, [] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); },
+      [&](QWidget &shown) {
+        auto &box = static_cast<QMessageBox &>(shown);
+        alert = box.text();
+        for (const QAbstractButton *button : box.buttons())
+          buttons << button->text();
+        QTest::keyClick(&box, Qt::Key_Return);
+      });
+  whenShown(
+      &window, [] { return qobject_cast<QFileDialog *>(QApplication::activeModalWidget()); },
+      [this](QWidget &dialog) { MainWindowTest::typeFolder(static_cast<QFileDialog &>(dialog), gameFolder); });
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_M,
+                  Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(alert, "Could not find installation of Unreal Tournament 2004");
+  EXPECT_EQ(buttons, (QStringList{"Choose Game Folder…", "Cancel"}));
+  EXPECT_TRUE(exists(cacheFolder + "/M1.uxx") || !exists(gameFolder + "/Maps/DM-Chosen.ut2")) << "nothing moved";
   const QString chosen =
       QString::fromStdString("Cache " + cacheFolder + " (chosen) · Game " + gameFolder + " (chosen)");
   waitUntil([&] { return window.location()->toolTip() == chosen; });

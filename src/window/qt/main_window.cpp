@@ -96,6 +96,7 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
     view->setRowCommands({moveAction_, trashAction_, copyAction_, exportAction_});
   }
   moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
+  connect(moveFlow_, &MoveFlow::gameFolderWanted, folderChoices_, &FolderChoiceFlow::chooseGameFolder);
   // Titles come in as the cache's packages are read; "needed by" once all
   // are.
   connect(needs_, &NeedsPresenter::readingAdvanced, this, [this] {
