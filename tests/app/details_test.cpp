@@ -99,7 +99,7 @@ TEST(PackageDetailsTest, SaysWhatItCanOfEveryOtherPackage) {
       {kMaps, 1, "DM-Lost.ut2", true, PackageCondition::Sound, "",
        "its screenshot is in Purged, which is neither in the game nor the cache"},
       {kMaps, 2, "DM-Plain.ut2", true, PackageCondition::Sound, "", "the map has no summary"},
-      {kMaps, 3, "DM-Broken.ut2", true, PackageCondition::WrongStart, "", "the download is damaged"},
+      {kMaps, 3, "DM-Broken.ut2", true, PackageCondition::WebPage, "", "the download is damaged"},
       {kMaps, 4, "DM-Purged.ut2", false, PackageCondition::NotLookedAt, "", "there is no cached file"},
       {kTextures, 1, "Cut.utx", true, PackageCondition::Sound, "it is too short for a package", ""},
   };

@@ -29,7 +29,9 @@ TEST(PackageCheck, ReadsTheFirstBytesOfEachKind) {
       {"Skies.utx", kSignature + "t", PackageCondition::Sound},
       {"Arena.ogg", "OggS\x00\x02", PackageCondition::Sound},
       {"Ragdoll.ka", "any bytes at all", PackageCondition::Sound},
-      {"DM-Error.ut2", htmlPage, PackageCondition::WrongStart},
+      {"DM-Error.ut2", htmlPage, PackageCondition::WebPage},
+      {"DM-Error.ut2", "\xEF\xBB\xBF\r\n  <html><body>502</body>", PackageCondition::WebPage},
+      {"DM-Text.ut2", "Not Found", PackageCondition::WrongStart},
       {"DM-Cut.ut2", "\xC1\x83", PackageCondition::WrongStart},
       {"Arena.ogg", kSignature + "a package named as music", PackageCondition::WrongStart},
       {"UTComp.u", "OggS", PackageCondition::WrongStart},
@@ -42,6 +44,8 @@ TEST(PackageCheck, ReadsTheFirstBytesOfEachKind) {
     writeFile(folder / "F.uxx", kind.bytes);
     EXPECT_EQ(checkCachedFile(folder / "F.uxx", kind.utName), kind.condition) << kind.utName << " " << kind.bytes;
     EXPECT_EQ(damageText(kind.condition, kind.utName).empty(), kind.condition == PackageCondition::Sound);
+    EXPECT_EQ(damageAdvice(kind.condition).ends_with("move it to the Trash and the game will download it again"),
+              kind.condition != PackageCondition::Sound);
   }
   EXPECT_EQ(damageText(PackageCondition::WrongStart, "Arena.ogg"),
             "Damaged download: the cached file does not begin as an Ogg file does");

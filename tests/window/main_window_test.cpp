@@ -1270,14 +1270,17 @@ TEST_F(MainWindowTest, ADamagedDownloadIsMarkedInItsRow) {
   window.tabs()->setCurrentIndex(kMaps);
   QAbstractItemModel *maps = table(kMaps)->model();
   const auto tip = [maps](int row) { return maps->index(row, CategoryTableModel::UtNameColumn).data(Qt::ToolTipRole); };
-  EXPECT_FALSE(tip(0).toString().contains("Damaged")) << "a sound package";
-  EXPECT_EQ(tip(1).toString(), "DM-1.ut2\nDamaged download: the cached file does not begin with the package signature");
-  EXPECT_EQ(tip(2).toString(), "DM-2.ut2\nDamaged download: the cached file is empty");
+  EXPECT_FALSE(tip(0).toString().contains("Trash")) << "a sound package";
+  // Plain words and what to do; the format's terms stay in the details.
+  EXPECT_EQ(tip(1).toString().toStdString(), "DM-1.ut2\nThe server sent something else (it begins like a web page): "
+                                             "move it to the Trash and the game will download it again");
+  EXPECT_EQ(tip(2).toString().toStdString(), "DM-2.ut2\nThe download is empty (it was cut off): move it to the "
+                                             "Trash and the game will download it again");
   const QIcon critical = QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
   EXPECT_EQ(
       maps->index(1, CategoryTableModel::UtNameColumn).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(),
       critical.pixmap(16).toImage());
-  EXPECT_FALSE(tip(3).toString().contains("Damaged")) << "a missing file is said to be missing, not damaged";
+  EXPECT_FALSE(tip(3).toString().contains("Trash")) << "a missing file is said to be missing, not damaged";
 
   // The question counts it, and it stays in the cache unless the player
   // says otherwise.

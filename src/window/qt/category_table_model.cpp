@@ -109,8 +109,9 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
     if (isDamaged(damage)) {
       if (role == Qt::DecorationRole)
         return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
+      // The format's terms stay in the details.
       const std::string &utName = entryAt(index.row())->utName;
-      return shownName(utName) + QLatin1Char('\n') + QString::fromStdString(damageText(damage, utName));
+      return shownName(utName) + QLatin1Char('\n') + QString::fromStdString(damageAdvice(damage));
     }
     if (const AppController::RowMark mark = controller_.rowMark(this, index.row());
         !mark.missing.empty() || mark.notItsPackage) {
