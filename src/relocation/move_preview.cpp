@@ -8,6 +8,7 @@
 #include "relocation/same_contents.h"
 
 #include <algorithm>
+#include <unistd.h>
 
 MovePreview previewMove(const ListsView &lists, const std::string &cacheDirectory,
                         const std::optional<std::string> &installation, const PreviewEvents &events) {
@@ -28,6 +29,7 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
   for (std::size_t category = 0; category < kCategoryCount; ++category) {
     bool folderChecked = !installation;
     bool folderUnwritable = false;
+    long longestName = -1; // what the folder's volume takes; -1 when unknown
     for (const CacheEntry &entry : lists[category]) {
       if (entry.selected != 1)
         continue;
@@ -44,8 +46,10 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
         folderUnwritable = folderWriteError(folder) != 0;
         if (folderUnwritable)
           preview.unwritableFolders.push_back(folder.substr(installation->size() + 1));
+        longestName = folderUnwritable ? -1 : ::pathconf(folder.c_str(), _PC_NAME_MAX);
       }
       preview.inUnwritableFolders += folderUnwritable ? 1 : 0;
+      preview.tooLongNames += longestName > 0 && entry.utName.size() > static_cast<std::size_t>(longestName) ? 1 : 0;
       const MoveClaims::Claim claim = claims.claim(PlannedMove{category, entry.cacheName, entry.utName, {}});
       if (claim == MoveClaims::Claim::SameCachedFile || claim == MoveClaims::Claim::SameDestination)
         ++preview.clashes;

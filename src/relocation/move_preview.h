@@ -40,6 +40,9 @@ struct MovePreview {
   std::vector<std::string> unwritableFolders;
   // The ticked packages that go to those folders: they stay in the cache.
   std::size_t inUnwritableFolders = 0;
+  // Ticked packages whose names are longer than their folder's volume
+  // takes: they stay in the cache.
+  std::size_t tooLongNames = 0;
   // Ticked packages not compared with the game's file nor checked for
   // damage, since the user stopped the looking: they count as neither.
   std::size_t notLookedAt = 0;

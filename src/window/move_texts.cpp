@@ -85,6 +85,10 @@ ConfirmationText confirmationText(const MovePreview &preview, const LocationPart
         (preview.unwritableFolders.size() == 1 ? " is missing from the game or cannot be written by you."
                                                : " are missing from the game or cannot be written "
                                                  "by you.");
+  if (preview.tooLongNames > 0)
+    text.explanation += "\n\n" + formatCount(preview.tooLongNames) +
+                        (preview.tooLongNames == 1 ? " name is" : " names are") +
+                        " too long for the game's folder and will stay in the cache.";
   if (preview.clashes > 0)
     text.explanation += "\n\n" + formatCount(preview.clashes) +
                         (preview.clashes == 1 ? " of them stays" : " of them stay") +

@@ -139,6 +139,11 @@ TEST(DiskFaults, ADestinationThatCannotTakeTheFileIsFoundBeforeCopying) {
       move.start(index);
       const auto before = std::filesystem::symlink_status(move.installed("Maps/DM-A.ut2")).type();
       move.tick(kMaps, 0);
+      // The question knows beforehand what will stay for its name or folder.
+      const MovePreview preview = move.controller().previewMove();
+      EXPECT_EQ(preview.tooLongNames, testCase.label == std::string("a name too long") ? 1u : 0u) << testCase.label;
+      EXPECT_EQ(preview.inUnwritableFolders, testCase.label == std::string("no category folder") ? 1u : 0u)
+          << testCase.label;
       move.controller().moveFiles();
 
       // A rename that cannot be done fails silently, as any failed rename.

@@ -90,3 +90,19 @@ TEST(MoveTexts, AGameFolderThatCannotBeWrittenIsNamedWithItsFolders) {
             "Nothing was moved. Move the packages as a user who may write there, or choose another game folder "
             "(File > Choose Game Folder…).");
 }
+
+TEST(MoveTexts, TheQuestionCountsWhatStaysForItsFolderOrItsName) {
+  MovePreview preview;
+  preview.packages = 5;
+  preview.unwritableFolders = {"Music", "Sounds"};
+  preview.inUnwritableFolders = 2;
+  preview.tooLongNames = 1;
+  const std::string explanation =
+      confirmationText(preview, LocationParts{"Linux", "~/.ut2004/Cache", "/usr/local/games/ut2004"}).explanation;
+  EXPECT_NE(explanation.find("2 of them stay in the cache: the folders Music and Sounds are missing from the game or "
+                             "cannot be written by you."),
+            std::string::npos)
+      << explanation;
+  EXPECT_NE(explanation.find("1 name is too long for the game's folder and will stay in the cache."), std::string::npos)
+      << explanation;
+}
