@@ -167,6 +167,8 @@ void AppController::tellListsWillChange() {
   finder_.reset();
   neededBy_.reset();
   gameFolders_.reset();
+  for (std::optional<PackageVersions> &versions : versions_)
+    versions.reset();
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     if (TableView *table = tableAt(index))
       table->listsWillChange();

@@ -10,6 +10,7 @@
 #include "catalogue/category.h"
 #include "catalogue/category_folders.h"
 #include "catalogue/entry_lists.h"
+#include "catalogue/package_versions.h"
 #include "package/background_reader.h"
 #include "package/needed_by.h"
 #include "package/package_knowledge.h"
@@ -185,6 +186,12 @@ public:
     bool notItsPackage = false;
   };
   RowMark rowMark(const TableView *table, std::int32_t row) const;
+  // Of the package at `row` of `table`: how many entries of its tab share
+  // its real name (1 when none does), and when its cached file was last
+  // written (seconds since the epoch, looked up now), so that the newer of
+  // two versions can be chosen.
+  std::size_t versionsOfRow(const TableView *table, std::int32_t row) const;
+  std::optional<std::int64_t> cachedFileModified(const TableView *table, std::int32_t row) const;
   // How many cached maps need the package at `row` of `table`, through the
   // whole chain; nothing while the cache's packages are still being read.
   std::optional<std::size_t> mapsNeeding(const TableView *table, std::int32_t row) const;
@@ -393,6 +400,9 @@ private:
   // The game's folders as listed for the rows' files in the game; listed
   // again with the lists.
   mutable std::optional<CategoryFolders> gameFolders_;
+  // Each tab's real names and how many entries share each; counted again
+  // with the lists.
+  mutable std::array<std::optional<PackageVersions>, kCategoryCount> versions_;
   // What the last move put into the game, and the cache it came from.
   std::vector<ReturnedPackage> lastMove_;
   std::string lastMoveCache_;

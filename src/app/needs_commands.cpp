@@ -8,6 +8,7 @@
 #include "posix/folded_names.h"
 
 #include <set>
+#include <sys/stat.h>
 
 namespace {
 
@@ -122,6 +123,27 @@ AppController::RowMark AppController::rowMark(const TableView *table, std::int32
       mark.missing.push_back(need.name);
   }
   return mark;
+}
+
+std::size_t AppController::versionsOfRow(const TableView *table, std::int32_t row) const {
+  const std::optional<EntryPlace> place = placeOfRow(table, row);
+  if (!place)
+    return 1;
+  const std::vector<CacheEntry> &list = listAt(place->category);
+  std::optional<PackageVersions> &counted = versions_[place->category];
+  if (!counted)
+    counted.emplace(list);
+  return counted->of(list[place->row].utName);
+}
+
+std::optional<std::int64_t> AppController::cachedFileModified(const TableView *table, std::int32_t row) const {
+  const std::optional<EntryPlace> place = placeOfRow(table, row);
+  struct stat info {};
+  if (!place ||
+      ::lstat(cachedFilePath(cacheDirectory(), listAt(place->category)[place->row].cacheName).c_str(), &info) != 0 ||
+      !S_ISREG(info.st_mode))
+    return std::nullopt;
+  return static_cast<std::int64_t>(info.st_mtime);
 }
 
 std::optional<std::size_t> AppController::mapsNeeding(const TableView *table, std::int32_t row) const {

@@ -110,3 +110,7 @@ std::string reloadedText(std::size_t packages) { return "Read the cache index ag
 std::string openedCacheText(const std::string &cacheFolder, std::size_t packages) {
   return "Opened the cache " + cacheFolder + ": " + countPackages(packages);
 }
+
+std::string versionsText(std::size_t versions) {
+  return "One of " + formatCount(versions) + " versions in the cache: the newer is the one downloaded last";
+}

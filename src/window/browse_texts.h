@@ -70,3 +70,8 @@ std::string removedEntriesText(std::size_t lines);
 std::string reloadedText(std::size_t packages);
 // "Opened the cache ~/.ut2004/Cache: 3,000 packages"
 std::string openedCacheText(const std::string &cacheFolder, std::size_t packages);
+
+// The Size column's note on a package the tab holds in more than one
+// version: "One of 2 versions in the cache: the newer is the one downloaded
+// last".
+std::string versionsText(std::size_t versions);

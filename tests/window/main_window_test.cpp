@@ -1263,6 +1263,27 @@ TEST_F(MainWindowTest, TickBoxesStayVisibleOnADarkPalette) {
 
 namespace {
 
+// Two versions of one map, from two servers: both rows are marked, and the
+// Size column's tooltip dates each file so that the newer can be kept.
+TEST_F(MainWindowTest, TwoVersionsOfOneMapAreMarkedAndDated) {
+  sandbox.writeIndex("[Cache]\nM0=DM-0.ut2\nM1=DM-1.ut2\nN0=dm-0.ut2\n");
+  sandbox.writeCachedFile("M0", package("old"));
+  sandbox.writeCachedFile("N0", package("new"));
+  std::filesystem::last_write_time(sandbox.cachedFile("M0"),
+                                   std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+  window.tabs()->setCurrentIndex(kMaps);
+  press(table(kMaps), Qt::Key_F5);
+  QAbstractItemModel *maps = table(kMaps)->model();
+  const auto size = [maps](int row, int role) { return maps->index(row, CategoryTableModel::SizeColumn).data(role); };
+  EXPECT_FALSE(size(0, Qt::DecorationRole).isNull());
+  EXPECT_TRUE(size(1, Qt::DecorationRole).isNull()) << "one version only";
+  EXPECT_FALSE(size(2, Qt::DecorationRole).isNull()) << "names compared as the game compares them";
+  const QString older = size(0, Qt::ToolTipRole).toString(), newer = size(2, Qt::ToolTipRole).toString();
+  EXPECT_TRUE(older.startsWith("Downloaded ")) << older.toStdString();
+  EXPECT_TRUE(older.contains("One of 2 versions in the cache")) << older.toStdString();
+  EXPECT_NE(older.section('\n', 0, 0), newer.section('\n', 0, 0)) << "each is dated";
+}
+
 TEST_F(MainWindowTest, ADamagedDownloadIsMarkedInItsRow) {
   sandbox.writeCachedFile("M0", std::string("\xC1\x83\x2A\x9E", 4) + "a map");
   sandbox.writeCachedFile("M1", "<html><body>404 Not Found</body></html>");

@@ -1,11 +1,14 @@
 #include "window/qt/category_table_model.h"
 
 #include "app/app_controller.h"
+#include "window/browse_texts.h"
 #include "window/move_texts.h"
 #include "window/needs_texts.h"
 #include "window/qt/display_text.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QLocale>
 #include <QStyle>
 
 CategoryTableModel::CategoryTableModel(AppController &controller, std::size_t category, PackageSizes &sizes,
@@ -29,6 +32,21 @@ QPixmap CategoryTableModel::blankIcon() {
 QVariant CategoryTableModel::sizeData(int row, int role) const {
   if (role == Qt::TextAlignmentRole)
     return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  // Two versions of one package: marked, and each file's date tells the
+  // newer.
+  if (role == Qt::DecorationRole)
+    return controller_.versionsOfRow(this, row) > 1
+               ? QApplication::style()->standardIcon(QStyle::SP_FileDialogContentsView)
+               : QVariant();
+  if (role == Qt::ToolTipRole) {
+    QString tip;
+    if (const std::optional<std::int64_t> modified = controller_.cachedFileModified(this, row))
+      tip = QStringLiteral("Downloaded %1")
+                .arg(QLocale().toString(QDateTime::fromSecsSinceEpoch(*modified), QLocale::ShortFormat));
+    if (const std::size_t versions = controller_.versionsOfRow(this, row); versions > 1)
+      tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(versionsText(versions));
+    return tip.isEmpty() ? QVariant() : QVariant(tip);
+  }
   if (role != Qt::DisplayRole)
     return {};
   const std::optional<std::uint64_t> size = cachedSize(row);
