@@ -89,8 +89,11 @@ AppController::ResolvedGame AppController::resolveGame(const ChosenFolders &chos
   const LayoutSearch search = searchLayouts(locations_);
   searched_ = search.looked;
   games_ = search.games;
-  searched_.cacheIndexes.insert(searched_.cacheIndexes.begin(), macCache);
-  searched_.gameFolders.insert(searched_.gameFolders.begin(),
+  // The places of the platform the program runs on are listed first: the
+  // Mac release's on a Mac, after the others elsewhere.
+  const auto macPlace = [](std::vector<std::string> &places) { return kRunsOnMac ? places.begin() : places.end(); };
+  searched_.cacheIndexes.insert(macPlace(searched_.cacheIndexes), macCache);
+  searched_.gameFolders.insert(macPlace(searched_.gameFolders),
                                locations_.volumesFolder + "/*/Applications/Unreal Tournament 2004.app");
   if (chosen.cacheFolder) {
     game.location.layout = chosen.layout;

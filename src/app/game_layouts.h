@@ -16,7 +16,16 @@ struct GameLayout {
   std::string_view userFolder;
   // Holds "System" and the category folders.
   std::string_view installation;
+  // A place of the Mac's: listed after the others where the program runs
+  // elsewhere.
+  bool mac = false;
 };
+
+#ifdef __APPLE__
+inline constexpr bool kRunsOnMac = true;
+#else
+inline constexpr bool kRunsOnMac = false;
+#endif
 
 inline constexpr std::string_view kMacReleaseLayout = "Mac, 2004 release";
 
@@ -28,14 +37,14 @@ inline constexpr std::array kGameLayouts = {
     // (its installer); the cache inferred from the folder where the patch
     // keeps its user data.
     GameLayout{"Mac, community patch", "~/Library/Application Support/UT2004",
-               "/Applications/UT2004.app/Contents/Resources"},
+               "/Applications/UT2004.app/Contents/Resources", true},
     // The 2004 Linux installer's default, then the upper-case spelling and
     // /opt that players report; the user data in "~/.ut2004" (the game's
     // documentation).
-    GameLayout{"Linux", "<linux>", "/usr/local/games/ut2004"},
-    GameLayout{"Linux", "<linux>", "/usr/local/games/UT2004"},
-    GameLayout{"Linux", "<linux>", "/opt/ut2004"},
+    GameLayout{"Linux", "<linux>", "/usr/local/games/ut2004", false},
+    GameLayout{"Linux", "<linux>", "/usr/local/games/UT2004", false},
+    GameLayout{"Linux", "<linux>", "/opt/ut2004", false},
     // The community patch 3374 for Linux: its installer's default folder; it
     // keeps ~/.ut2004/System/UT2004.ini.
-    GameLayout{"Linux, community patch", "<linux>", "$XDG_DATA_HOME/OldUnreal/UT2004"},
+    GameLayout{"Linux, community patch", "<linux>", "$XDG_DATA_HOME/OldUnreal/UT2004", false},
 };

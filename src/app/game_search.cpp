@@ -54,17 +54,28 @@ struct Candidate {
   std::string installation;
   std::string userFolder;
   bool hasGame = false;
+  bool mac = false;
 };
+
+// The places of the platform the program runs on are listed first: `other`,
+// the other platform's, go after `places`.
+void listOtherPlatformsLast(std::vector<std::string> &places, const std::vector<std::string> &other) {
+  for (const std::string &place : other)
+    addOnce(places, place);
+}
 
 std::vector<Candidate> fixedCandidates(const Locations &locations, SearchedPlaces &looked) {
   std::vector<Candidate> candidates;
+  std::vector<std::string> otherPlatforms;
   for (const GameLayout &layout : kGameLayouts) {
     const std::string installation = placeOf(layout.installation, locations);
-    addOnce(looked.gameFolders, installation);
+    addOnce(layout.mac != kRunsOnMac ? otherPlatforms : looked.gameFolders, installation);
     const std::string userFolder = layout.userFolder == kLinuxBuild ? nativeUserFolder(installation, locations)
                                                                     : placeOf(layout.userFolder, locations);
-    candidates.push_back(Candidate{std::string(layout.name), installation, userFolder, isInstallation(installation)});
+    candidates.push_back(
+        Candidate{std::string(layout.name), installation, userFolder, isInstallation(installation), layout.mac});
   }
+  listOtherPlatformsLast(looked.gameFolders, otherPlatforms);
   return candidates;
 }
 
@@ -110,10 +121,11 @@ LayoutSearch searchLayouts(const Locations &locations) {
   LayoutSearch search;
   std::vector<Candidate> candidates = fixedCandidates(locations, search.looked);
   addSourceCandidates(locations, candidates, search.looked);
+  std::vector<std::string> otherPlatforms;
   for (const Candidate &candidate : candidates) {
     const CacheIndexPlace place = cacheIndexOf(candidate.userFolder, locations.rootFolder);
     const std::string &cacheFile = place.cacheFile;
-    addOnce(search.looked.cacheIndexes, cacheFile);
+    addOnce(candidate.mac != kRunsOnMac ? otherPlatforms : search.looked.cacheIndexes, cacheFile);
     if (place.passedOver)
       addOnce(search.looked.passedOver, *place.passedOver);
     if (candidate.hasGame && !search.anyInstallation)
@@ -127,5 +139,6 @@ LayoutSearch searchLayouts(const Locations &locations) {
     if (hasCache && candidate.hasGame)
       addGame(search.games, FoundGame{candidate.layout, cacheFile, candidate.installation, candidate.userFolder});
   }
+  listOtherPlatformsLast(search.looked.cacheIndexes, otherPlatforms);
   return search;
 }

@@ -148,7 +148,7 @@ TEST_F(GameSearchTest, CachePathInTheGameSettingsIsTheTruth) {
   writeFile(home(".ut2004/System/UT2004.ini"), "[Core.System]\nCachePath=../../UTCache\n");
   addCache(home("UTCache"));
   EXPECT_EQ(search().found->cacheFile, home("UTCache/cache.ini"));
-  EXPECT_EQ(search().looked.cacheIndexes[1], home("UTCache/cache.ini"));
+  EXPECT_EQ(search().looked.cacheIndexes.front(), home("UTCache/cache.ini"));
 }
 
 TEST_F(GameSearchTest, NothingFoundOpensTheWindowEmptyWithWhereItLooked) {
@@ -158,7 +158,10 @@ TEST_F(GameSearchTest, NothingFoundOpensTheWindowEmptyWithWhereItLooked) {
   EXPECT_FALSE(controller.hasCache());
   EXPECT_FALSE(controller.terminationRequested());
   const SearchedPlaces &looked = controller.searchedPlaces();
-  EXPECT_EQ(looked.cacheIndexes.front(), home("Library/Application Support/Unreal Tournament 2004/Cache/cache.ini"));
+  // The Mac's places are listed after this platform's.
+  EXPECT_EQ(looked.cacheIndexes.front(), home(".ut2004/Cache/cache.ini"));
+  EXPECT_EQ(looked.cacheIndexes.back(), home("Library/Application Support/Unreal Tournament 2004/Cache/cache.ini"));
+  EXPECT_EQ(looked.gameFolders.front(), root("/usr/local/games/ut2004"));
   EXPECT_NE(std::find(looked.cacheIndexes.begin(), looked.cacheIndexes.end(), home(".ut2004/Cache/cache.ini")),
             looked.cacheIndexes.end());
   EXPECT_NE(std::find(looked.gameFolders.begin(), looked.gameFolders.end(), root("/usr/local/games/ut2004")),

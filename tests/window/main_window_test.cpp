@@ -652,6 +652,11 @@ TEST_F(EmptyWindowTest, SaysWhereItLookedAndTakesTheChosenFolders) {
   const QString said = window.emptyPage()->body()->text();
   EXPECT_TRUE(said.contains(QStringLiteral("~/.ut2004/Cache/cache.ini"))) << said.toStdString();
   EXPECT_TRUE(said.contains(QString::fromStdString(sandbox.root() + "/usr/local/games/ut2004")));
+  // This platform's places come first, the Mac release's last.
+  EXPECT_LT(said.indexOf(QStringLiteral("~/.ut2004/Cache/cache.ini")),
+            said.indexOf(QStringLiteral("~/Library/Application Support/Unreal Tournament 2004/Cache/cache.ini")));
+  EXPECT_LT(said.indexOf(QString::fromStdString(sandbox.root() + "/usr/local/games/ut2004")),
+            said.indexOf(QStringLiteral("/*/Applications/Unreal Tournament 2004.app")));
   EXPECT_EQ(window.location()->text(), "No cache found");
 
   chooseWithDialog(Qt::ControlModifier, cacheFolder);
