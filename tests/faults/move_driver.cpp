@@ -255,14 +255,20 @@ int trash(const std::string &root) {
   return 0;
 }
 
+// Starts up, and moves the "T" packages with what they need: the move that
+// Undo and Put Back take back.
+void startAndMoveTheTs(AppController &controller) {
+  controller.awakeFromNib();
+  tickTheTs(controller);
+  controller.moveFiles(AppController::MoveChoices{.alsoMoveNeeds = true});
+}
+
 // Moves the "T" packages with what they need, then undoes the move.
 int undo(const std::string &root) {
   const Layout layout(root);
   PrintingPlatform platform;
   AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
-  controller.awakeFromNib();
-  tickTheTs(controller);
-  controller.moveFiles(AppController::MoveChoices{.alsoMoveNeeds = true});
+  startAndMoveTheTs(controller);
   mark("undo\n");
   controller.undoMove();
   std::fflush(stdout);
@@ -275,9 +281,7 @@ int putBack(const std::string &root) {
   const Layout layout(root);
   PrintingPlatform platform;
   AppController controller(platform, locationsOf(layout), nullptr, std::chrono::milliseconds(0));
-  controller.awakeFromNib();
-  tickTheTs(controller);
-  controller.moveFiles(AppController::MoveChoices{.alsoMoveNeeds = true});
+  startAndMoveTheTs(controller);
   std::vector<std::string> files;
   for (const Package &package : kPackages) {
     const std::string_view name = package.cacheName;

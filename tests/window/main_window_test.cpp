@@ -847,9 +847,14 @@ TEST(CancelMoveTest, EscapeInTheProgressStopsTheMoveAfterThePackageInHand) {
     } else if (auto *progress = qobject_cast<QProgressDialog *>(modal);
                progress && progress->windowTitle() == "Moving Packages" && !pressedEscape) {
       pressedEscape = true;
-      QTest::keyClick(progress, Qt::Key_Escape);
+      // Through the window, as the window system delivers it, so that the
+      // shortcuts see it first.
+      QTest::keyClick(progress->windowHandle(), Qt::Key_Escape);
       cancelling = progress->labelText();
       stillShown = progress->isVisible();
+      // scripts/screenshot pictures the state, which lasts a moment.
+      if (const QString pictures = qEnvironmentVariable("CACHE_SORTER_PICTURES"); !pictures.isEmpty())
+        progress->grab().save(pictures + "/cancelling-move.png");
       const QPushButton *cancel = progress->findChild<QPushButton *>();
       cancelEnabled = cancel && cancel->isEnabled();
     }

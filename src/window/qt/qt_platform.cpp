@@ -88,8 +88,10 @@ void QtPlatform::createProgressDialog(PackageAction action) {
                                                                : QStringLiteral("Moving Packages"));
   // Cancel, Escape and closing the window all stop the move after the
   // package in hand.
-  cancelButton_ = new QPushButton(QStringLiteral("Cancel"), progress_);
-  progress_->setCancelButton(cancelButton_);
+  // The dialog's own button: a second one would bring a second Escape
+  // shortcut, and two shortcuts of one key cancel each other.
+  progress_->setCancelButtonText(QStringLiteral("Cancel"));
+  cancelButton_ = progress_->findChild<QPushButton *>();
   QObject::connect(progress_, &QProgressDialog::canceled, progress_, [this] { cancel(); });
   QObject::connect(progress_, &QDialog::rejected, progress_, [this] { cancel(); });
   progress_->setMinimumWidth(380);
@@ -104,12 +106,14 @@ void QtPlatform::cancel() {
     return;
   if (!cancelled_) {
     cancelled_ = true;
-    cancelButton_->setEnabled(false);
+    if (cancelButton_)
+      cancelButton_->setEnabled(false);
     progress_->setLabelText(displayText(cancellingText(inHand_)));
   }
-  // The dialog hides itself on Cancel and Escape; it stays up until the move
-  // has stopped.
+  // The dialog hides and empties itself on Cancel and Escape; it stays up,
+  // as far on as it was, until the move has stopped.
   progress_->show();
+  progress_->setValue(shownValue_);
 }
 
 void QtPlatform::paintProgress() {
@@ -129,7 +133,8 @@ void QtPlatform::showMoveProgress(const MoveProgress &progress) {
   if (!progress_ || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintIntervalMs))
     return;
   progress_->setMaximum(kProgressSteps);
-  progress_->setValue(static_cast<int>(progressFraction(progress) * kProgressSteps));
+  shownValue_ = static_cast<int>(progressFraction(progress) * kProgressSteps);
+  progress_->setValue(shownValue_);
   if (!cancelled_)
     progress_->setLabelText(displayText(progressLabel(progress)));
   paintProgress();
@@ -175,6 +180,7 @@ void QtPlatform::endMoveProgress() {
   sincePaint_.invalidate();
   alertsSilenced_ = false;
   cancelled_ = false;
+  shownValue_ = 0;
   if (!progress_)
     return;
   progress_->hide();

@@ -45,6 +45,7 @@ private:
   QPointer<QProgressDialog> progress_; // owned by the window
   QPointer<QPushButton> cancelButton_; // owned by progress_
   std::string inHand_;                 // the package the progress last named
+  int shownValue_ = 0;                 // how far the bar was last shown
   std::function<void(const MoveReport &)> reportHandler_;
   QElapsedTimer moveTimer_;
   QElapsedTimer sincePaint_;
