@@ -50,24 +50,39 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
       }
       preview.inUnwritableFolders += folderUnwritable ? 1 : 0;
       preview.tooLongNames += longestName > 0 && entry.utName.size() > static_cast<std::size_t>(longestName) ? 1 : 0;
+      const bool tooLong = longestName > 0 && entry.utName.size() > static_cast<std::size_t>(longestName);
       const MoveClaims::Claim claim = claims.claim(PlannedMove{category, entry.cacheName, entry.utName, {}});
-      if (claim == MoveClaims::Claim::SameCachedFile || claim == MoveClaims::Claim::SameDestination)
-        ++preview.clashes;
+      const bool clash = claim == MoveClaims::Claim::SameCachedFile || claim == MoveClaims::Claim::SameDestination;
+      preview.clashes += clash ? 1 : 0;
       const std::string cached = cachedFilePath(cacheDirectory, entry.cacheName);
-      if (const std::optional<std::uint64_t> size = plainFileSize(cached))
-        preview.totalBytes += *size;
-      else
-        ++preview.missingFiles;
-      if (!stopped)
-        preview.damaged += isDamaged(checkCachedFile(cached, entry.utName)) ? 1 : 0;
+      const std::optional<std::uint64_t> size = plainFileSize(cached);
+      preview.totalBytes += size.value_or(0);
+      preview.missingFiles += size ? 0 : 1;
+      const bool damaged = !stopped && isDamaged(checkCachedFile(cached, entry.utName));
+      preview.damaged += damaged ? 1 : 0;
       preview.notLookedAt += stopped ? 1 : 0;
+      std::optional<PreviewStay::Why> why;
+      if (!size)
+        why = PreviewStay::Why::NoCachedFile;
+      else if (clash)
+        why = PreviewStay::Why::SameDestination;
+      else if (folderUnwritable)
+        why = PreviewStay::Why::FolderUnwritable;
+      else if (tooLong)
+        why = PreviewStay::Why::NameTooLong;
+      else if (damaged)
+        why = PreviewStay::Why::Damaged;
       const std::optional<std::string> existing = existingDestination(game, category, entry.utName);
-      if (!existing)
-        continue;
-      ++preview.replacements;
-      const bool identical = !stopped && sameContents(cached, *existing).value_or(false);
-      preview.differentReplacements += identical || stopped ? 0 : 1;
-      preview.replaced.push_back(Replacement{existing->substr(installation->size() + 1), identical, !stopped});
+      if (existing) {
+        ++preview.replacements;
+        const bool identical = !stopped && sameContents(cached, *existing).value_or(false);
+        preview.differentReplacements += identical || stopped ? 0 : 1;
+        preview.replaced.push_back(Replacement{existing->substr(installation->size() + 1), identical, !stopped});
+        if (!why && !identical)
+          why = stopped ? PreviewStay::Why::NotCompared : PreviewStay::Why::Differs;
+      }
+      if (why)
+        preview.staying.push_back(PreviewStay{entry.utName, *why, size.value_or(0)});
     }
   }
   return preview;

@@ -21,6 +21,23 @@ struct Replacement {
   bool compared = true;    // false when the user stopped the comparing first
 };
 
+// A ticked package that the move will leave in the cache, or may, as the
+// question's choices say; with the bytes of its cached file.
+struct PreviewStay {
+  enum class Why {
+    NoCachedFile,
+    SameDestination, // an earlier ticked package takes its file or its cached file
+    FolderUnwritable,
+    NameTooLong,
+    Damaged,     // stays while "Leave damaged packages in the cache" is ticked
+    Differs,     // stays while "Keep the files already in the game…" is ticked
+    NotCompared, // the same: it may differ
+  };
+  std::string utName;
+  Why why = Why::NoCachedFile;
+  std::uint64_t bytes = 0;
+};
+
 // What a move of the ticked entries would do.
 struct MovePreview {
   std::size_t packages = 0;
@@ -57,6 +74,9 @@ struct MovePreview {
   // the one its index line does.
   std::size_t notTheirPackage = 0;
   bool needsStopped = false; // the user stopped the reading first
+  // Each package that stays, or may, and why, in the order of the tabs; one
+  // reason each, the first that holds.
+  std::vector<PreviewStay> staying;
 };
 
 // What a move of the entries ticked in `lists` would do, looked up on disk.

@@ -23,6 +23,9 @@
 namespace {
 
 constexpr const char *kCannotRead = "Could not open file for reading!";
+// The report's words for a package whose cached file is gone, as the
+// question says it.
+constexpr const char *kNoCachedFileReason = "It has no cached file";
 constexpr const char *kCannotWrite = "Could not open file for writing!";
 constexpr const char *kCopyFailed = "Could not copy file!";
 constexpr const char *kNameLeavesFolder = "Refused to move a file whose name leads outside its folder!";
@@ -303,7 +306,10 @@ private:
     }
     const std::optional<struct stat> cached = statLeaf(move.from.fd(), move.from.leaf);
     if (!cached) {
-      stay(move.index, nullptr, errno);
+      if (errno == ENOENT)
+        stay(move.index, nullptr, 0, kNoCachedFileReason);
+      else
+        stay(move.index, nullptr, errno);
       return true;
     }
     if (!S_ISREG(cached->st_mode)) {
@@ -505,8 +511,11 @@ private:
 } // namespace
 
 std::string reasonOf(const TransferFailure &failure) {
-  if (failure.reason == kCancelledReason)
+  if (failure.reason == kCancelledReason || failure.reason == kNoCachedFileReason)
     return failure.reason;
+  // The alert gave the system's words; the report gives the question's.
+  if (failure.message == kCannotRead && failure.error == ENOENT && failure.reason.empty())
+    return kNoCachedFileReason;
   std::string text = failure.message.empty() ? std::string("Could not be moved") : failure.message;
   if (!failure.reason.empty())
     text += " (" + failure.reason + ")";

@@ -50,8 +50,7 @@ std::string folderList(const std::vector<std::string> &folders) {
 
 ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where, std::size_t hiddenByFilter) {
   ConfirmationText text;
-  std::string size = formatByteSize(preview.totalBytes);
-  text.question = "Move " + countPackages(preview.packages) + " (" + size + ") into the game?";
+  text.question = moveQuestion(preview, MoveTextChoices{});
   text.explanation = "They go from " + where.cacheFolder + " to " + where.gameFolder +
                      (where.layout.empty() ? "." : " (" + where.layout + ").");
   if (preview.missingFiles > 0)
@@ -67,11 +66,21 @@ ConfirmationText confirmationText(const MovePreview &preview, const LocationPart
     const auto notCompared = static_cast<std::size_t>(std::count_if(
         preview.replaced.begin(), preview.replaced.end(), [](const Replacement &file) { return !file.compared; }));
     const std::size_t identical = preview.replacements - preview.differentReplacements - notCompared;
-    text.explanation += "\n\n" + formatCount(preview.replacements) +
-                        (preview.replacements == 1 ? " of them replaces a file" : " of them replace files") +
-                        " already in the game (" + formatCount(identical) + " identical, " +
-                        formatCount(preview.differentReplacements) + " different" +
-                        (notCompared > 0 ? ", " + formatCount(notCompared) + " not compared yet" : "") + "):";
+    std::vector<std::string> kinds;
+    if (identical > 0)
+      kinds.push_back(formatCount(identical) + " identical");
+    if (const std::size_t differ = preview.differentReplacements; differ > 0)
+      kinds.push_back(formatCount(differ) +
+                      (differ == 1 ? " differs from the file in the game" : " differ from the files in the game"));
+    if (notCompared > 0)
+      kinds.push_back(formatCount(notCompared) + " not compared yet");
+    std::string kindsText;
+    for (const std::string &kind : kinds)
+      kindsText += (kindsText.empty() ? "" : "; ") + kind;
+    text.explanation +=
+        "\n\n" + formatCount(preview.replacements) +
+        (preview.replacements == 1 ? " of them is in the game already" : " of them are in the game already") + " (" +
+        kindsText + "):";
     for (std::size_t index = 0; index < preview.replaced.size() && index < kNamedReplacements; ++index)
       text.explanation += "\n" + elideName(preview.replaced[index].destination);
     if (preview.replacements > kNamedReplacements)
@@ -242,12 +251,72 @@ ConfirmationText ownFolderWhileRunningText(const std::string &ownFolder) {
   return text;
 }
 
-std::string replacementList(const MovePreview &preview) {
+namespace {
+
+bool stays(const PreviewStay &stay, const MoveTextChoices &choices) {
+  switch (stay.why) {
+  case PreviewStay::Why::Damaged:
+    return choices.leaveDamaged;
+  case PreviewStay::Why::Differs:
+  case PreviewStay::Why::NotCompared:
+    return choices.keepDifferent;
+  default:
+    return true;
+  }
+}
+
+// Why a package stays, in the question's words.
+const char *stayText(PreviewStay::Why why) {
+  switch (why) {
+  case PreviewStay::Why::NoCachedFile:
+    return "has no cached file";
+  case PreviewStay::Why::SameDestination:
+    return "an earlier ticked package goes to the same file or comes from the same cached file";
+  case PreviewStay::Why::FolderUnwritable:
+    return "its folder is missing from the game or cannot be written by you";
+  case PreviewStay::Why::NameTooLong:
+    return "its name is too long for the game's folder";
+  case PreviewStay::Why::Damaged:
+    return "a damaged download";
+  case PreviewStay::Why::Differs:
+    return "differs from the file in the game, which is kept";
+  case PreviewStay::Why::NotCompared:
+    return "not compared with the file in the game yet, which is kept";
+  }
+  return "";
+}
+
+} // namespace
+
+std::string moveQuestion(const MovePreview &preview, const MoveTextChoices &choices) {
+  std::size_t staying = 0;
+  std::uint64_t stayingBytes = 0;
+  for (const PreviewStay &stay : preview.staying) {
+    if (!stays(stay, choices))
+      continue;
+    ++staying;
+    stayingBytes += stay.bytes;
+  }
+  staying = std::min(staying, preview.packages);
+  const std::string size = formatByteSize(preview.totalBytes - std::min(stayingBytes, preview.totalBytes));
+  if (staying == 0)
+    return "Move " + countPackages(preview.packages) + " (" + size + ") into the game?";
+  return "Move " + formatCount(preview.packages - staying) + " of " + formatCount(preview.packages) +
+         " ticked packages (" + size + ") into the game?";
+}
+
+std::string moveDetails(const MovePreview &preview, const MoveTextChoices &choices) {
   std::string text;
+  for (const PreviewStay &stay : preview.staying) {
+    if (stays(stay, choices))
+      text += (text.empty() ? "Stay in the cache:\n" : "") + elideName(stay.utName) + ": " + stayText(stay.why) + "\n";
+  }
+  if (!preview.replaced.empty())
+    text += std::string(text.empty() ? "" : "\n") + "In the game already:\n";
   for (const Replacement &replacement : preview.replaced)
     text += replacement.destination + (!replacement.compared   ? ": not compared yet\n"
                                        : replacement.identical ? ": identical\n"
-                                                               : ": different\n");
+                                                               : ": differs from the file in the game\n");
   return text;
 }
 

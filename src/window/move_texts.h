@@ -26,8 +26,22 @@ struct ConfirmationText {
   std::string explanation; // where they go, what they replace, what is hidden
 };
 // `hiddenByFilter` counts the ticked entries that the window does not show.
+// The question counts what moves with the choices as they first are (the
+// different files kept, the damaged downloads left).
 ConfirmationText confirmationText(const MovePreview &preview, const LocationParts &where,
                                   std::size_t hiddenByFilter = 0);
+
+// The choices of the question before a move that decide what stays.
+struct MoveTextChoices {
+  bool keepDifferent = true;
+  bool leaveDamaged = true;
+};
+// "Move 12 packages (340 MiB) into the game?", or where some stay, "Move 58
+// of 64 ticked packages (1.1 GiB) into the game?": what moves, and its bytes.
+std::string moveQuestion(const MovePreview &preview, const MoveTextChoices &choices);
+// Behind Show Details: every package that stays and why, then every file in
+// the game a package would replace. Empty when there is neither.
+std::string moveDetails(const MovePreview &preview, const MoveTextChoices &choices);
 
 // Asked when the Trash took no file.
 std::string deleteForGoodQuestion(std::size_t count);
@@ -51,12 +65,9 @@ inline constexpr const char *kLeaveOutDamagedText = "Leave out damaged packages"
 inline constexpr const char *kGameRunningWarning =
     "Unreal Tournament 2004 is running. Moving files it has open may make it crash: quit the game first.";
 
-// Every file the move would replace, a line each: "Maps/DM-A.ut2: identical".
-std::string replacementList(const MovePreview &preview);
-
 // The check box of the confirmation that keeps the different files in the
 // game where they are.
-inline constexpr const char *kKeepDifferentText = "Keep the files already in the game";
+inline constexpr const char *kKeepDifferentText = "Keep the files already in the game where they differ";
 // The check box that keeps damaged downloads in the cache.
 inline constexpr const char *kLeaveDamagedText = "Leave damaged packages in the cache";
 

@@ -306,17 +306,19 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   press(table(kTextures), Qt::Key_Down);
   press(table(kTextures), Qt::Key_Space);
 
-  QString title, question, explanation;
+  QString title, question, questionReplacing, explanation;
   bool keepOffered = false;
   answerMessageBoxes({[&](QuestionDialog &box) {
     title = box.windowTitle();
     question = box.question();
     explanation = box.explanation();
-    // The different map would be kept; the player chooses to replace it.
+    // The different map would be kept; the player chooses to replace it,
+    // and the headline counts it again.
     QCheckBox *keep = box.choice(kKeepDifferentText);
     keepOffered = keep && keep->isChecked();
     if (keep)
       QTest::keyClick(keep, Qt::Key_Space);
+    questionReplacing = box.question();
     QTest::keyClick(&box, Qt::Key_Return);
   }});
   QElapsedTimer timer;
@@ -325,11 +327,12 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
   EXPECT_GE(timer.elapsed(), 1000) << "the index is read again a second after it is written";
   EXPECT_TRUE(allAnswered());
   EXPECT_EQ(title, "Move Packages");
-  EXPECT_EQ(question, "Move 2 packages (19 bytes) into the game?");
-  EXPECT_EQ(explanation, QString::fromStdString(
-                             "They go from ~/Library/Application Support/Unreal Tournament 2004/Cache to " + bundle +
-                             " (Mac, 2004 release).\n\n1 of them replaces a file already in the game (0 "
-                             "identical, 1 different):\nMaps/DM-1.ut2"));
+  EXPECT_EQ(question.toStdString(), "Move 1 of 2 ticked packages (8 bytes) into the game?");
+  EXPECT_EQ(questionReplacing.toStdString(), "Move 2 packages (19 bytes) into the game?");
+  EXPECT_EQ(explanation.toStdString(),
+            "They go from ~/Library/Application Support/Unreal Tournament 2004/Cache to " + bundle +
+                " (Mac, 2004 release).\n\n1 of them is in the game already (1 differs from the file in the "
+                "game):\nMaps/DM-1.ut2");
   EXPECT_TRUE(keepOffered) << "a different file is kept unless the player says otherwise";
 
   EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), package("map one"));
@@ -430,7 +433,8 @@ TEST_F(MainWindowTest, NamesEachFailureKeepsTheTablesAndReportsTheMove) {
   ASSERT_EQ(stayed->childCount(), 2);
   EXPECT_EQ(stayed->child(1)->text(0), "DM-1.ut2");
   EXPECT_EQ(stayed->child(1)->text(1), "M1.uxx");
-  EXPECT_EQ(stayed->child(1)->text(2), "Could not open file for reading! (No such file or directory)");
+  // The question's words, not the system's, which the alert gave.
+  EXPECT_EQ(stayed->child(1)->text(2), "It has no cached file");
   EXPECT_EQ(tree->topLevelItem(1)->text(0), "Moved into the game (1)");
   EXPECT_EQ(tree->topLevelItem(1)->child(0)->text(0), "DM-3.ut2");
   // The lines of those that stayed go last in the index.
@@ -931,8 +935,16 @@ TEST_F(MainWindowTest, AStaleCacheShowsWhatIsMissingAndWhatIsInTheGame) {
                       }});
   press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_TRUE(explanation.contains("6 of them have no cached file and stay in the cache."));
-  EXPECT_TRUE(explanation.contains("2 of them replace files already in the game (1 identical, 1 different):"));
-  EXPECT_EQ(details, "Maps/DM-0.ut2: identical\nMaps/DM-1.ut2: different\n");
+  EXPECT_TRUE(explanation.contains("2 of them are in the game already (1 identical; 1 differs from the file in the "
+                                   "game):"))
+      << explanation.toStdString();
+  // Show Details names every package that stays and why, then the game's
+  // files.
+  EXPECT_TRUE(details.startsWith("Stay in the cache:\n")) << details.toStdString();
+  EXPECT_TRUE(details.contains("DM-1.ut2: differs from the file in the game, which is kept\n"));
+  EXPECT_EQ(details.count(": has no cached file\n"), 6);
+  EXPECT_TRUE(details.endsWith(
+      "In the game already:\nMaps/DM-0.ut2: identical\nMaps/DM-1.ut2: differs from the file in the game\n"));
   EXPECT_TRUE(keepChecked);
 
   EXPECT_EQ(readFile(bundle + "/Maps/DM-1.ut2"), "the older map") << "the different file stays in the game";
@@ -1565,10 +1577,10 @@ TEST(LargeMoveTest, CancellingTheComparingBringsTheQuestionAtOnce) {
 
   EXPECT_TRUE(progressShown);
   // The cancel is seen before the first comparison.
-  EXPECT_TRUE(explanation.contains("2,000 of them replace files already in the game (0 identical, 0 different, "
-                                   "2,000 not compared yet)"))
+  EXPECT_TRUE(explanation.contains("2,000 of them are in the game already (2,000 not compared yet)"))
       << explanation.toStdString();
-  EXPECT_TRUE(details.startsWith("Maps/DM-P0.ut2: not compared yet\nMaps/DM-P1.ut2: not compared yet\n"))
+  EXPECT_TRUE(details.contains("In the game already:\nMaps/DM-P0.ut2: not compared yet\nMaps/DM-P1.ut2: not "
+                               "compared yet\n"))
       << details.left(200).toStdString();
   EXPECT_TRUE(keepChecked) << "what was not compared is kept unless the player says otherwise";
   EXPECT_EQ(readFile(sandbox.cacheFile()), index) << "nothing moved";

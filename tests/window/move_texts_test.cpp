@@ -29,15 +29,30 @@ TEST(MoveTexts, ConfirmationSaysWhatMovesWhereAndWhatItReplaces) {
   preview.differentReplacements = 2;
   preview.replaced = {
       {"Maps/A.ut2", true}, {"Maps/B.ut2", false}, {"Maps/C.ut2", true}, {"Maps/D.ut2", true}, {"Maps/E.ut2", false}};
+  using Why = PreviewStay::Why;
+  preview.staying = {{"DM-Gone.ut2", Why::NoCachedFile, 0},
+                     {"B.ut2", Why::Differs, 10u << 20},
+                     {"DM-Lost.ut2", Why::NoCachedFile, 0},
+                     {"E.ut2", Why::Differs, 10u << 20}};
   const ConfirmationText text = confirmationText(
       preview, LocationParts{"", "~/Cache", "/Volumes/Games/Applications/Unreal Tournament 2004.app"}, 7);
-  EXPECT_EQ(text.question, "Move 1,234 packages (340 MiB) into the game?");
+  // What moves is counted with the different files kept, as the question
+  // first offers.
+  EXPECT_EQ(text.question, "Move 1,230 of 1,234 ticked packages (320 MiB) into the game?");
   EXPECT_EQ(text.explanation, "They go from ~/Cache to /Volumes/Games/Applications/Unreal Tournament 2004.app.\n\n"
                               "2 of them have no cached file and stay in the cache.\n\n"
-                              "5 of them replace files already in the game (3 identical, 2 different):\nMaps/A.ut2\n"
-                              "Maps/B.ut2\nMaps/C.ut2\nand 2 more\n\n7 ticked packages are hidden by the filter.");
-  EXPECT_EQ(replacementList(preview), "Maps/A.ut2: identical\nMaps/B.ut2: different\nMaps/C.ut2: identical\n"
-                                      "Maps/D.ut2: identical\nMaps/E.ut2: different\n");
+                              "5 of them are in the game already (3 identical; 2 differ from the files in the "
+                              "game):\nMaps/A.ut2\nMaps/B.ut2\nMaps/C.ut2\nand 2 more\n\n7 ticked packages are "
+                              "hidden by the filter.");
+  EXPECT_EQ(moveDetails(preview, MoveTextChoices{}),
+            "Stay in the cache:\nDM-Gone.ut2: has no cached file\nB.ut2: differs from the file in the game, which is "
+            "kept\nDM-Lost.ut2: has no cached file\nE.ut2: differs from the file in the game, which is kept\n\n"
+            "In the game already:\nMaps/A.ut2: identical\nMaps/B.ut2: differs from the file in the game\n"
+            "Maps/C.ut2: identical\nMaps/D.ut2: identical\nMaps/E.ut2: differs from the file in the game\n");
+  // Unticking the keep box moves the different files too.
+  const MoveTextChoices replacing{false, true};
+  EXPECT_EQ(moveQuestion(preview, replacing), "Move 1,232 of 1,234 ticked packages (340 MiB) into the game?");
+  EXPECT_EQ(moveDetails(preview, replacing).find("B.ut2: differs from the file in the game, which"), std::string::npos);
 
   preview.clashes = 2;
   preview.replaced = {{std::string(5000, 'L') + ".ut2", false}};

@@ -98,15 +98,25 @@ bool MoveFlow::confirm(const MovePreview &gamePreview) {
   // Files not compared yet may differ: they are kept unless the user says
   // otherwise, and so are downloads not checked yet.
   QCheckBox *keep = nullptr;
-  if (preview.replacements > 0) {
+  if (preview.replacements > 0)
     keep = confirmation.addChoice(QString::fromUtf8(kKeepDifferentText),
                                   preview.differentReplacements > 0 || preview.notLookedAt > 0);
-    confirmation.setDetails(displayText(replacementList(preview)));
-  }
   // A damaged download would only replace a good file or break the game.
   QCheckBox *leaveDamaged = nullptr;
   if (preview.damaged > 0 || preview.notLookedAt > 0)
     leaveDamaged = confirmation.addChoice(QString::fromUtf8(kLeaveDamagedText), true);
+  // The headline and the details count what the choices leave in the cache.
+  const auto retell = [&] {
+    const MoveTextChoices choices{keep && keep->isChecked(), leaveDamaged && leaveDamaged->isChecked()};
+    if (!own)
+      confirmation.setQuestion(displayText(moveQuestion(preview, choices)));
+    confirmation.setDetails(displayText(moveDetails(preview, choices)));
+  };
+  retell();
+  for (QCheckBox *box : {keep, leaveDamaged}) {
+    if (box)
+      connect(box, &QCheckBox::toggled, &confirmation, retell);
+  }
   // A map moved without its textures breaks once the game purges the cache.
   QCheckBox *alsoNeeds = nullptr;
   if (preview.needed > 0)

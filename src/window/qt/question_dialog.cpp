@@ -83,9 +83,12 @@ QCheckBox *QuestionDialog::addChoice(const QString &text, bool checked) {
 
 void QuestionDialog::setDetails(const QString &details) {
   details_->setPlainText(details);
-  if (!details.isEmpty())
+  if (!details.isEmpty() && !buttons_->buttons().contains(detailsButton_))
     buttons_->addButton(detailsButton_, QDialogButtonBox::ActionRole);
+  detailsButton_->setEnabled(!details.isEmpty());
 }
+
+void QuestionDialog::setQuestion(const QString &question) { question_->setText(question); }
 
 QString QuestionDialog::question() const { return question_->text(); }
 QString QuestionDialog::explanation() const { return explanation_->text(); }

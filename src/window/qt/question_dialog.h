@@ -23,6 +23,8 @@ public:
 
   QCheckBox *addChoice(const QString &text, bool checked);
   void setDetails(const QString &details);
+  // The headline again, as the choices change what the command will do.
+  void setQuestion(const QString &question);
 
   QString question() const;
   QString explanation() const;
