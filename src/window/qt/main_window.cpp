@@ -96,7 +96,6 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
     view->setRowCommands({moveAction_, trashAction_, copyAction_, exportAction_});
   }
   moveFlow_ = new MoveFlow(controller_, this, *status_, [this] { return tickedHiddenByFilter(); });
-  connect(moveFlow_, &MoveFlow::gameFolderWanted, folderChoices_, &FolderChoiceFlow::chooseGameFolder);
   // Titles come in as the cache's packages are read; "needed by" once all
   // are.
   connect(needs_, &NeedsPresenter::readingAdvanced, this, [this] {
@@ -526,6 +525,7 @@ void MainWindow::connectOutlets() {
 void MainWindow::connectPlatform(QtPlatform &platform) {
   platform.setWindow(this);
   platform.setReportHandler([this](const MoveReport &report) { moveFlow_->showReport(report); });
+  platform.setGameFolderHandler([this] { folderChoices_->chooseGameFolder(); });
 }
 
 void MainWindow::reloadAllTables() {

@@ -1,7 +1,6 @@
 #include "window/qt/move_flow.h"
 
 #include "app/app_controller.h"
-#include "relocation/mover.h"
 #include "window/move_texts.h"
 #include "window/needs_texts.h"
 #include "window/qt/display_text.h"
@@ -23,28 +22,9 @@ MoveFlow::MoveFlow(AppController &controller, QWidget *window, StatusBarPresente
 
 void MoveFlow::request() {
   const MovePreview preview = controller_.previewMove();
-  if (preview.packages > 0 && !controller_.unrealDir) {
-    offerGameFolder();
-    return;
-  }
-  if (preview.packages > 0 && !confirm(preview))
+  if (preview.packages > 0 && controller_.unrealDir && !confirm(preview))
     return;
   moveConfirmed();
-}
-
-void MoveFlow::offerGameFolder() {
-  // The move's alert, with the way out in its place.
-  QMessageBox alert(QMessageBox::Warning, QStringLiteral("Error"), QString::fromUtf8(kNoInstallationMessage),
-                    QMessageBox::NoButton, window_);
-  alert.setInformativeText(QStringLiteral("Nothing was moved. Choose the game's folder, the one that holds System "
-                                          "and Maps, then move the ticked packages again."));
-  QPushButton *choose = alert.addButton(QStringLiteral("Choose Game Folder…"), QMessageBox::AcceptRole);
-  QPushButton *cancel = alert.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-  alert.setDefaultButton(choose);
-  alert.setEscapeButton(cancel);
-  alert.exec();
-  if (alert.clickedButton() == choose)
-    emit gameFolderWanted();
 }
 
 LocationParts MoveFlow::where() const {

@@ -40,13 +40,9 @@ public:
 signals:
   // The move has ended and the tables show the new state.
   void finished();
-  // There is no game to move into, and the user chose to pick its folder.
-  void gameFolderWanted();
 
 private:
   bool confirm(const MovePreview &preview);
-  // Said in place of a move when there is no game to move into.
-  void offerGameFolder();
   LocationParts where() const;
 
   AppController &controller_;

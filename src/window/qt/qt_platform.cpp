@@ -1,5 +1,6 @@
 #include "window/qt/qt_platform.h"
 
+#include "relocation/mover.h"
 #include "window/move_texts.h"
 #include "window/qt/display_text.h"
 
@@ -10,6 +11,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -50,7 +52,14 @@ void QtPlatform::runAlertPanel(const std::string &message) {
                     visibleOrNull(window_));
   alert.setDefaultButton(QMessageBox::Ok);
   alert.setWindowModality(Qt::ApplicationModal);
+  // Without a game nothing can move: the way out is offered beside OK.
+  QPushButton *choose = nullptr;
+  if (message == kNoInstallationMessage && gameFolderHandler_ && window_)
+    choose = alert.addButton(QStringLiteral("Choose Game Folder…"), QMessageBox::ActionRole);
   alert.exec();
+  // Once the command that alerted has ended.
+  if (choose && alert.clickedButton() == choose && window_)
+    QTimer::singleShot(0, window_.data(), gameFolderHandler_);
 }
 
 void QtPlatform::runMoveAlert(const std::string &message, const std::string &detail) {

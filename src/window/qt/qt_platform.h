@@ -22,6 +22,9 @@ public:
   void setWindow(QWidget *window) { window_ = window; }
   // Who shows a move's report once the tables show the new state.
   void setReportHandler(std::function<void(const MoveReport &)> handler) { reportHandler_ = std::move(handler); }
+  // Called once the alert that no game was found closes, when the user
+  // chose Choose Game Folder… in it.
+  void setGameFolderHandler(std::function<void()> handler) { gameFolderHandler_ = std::move(handler); }
   int exitStatus() const { return exitStatus_; }
 
   void runAlertPanel(const std::string &message) override;
@@ -47,6 +50,7 @@ private:
   std::string inHand_;                 // the package the progress last named
   int shownValue_ = 0;                 // how far the bar was last shown
   std::function<void(const MoveReport &)> reportHandler_;
+  std::function<void()> gameFolderHandler_;
   QElapsedTimer moveTimer_;
   QElapsedTimer sincePaint_;
   bool alertsSilenced_ = false;
