@@ -17,7 +17,8 @@ namespace {
 
 // The progress dialog repaints at most about 30 times a second.
 constexpr qint64 kPaintIntervalMs = 33;
-// The progress bar's steps per package, so that a long copy moves it.
+// The progress bar's steps, fine enough that a long copy among many
+// packages moves it.
 constexpr int kProgressSteps = 10000;
 
 QWidget *visibleOrNull(QWidget *window) { return window && window->isVisible() ? window : nullptr; }
@@ -96,9 +97,9 @@ void QtPlatform::createProgressDialog(PackageAction action) {
                             : action == PackageAction::Return  ? QStringLiteral("Putting Packages Back")
                                                                : QStringLiteral("Moving Packages"));
   // Cancel, Escape and closing the window all stop the move after the
-  // package in hand.
-  // The dialog's own button: a second one would bring a second Escape
-  // shortcut, and two shortcuts of one key cancel each other.
+  // package in hand. The button is the dialog's own: a second one would
+  // bring a second Escape shortcut, and two shortcuts of one key cancel
+  // each other.
   progress_->setCancelButtonText(QStringLiteral("Cancel"));
   cancelButton_ = progress_->findChild<QPushButton *>();
   QObject::connect(progress_, &QProgressDialog::canceled, progress_, [this] { cancel(); });
