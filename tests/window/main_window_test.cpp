@@ -1730,7 +1730,8 @@ TEST(SingleInstanceTest, ASecondStartBringsTheRunningOneToTheFront) {
   EXPECT_TRUE(SingleInstance(name).askRunningToShow(5000)) << "and again at the next start";
   EXPECT_EQ(shown, 2);
 
-  QMetaObject::invokeMethod(first, &QObject::deleteLater);
+  // It goes with its thread, as a worker does.
+  QObject::connect(&running, &QThread::finished, first, &QObject::deleteLater);
   running.quit();
   running.wait();
   EXPECT_FALSE(SingleInstance(name).askRunningToShow(100)) << "the socket went with the program";
