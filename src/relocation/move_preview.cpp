@@ -48,9 +48,9 @@ MovePreview previewMove(const ListsView &lists, const std::string &cacheDirector
           preview.unwritableFolders.push_back(folder.substr(installation->size() + 1));
         longestName = folderUnwritable ? -1 : ::pathconf(folder.c_str(), _PC_NAME_MAX);
       }
-      preview.inUnwritableFolders += folderUnwritable ? 1 : 0;
-      preview.tooLongNames += longestName > 0 && entry.utName.size() > static_cast<std::size_t>(longestName) ? 1 : 0;
       const bool tooLong = longestName > 0 && entry.utName.size() > static_cast<std::size_t>(longestName);
+      preview.inUnwritableFolders += folderUnwritable ? 1 : 0;
+      preview.tooLongNames += tooLong ? 1 : 0;
       const MoveClaims::Claim claim = claims.claim(PlannedMove{category, entry.cacheName, entry.utName, {}});
       const bool clash = claim == MoveClaims::Claim::SameCachedFile || claim == MoveClaims::Claim::SameDestination;
       preview.clashes += clash ? 1 : 0;
