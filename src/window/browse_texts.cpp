@@ -22,18 +22,6 @@ bool matchesFilter(const CacheEntry &entry, std::string_view filter, std::string
          (!title.empty() && holds(title, filter));
 }
 
-std::size_t tickedHiddenByFilter(const std::vector<CacheEntry> &list, std::string_view filter,
-                                 const std::function<std::string(std::size_t)> &titleOf) {
-  if (filter.empty())
-    return 0;
-  std::size_t hidden = 0;
-  for (std::size_t row = 0; row < list.size(); ++row) {
-    if (list[row].selected == 1 && !matchesFilter(list[row], filter, titleOf ? titleOf(row) : std::string()))
-      ++hidden;
-  }
-  return hidden;
-}
-
 bool namesInOrder(std::string_view left, std::string_view right) {
   const auto folded = std::mismatch(left.begin(), left.end(), right.begin(), right.end(),
                                     [](char a, char b) { return foldAscii(a) == foldAscii(b); });

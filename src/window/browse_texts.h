@@ -18,11 +18,6 @@
 // entry.
 bool matchesFilter(const CacheEntry &entry, std::string_view filter, std::string_view title = {});
 
-// How many ticked entries of `list` the filter hides; `titleOf` gives the
-// title of the entry at a row, where titles are shown.
-std::size_t tickedHiddenByFilter(const std::vector<CacheEntry> &list, std::string_view filter,
-                                 const std::function<std::string(std::size_t)> &titleOf = {});
-
 // Whether `left` sorts before `right`, ASCII letters compared without regard
 // to case, then byte by byte.
 bool namesInOrder(std::string_view left, std::string_view right);

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -215,12 +216,15 @@ TEST_F(MainWindowTest, ShowsEveryCategoryWithItsCount) {
 
   QAbstractItemModel *system = table(6)->model();
   EXPECT_EQ(system->headerData(0, Qt::Horizontal).toString(), "");
-  EXPECT_EQ(system->headerData(1, Qt::Horizontal).toString(), "UT Name");
-  EXPECT_EQ(system->headerData(2, Qt::Horizontal).toString(), "Cache Name");
-  EXPECT_TRUE(system->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().contains("cached file"))
+  EXPECT_EQ(system->headerData(CategoryTableModel::UtNameColumn, Qt::Horizontal).toString(), "UT Name");
+  EXPECT_EQ(system->headerData(CategoryTableModel::CacheNameColumn, Qt::Horizontal).toString(), "Cache Name");
+  EXPECT_TRUE(system->headerData(CategoryTableModel::CacheNameColumn, Qt::Horizontal, Qt::ToolTipRole)
+                  .toString()
+                  .contains("cached file"))
       << "the tooltip names the thing as the rest of the window does";
-  EXPECT_EQ(system->index(0, 1).data().toString(), QString::fromUtf8("Caf\xC3\xA9.u"));
-  EXPECT_EQ(system->index(1, 1).data().toString(), QString::fromUtf8("Caf\xC3\xA9.u")) << "Latin-1 fallback";
+  EXPECT_EQ(system->index(0, CategoryTableModel::UtNameColumn).data().toString(), QString::fromUtf8("Caf\xC3\xA9.u"));
+  EXPECT_EQ(system->index(1, CategoryTableModel::UtNameColumn).data().toString(), QString::fromUtf8("Caf\xC3\xA9.u"))
+      << "Latin-1 fallback";
   EXPECT_FALSE(system->index(0, 0).data(Qt::DisplayRole).isValid()) << "the tick column shows no digits";
   EXPECT_EQ(controller.system[1].utName, "Caf\xE9.u") << "the bytes stay as read";
 }
@@ -231,14 +235,14 @@ TEST_F(MainWindowTest, AVeryLongNameIsShownCut) {
   window.reloadAllTables();
   window.tabs()->setCurrentIndex(kMaps);
   QAbstractItemModel *maps = table(kMaps)->model();
-  for (const int column : {1, 2}) {
+  for (const int column : {CategoryTableModel::UtNameColumn, CategoryTableModel::CacheNameColumn}) {
     for (const int role : {Qt::DisplayRole, Qt::ToolTipRole}) {
       const QString shown = maps->index(5, column).data(role).toString();
       EXPECT_LT(shown.size(), 300) << column;
       EXPECT_TRUE(shown.contains(QChar(0x2026))) << column;
     }
   }
-  EXPECT_TRUE(maps->index(5, 1).data().toString().endsWith("xxx.ut2"));
+  EXPECT_TRUE(maps->index(5, CategoryTableModel::UtNameColumn).data().toString().endsWith("xxx.ut2"));
   window.repaint();
 }
 
@@ -293,10 +297,16 @@ TEST_F(MainWindowTest, MovesTheTickedFilesAfterConfirmingAndShowsTheNewState) {
 
   window.tabs()->setCurrentIndex(kMaps);
   clickTick(kMaps, 1);
-  EXPECT_EQ(table(kMaps)->model()->index(1, 1).data(Qt::ToolTipRole).toString(),
+  EXPECT_EQ(table(kMaps)->model()->index(1, CategoryTableModel::UtNameColumn).data(Qt::ToolTipRole).toString(),
             QString::fromStdString("A different file of that name is in the game: " + bundle + "/Maps/DM-1.ut2"));
-  EXPECT_FALSE(table(kMaps)->model()->index(1, 1).data(Qt::DecorationRole).isNull()) << "marked as replacing";
-  EXPECT_FALSE(table(kMaps)->model()->index(0, 1).data(Qt::ToolTipRole).toString().contains("in the game"))
+  EXPECT_FALSE(table(kMaps)->model()->index(1, CategoryTableModel::MarkColumn).data(Qt::DecorationRole).isNull())
+      << "marked as replacing";
+  EXPECT_FALSE(table(kMaps)
+                   ->model()
+                   ->index(0, CategoryTableModel::UtNameColumn)
+                   .data(Qt::ToolTipRole)
+                   .toString()
+                   .contains("in the game"))
       << "not marked";
   table(kMaps)->setFocus();
   press(table(kMaps), Qt::Key_PageUp, Qt::ControlModifier);
@@ -491,13 +501,92 @@ TEST_F(MainWindowTest, FiltersEveryTabAsOneTypes) {
   EXPECT_EQ(QApplication::focusWidget()->accessibleName(), "Tick All") << "Tab goes on to the buttons";
   window.filter()->setFocus();
   press(window.filter(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), table(kMaps)) << "Tab goes from the filter to the table";
+  EXPECT_EQ(QApplication::focusWidget(), window.stateMenu()) << "Tab goes from the filter to the state menu";
+  press(window.stateMenu(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), table(kMaps)) << "and on to the table";
 
   window.filter()->setFocus();
   QTest::keyClicks(window.filter(), "x");
   EXPECT_EQ(table(kMaps)->model()->rowCount(), 0);
   EXPECT_EQ(table(kMaps)->placeholderText(), "No packages in Maps match the filter");
   EXPECT_EQ(window.tabs()->tabText(kMaps), "Maps (0 of 5)");
+}
+
+TEST_F(MainWindowTest, GathersPackagesByStateWithTheNameFilter) {
+  const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
+  sandbox.writeCachedFile("M0", package("same map"));
+  writeFile(bundle + "/Maps/DM-0.ut2", package("same map"));
+  sandbox.writeCachedFile("M1", package("newer map"));
+  writeFile(bundle + "/Maps/DM-1.ut2", "the older map");
+  sandbox.writeCachedFile("M3", "<html><body>404 Not Found</body></html>");
+  window.tabs()->setCurrentIndex(kMaps);
+  clickTick(kMaps, 0);
+  clickTick(kMaps, 1);
+  QAbstractItemModel *maps = table(kMaps)->model();
+  const auto shown = [maps] {
+    QStringList names;
+    for (int row = 0; row < maps->rowCount(); ++row)
+      names << maps->index(row, CategoryTableModel::UtNameColumn).data().toString();
+    return names;
+  };
+  const auto dimmed = [this](int tab) { return window.tabs()->tabBar()->tabTextColor(tab).isValid(); };
+
+  // Alt+S reaches the menu; each Down shows the next state in every tab.
+  press(table(kMaps), Qt::Key_S, Qt::AltModifier);
+  ASSERT_EQ(QApplication::focusWidget(), window.stateMenu());
+  const std::vector<std::pair<QString, QStringList>> states = {
+      {"Damaged", {"DM-3.ut2"}},
+      {"Missing", {"DM-2.ut2", "DM-4.ut2"}},
+      {"In the Game, Identical", {"DM-0.ut2"}},
+      {"In the Game, Different", {"DM-1.ut2"}},
+      {"Ticked", {"DM-0.ut2", "DM-1.ut2"}},
+  };
+  for (const auto &[state, names] : states) {
+    press(window.stateMenu(), Qt::Key_Down);
+    EXPECT_EQ(window.stateMenu()->currentText(), state);
+    EXPECT_EQ(shown(), names) << state.toStdString();
+    EXPECT_EQ(window.tabs()->tabText(kMaps), QStringLiteral("Maps (%1 of 5)").arg(names.size()));
+    EXPECT_FALSE(dimmed(kMaps)) << state.toStdString();
+  }
+  // No texture is ticked: the tab is dimmed, and still opens.
+  EXPECT_EQ(window.tabs()->tabText(kTextures), "Textures (0 of 2)");
+  EXPECT_TRUE(dimmed(kTextures));
+  EXPECT_TRUE(window.tabs()->isTabEnabled(kTextures));
+
+  // The name filter narrows what the state leaves.
+  window.stateMenu()->setCurrentIndex(window.stateMenu()->findText("Missing"));
+  EXPECT_FALSE(dimmed(kTextures)) << "both textures have no cached file";
+  window.filter()->setFocus();
+  QTest::keyClicks(window.filter(), "4");
+  EXPECT_EQ(shown(), QStringList{"DM-4.ut2"});
+
+  // A move says how many ticked packages the state hides.
+  window.filter()->clear();
+  window.stateMenu()->setCurrentIndex(window.stateMenu()->findText("Damaged"));
+  QString explanation;
+  answerMessageBoxes({[&](QuestionDialog &box) {
+    explanation = box.explanation();
+    QTest::keyClick(&box, Qt::Key_Escape);
+  }});
+  press(table(kMaps), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(explanation.contains("2 ticked packages are hidden by the filter.")) << explanation.toStdString();
+  EXPECT_TRUE(exists(sandbox.cachedFile("M0"))) << "nothing moved";
+
+  // Back to all: the labels and the tabs are as before.
+  window.stateMenu()->setFocus();
+  press(window.stateMenu(), Qt::Key_Home);
+  EXPECT_EQ(window.stateMenu()->currentText(), "All Packages");
+  EXPECT_EQ(window.tabs()->tabText(kTextures), "Textures (2)");
+  EXPECT_FALSE(dimmed(kTextures));
+
+  // The mark column gathers them too: the damaged first, then the missing,
+  // then what the game holds; a second click turns the order.
+  QHeaderView *header = table(kMaps)->horizontalHeader();
+  header->sectionClicked(CategoryTableModel::MarkColumn);
+  EXPECT_EQ(shown(), (QStringList{"DM-3.ut2", "DM-2.ut2", "DM-4.ut2", "DM-1.ut2", "DM-0.ut2"}));
+  header->sectionClicked(CategoryTableModel::MarkColumn);
+  EXPECT_EQ(shown(), (QStringList{"DM-0.ut2", "DM-1.ut2", "DM-2.ut2", "DM-4.ut2", "DM-3.ut2"}));
+  EXPECT_EQ(maps->headerData(CategoryTableModel::MarkColumn, Qt::Horizontal, Qt::AccessibleTextRole), "State");
 }
 
 TEST_F(MainWindowTest, SortsByAClickedColumnAndBack) {
@@ -902,26 +991,28 @@ TEST_F(MainWindowTest, AStaleCacheShowsWhatIsMissingAndWhatIsInTheGame) {
 
   // M2 and M4 have no cached file: greyed, said in the tooltip, no size.
   const QBrush grey = QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
-  EXPECT_EQ(maps->index(2, 1).data(Qt::ForegroundRole).value<QBrush>(), grey);
-  EXPECT_FALSE(maps->index(3, 1).data(Qt::ForegroundRole).isValid());
-  EXPECT_TRUE(maps->index(4, 2).data(Qt::ToolTipRole).toString().contains("No cached file"));
-  EXPECT_EQ(maps->headerData(3, Qt::Horizontal).toString(), "Size");
-  EXPECT_EQ(maps->index(1, 3).data().toString(), "1.5 KiB");
-  EXPECT_EQ(maps->index(2, 3).data().toString(), QString::fromUtf8("—"));
+  EXPECT_EQ(maps->index(2, CategoryTableModel::UtNameColumn).data(Qt::ForegroundRole).value<QBrush>(), grey);
+  EXPECT_FALSE(maps->index(3, CategoryTableModel::UtNameColumn).data(Qt::ForegroundRole).isValid());
+  EXPECT_TRUE(
+      maps->index(4, CategoryTableModel::UtNameColumn).data(Qt::ToolTipRole).toString().contains("No cached file"));
+  EXPECT_EQ(maps->headerData(CategoryTableModel::SizeColumn, Qt::Horizontal).toString(), "Size");
+  EXPECT_EQ(maps->index(1, CategoryTableModel::SizeColumn).data().toString(), "1.5 KiB");
+  EXPECT_EQ(maps->index(2, CategoryTableModel::SizeColumn).data().toString(), QString::fromUtf8("—"));
 
   // The size column sorts: missing first, then by size.
   table(kMaps)->horizontalHeader()->sectionClicked(CategoryTableModel::SizeColumn);
   QStringList bySize;
   for (int row = 0; row < maps->rowCount(); ++row)
-    bySize << maps->index(row, 1).data().toString();
+    bySize << maps->index(row, CategoryTableModel::UtNameColumn).data().toString();
   EXPECT_EQ(bySize, (QStringList{"DM-2.ut2", "DM-4.ut2", "DM-3.ut2", "DM-0.ut2", "DM-1.ut2"}));
   table(kMaps)->horizontalHeader()->sectionClicked(CategoryTableModel::SizeColumn);
   table(kMaps)->horizontalHeader()->sectionClicked(CategoryTableModel::SizeColumn);
 
   // The files in the game: the same bytes, or others.
-  EXPECT_EQ(maps->index(0, 1).data(Qt::ToolTipRole).toString(),
+  EXPECT_EQ(maps->index(0, CategoryTableModel::UtNameColumn).data(Qt::ToolTipRole).toString(),
             QString::fromStdString("Already in the game (identical): " + bundle + "/Maps/DM-0.ut2"));
-  EXPECT_TRUE(maps->index(1, 1).data(Qt::ToolTipRole).toString().startsWith("A different file"));
+  EXPECT_TRUE(
+      maps->index(1, CategoryTableModel::UtNameColumn).data(Qt::ToolTipRole).toString().startsWith("A different file"));
 
   // Tick All; the question counts the missing and both kinds of files in the
   // game, and keeps the different one by default.
@@ -1164,7 +1255,7 @@ TEST_F(MainWindowTest, ReturnDoubleClickAndCopyWorkOnRows) {
   // The real names take the room, and every name starts in one place.
   QHeaderView *header = maps->horizontalHeader();
   EXPECT_EQ(header->sectionResizeMode(CategoryTableModel::UtNameColumn), QHeaderView::Stretch);
-  EXPECT_FALSE(maps->model()->index(0, 1).data(Qt::DecorationRole).isNull());
+  EXPECT_FALSE(maps->model()->index(0, CategoryTableModel::MarkColumn).data(Qt::DecorationRole).isNull());
   for (QPushButton *button : window.findChildren<QPushButton *>()) {
     if (!button->isVisible())
       continue;
@@ -1326,10 +1417,10 @@ TEST_F(MainWindowTest, ADamagedDownloadIsMarkedInItsRow) {
                                              "move it to the Trash and the game will download it again");
   EXPECT_EQ(tip(2).toString().toStdString(), "DM-2.ut2\nThe download is empty (it was cut off): move it to the "
                                              "Trash and the game will download it again");
-  const QIcon critical = QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
-  EXPECT_EQ(
-      maps->index(1, CategoryTableModel::UtNameColumn).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(),
-      critical.pixmap(16).toImage());
+  const QModelIndex mark = maps->index(1, CategoryTableModel::MarkColumn);
+  EXPECT_FALSE(mark.data(Qt::DecorationRole).value<QIcon>().isNull());
+  EXPECT_EQ(mark.data(Qt::AccessibleTextRole).toString(), "Damaged");
+  EXPECT_EQ(mark.data(Qt::ToolTipRole), tip(1)) << "the mark says what the name's tooltip does";
   EXPECT_FALSE(tip(3).toString().contains("Trash")) << "a missing file is said to be missing, not damaged";
 
   // The question counts it, and it stays in the cache unless the player

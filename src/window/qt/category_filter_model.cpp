@@ -20,11 +20,41 @@ void CategoryFilterModel::setFilterText(const std::string &text) {
   invalidate();
 }
 
+void CategoryFilterModel::setStateFilter(StateFilter state) {
+  if (state == state_)
+    return;
+  state_ = state;
+  invalidate();
+}
+
 bool CategoryFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const {
-  if (filter_.empty())
+  if (!filtered())
     return true;
   const CacheEntry *entry = source_->entryAt(sourceRow);
-  return entry && matchesFilter(*entry, filter_, source_->title(sourceRow));
+  if (!entry || !inState(sourceRow, *entry))
+    return false;
+  return filter_.empty() || matchesFilter(*entry, filter_, source_->title(sourceRow));
+}
+
+bool CategoryFilterModel::inState(int sourceRow, const CacheEntry &entry) const {
+  // Each state asks only what it needs: a look at the disk only for the
+  // states that are on the disk.
+  switch (state_) {
+  case StateFilter::All:
+    return true;
+  case StateFilter::Ticked:
+    return entry.selected == 1;
+  case StateFilter::Missing:
+    return source_->fileMissing(sourceRow);
+  case StateFilter::Damaged:
+    return source_->damaged(sourceRow);
+  case StateFilter::IdenticalInGame:
+  case StateFilter::DiffersInGame: {
+    const std::optional<InstalledFile> &replaced = source_->replacedFile(sourceRow);
+    return replaced && replaced->identical == (state_ == StateFilter::IdenticalInGame);
+  }
+  }
+  return false;
 }
 
 bool CategoryFilterModel::lessThan(const QModelIndex &left, const QModelIndex &right) const {
@@ -38,6 +68,14 @@ bool CategoryFilterModel::lessThan(const QModelIndex &left, const QModelIndex &r
     if ((first->selected == 1) != (second->selected == 1))
       return first->selected == 1;
     break;
+  case CategoryTableModel::MarkColumn: {
+    // What asks for attention first; unmarked rows last.
+    const PackageMark firstMark = source_->mark(left.row());
+    const PackageMark secondMark = source_->mark(right.row());
+    if (firstMark != secondMark)
+      return firstMark < secondMark;
+    break;
+  }
   case CategoryTableModel::SizeColumn: {
     // Missing files sort before the smallest.
     const std::optional<std::uint64_t> firstSize = source_->cachedSize(left.row());

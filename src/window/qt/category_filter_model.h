@@ -1,5 +1,8 @@
 #pragma once
 
+#include "catalogue/cache_entry.h"
+#include "window/package_state.h"
+
 #include <QSortFilterProxyModel>
 
 #include <string>
@@ -7,7 +10,8 @@
 class CategoryTableModel;
 
 // What a category's table shows of its list: the entries whose names hold
-// the filter text, in index order or sorted by a column. It changes the view
+// the filter text and that are in the state asked for, in index order or
+// sorted by a column. It changes the view
 // only; every request still reaches the data source by list position.
 class CategoryFilterModel final : public QSortFilterProxyModel {
   Q_OBJECT
@@ -16,7 +20,8 @@ public:
   CategoryFilterModel(CategoryTableModel *source, QObject *parent);
 
   void setFilterText(const std::string &text);
-  bool filtered() const { return !filter_.empty(); }
+  void setStateFilter(StateFilter state);
+  bool filtered() const { return !filter_.empty() || state_ != StateFilter::All; }
   CategoryTableModel *categoryModel() const { return source_; }
 
 protected:
@@ -24,6 +29,9 @@ protected:
   bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 
 private:
+  bool inState(int sourceRow, const CacheEntry &entry) const;
+
   CategoryTableModel *source_;
   std::string filter_;
+  StateFilter state_ = StateFilter::All;
 };

@@ -5,6 +5,7 @@
 #include "window/move_texts.h"
 #include "window/needs_texts.h"
 #include "window/qt/display_text.h"
+#include "window/qt/mark_icons.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -13,7 +14,15 @@
 
 CategoryTableModel::CategoryTableModel(AppController &controller, std::size_t category, PackageSizes &sizes,
                                        QObject *parent)
-    : QAbstractTableModel(parent), controller_(controller), category_(category), sizes_(sizes) {}
+    : QAbstractTableModel(parent), controller_(controller), category_(category), sizes_(sizes) {
+  for (std::size_t mark = 0; mark < markIcons_.size(); ++mark)
+    markIcons_[mark] = drawMarkIcon(static_cast<PackageMark>(mark));
+}
+
+const HeaderColumn &CategoryTableModel::dataSourceColumn(int column) {
+  static const HeaderColumn tick(""), utName("UT Name"), cacheName("Cache Name");
+  return column == UtNameColumn ? utName : column == CacheNameColumn ? cacheName : tick;
+}
 
 std::optional<std::uint64_t> CategoryTableModel::cachedSize(int row) const {
   const CacheEntry *entry = entryAt(row);
@@ -22,11 +31,65 @@ std::optional<std::uint64_t> CategoryTableModel::cachedSize(int row) const {
   return sizes_.sizeOf(controller_.cacheDirectory(), entry->cacheName);
 }
 
-QPixmap CategoryTableModel::blankIcon() {
-  const int side = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
-  QPixmap blank(side, side);
-  blank.fill(Qt::transparent);
-  return blank;
+PackageMark CategoryTableModel::mark(int row) const {
+  if (!entryAt(row))
+    return PackageMark::None;
+  if (fileMissing(row))
+    return PackageMark::NoCachedFile;
+  if (damaged(row))
+    return PackageMark::Damaged;
+  const AppController::RowMark needs = controller_.rowMark(this, row);
+  if (!needs.missing.empty())
+    return PackageMark::LacksNeeds;
+  if (needs.notItsPackage)
+    return PackageMark::NotItsPackage;
+  if (const std::optional<InstalledFile> &replaced = replacedFile(row))
+    return replaced->identical ? PackageMark::IdenticalInGame : PackageMark::DiffersInGame;
+  return PackageMark::None;
+}
+
+QString CategoryTableModel::markTooltip(int row) const {
+  const CacheEntry *entry = entryAt(row);
+  if (!entry)
+    return {};
+  const QString name = shownName(entry->utName);
+  switch (mark(row)) {
+  case PackageMark::NoCachedFile:
+    return name + QStringLiteral("\nNo cached file: the game purged it, or it was removed");
+  case PackageMark::Damaged:
+    // The format's terms stay in the details.
+    return name + QLatin1Char('\n') + QString::fromStdString(damageAdvice(condition(row)));
+  case PackageMark::LacksNeeds:
+  case PackageMark::NotItsPackage: {
+    const AppController::RowMark needs = controller_.rowMark(this, row);
+    std::string text = entry->utName;
+    if (!needs.missing.empty())
+      text += "\n" + missingNeedsTooltip(needs.missing);
+    if (needs.notItsPackage)
+      text += "\n" + std::string(kNotItsPackageTooltip);
+    return displayText(text);
+  }
+  case PackageMark::IdenticalInGame:
+    return QStringLiteral("Already in the game (identical): %1").arg(shownName(replacedFile(row)->path));
+  case PackageMark::DiffersInGame:
+    return QStringLiteral("A different file of that name is in the game: %1").arg(shownName(replacedFile(row)->path));
+  case PackageMark::None:
+    break;
+  }
+  return name;
+}
+
+QVariant CategoryTableModel::markData(int row, int role) const {
+  switch (role) {
+  case Qt::DecorationRole:
+    return markIcons_[static_cast<std::size_t>(mark(row))];
+  case Qt::ToolTipRole:
+    return mark(row) == PackageMark::None ? QVariant() : QVariant(markTooltip(row));
+  case Qt::AccessibleTextRole:
+    return QString::fromStdString(std::string(markName(mark(row))));
+  default:
+    return {};
+  }
 }
 
 QVariant CategoryTableModel::sizeData(int row, int role) const {
@@ -116,64 +179,33 @@ QVariant CategoryTableModel::data(const QModelIndex &index, int role) const {
     return {};
   if (index.column() == SizeColumn)
     return sizeData(index.row(), role);
+  if (index.column() == MarkColumn)
+    return markData(index.row(), role);
   // A row whose cached file is missing is drawn greyed.
   if (role == Qt::ForegroundRole)
     return fileMissing(index.row()) ? QApplication::palette().brush(QPalette::Disabled, QPalette::Text) : QVariant();
   if (index.column() == TitleColumn)
     return role == Qt::DisplayRole || role == Qt::ToolTipRole ? displayText(title(index.row())) : QVariant();
   const bool tickColumn = index.column() == TickColumn;
-  if (!tickColumn && index.column() == UtNameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
-    const PackageCondition damage = condition(index.row());
-    if (isDamaged(damage)) {
-      if (role == Qt::DecorationRole)
-        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
-      // The format's terms stay in the details.
-      const std::string &utName = entryAt(index.row())->utName;
-      return shownName(utName) + QLatin1Char('\n') + QString::fromStdString(damageAdvice(damage));
-    }
-    if (const AppController::RowMark mark = controller_.rowMark(this, index.row());
-        !mark.missing.empty() || mark.notItsPackage) {
-      if (role == Qt::DecorationRole)
-        return QApplication::style()->standardIcon(mark.missing.empty() ? QStyle::SP_MessageBoxQuestion
-                                                                        : QStyle::SP_MessageBoxWarning);
-      std::string text = entryAt(index.row())->utName;
-      if (!mark.missing.empty())
-        text += "\n" + missingNeedsTooltip(mark.missing);
-      if (mark.notItsPackage)
-        text += "\n" + std::string(kNotItsPackageTooltip);
-      return displayText(text);
-    }
-    if (const std::optional<InstalledFile> &replaced = replacedFile(index.row())) {
-      if (role == Qt::DecorationRole)
-        return QApplication::style()->standardIcon(replaced->identical ? QStyle::SP_MessageBoxInformation
-                                                                       : QStyle::SP_MessageBoxWarning);
-      return (replaced->identical ? QStringLiteral("Already in the game (identical): %1")
-                                  : QStringLiteral("A different file of that name is in the game: %1"))
-          .arg(shownName(replaced->path));
-    }
-    // Every name starts where the marked ones do.
-    if (role == Qt::DecorationRole)
-      return blankIcon();
-  }
-  if (tickColumn ? role != Qt::CheckStateRole : (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+  // The real name says, when hovered, what its mark means.
+  if (index.column() == UtNameColumn && role == Qt::ToolTipRole)
+    return markTooltip(index.row());
+  if (tickColumn ? role != Qt::CheckStateRole : role != Qt::DisplayRole && role != Qt::ToolTipRole)
     return {};
   const std::optional<CellValue> value =
-      controller_.objectValueForTableColumn(this, columns_[index.column()], index.row());
+      controller_.objectValueForTableColumn(this, dataSourceColumn(index.column()), index.row());
   if (!value)
     return {};
   if (const int *selected = std::get_if<int>(&*value))
     return *selected == 1 ? Qt::Checked : Qt::Unchecked;
-  const QString name = shownName(std::get<std::string>(*value));
-  if (role == Qt::ToolTipRole && fileMissing(index.row()))
-    return name + QStringLiteral("\nNo cached file: the game purged it, or it was removed");
-  return name;
+  return shownName(std::get<std::string>(*value));
 }
 
 bool CategoryTableModel::setData(const QModelIndex &index, const QVariant &value, int role) {
   if (!index.isValid() || index.column() != TickColumn || role != Qt::CheckStateRole)
     return false;
   const bool checked = value.toInt() == Qt::Checked;
-  controller_.setObjectValue(this, checked ? 1 : 0, columns_[TickColumn], index.row());
+  controller_.setObjectValue(this, checked ? 1 : 0, dataSourceColumn(TickColumn), index.row());
   return true;
 }
 
@@ -189,9 +221,10 @@ Qt::ItemFlags CategoryTableModel::flags(const QModelIndex &index) const {
 QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
     return {};
-  // The tick column's header is empty; a screen reader says what it is.
-  if (role == Qt::AccessibleTextRole && section == TickColumn)
-    return QStringLiteral("Ticked");
+  // The tick and mark columns' headers are empty; a screen reader says
+  // what they are.
+  if (role == Qt::AccessibleTextRole && (section == TickColumn || section == MarkColumn))
+    return section == TickColumn ? QStringLiteral("Ticked") : QStringLiteral("State");
   // The headers are short; their tooltips say which name is which.
   if (role == Qt::ToolTipRole) {
     switch (section) {
@@ -203,6 +236,8 @@ QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation
       return QStringLiteral("The size of the cached file");
     case TitleColumn:
       return QStringLiteral("The map's title, as the game's map list shows it");
+    case MarkColumn:
+      return QStringLiteral("Damaged, lacking what it needs, or already in the game: click to gather them");
     default:
       return QStringLiteral("Ticked packages move with Move Ticked Packages…");
     }
@@ -213,7 +248,7 @@ QVariant CategoryTableModel::headerData(int section, Qt::Orientation orientation
     return QStringLiteral("Size");
   if (section == TitleColumn)
     return QStringLiteral("Title");
-  return QString::fromStdString(columns_[section].headerText());
+  return QString::fromStdString(dataSourceColumn(section).headerText());
 }
 
 std::string CategoryTableModel::title(int row) const { return controller_.titleOfRow(this, row); }

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QStyle>
 
 #include <algorithm>
 #include <set>
@@ -40,6 +41,8 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   columns->setSectionResizeMode(CategoryTableModel::TickColumn, QHeaderView::Fixed);
   columns->resizeSection(CategoryTableModel::TickColumn, 32);
+  columns->setSectionResizeMode(CategoryTableModel::MarkColumn, QHeaderView::Fixed);
+  columns->resizeSection(CategoryTableModel::MarkColumn, style()->pixelMetric(QStyle::PM_SmallIconSize) + 12);
   // The real names take the room; the coded names are 32 hex digits.
   columns->setSectionResizeMode(CategoryTableModel::UtNameColumn, QHeaderView::Stretch);
   columns->setSectionResizeMode(CategoryTableModel::CacheNameColumn, QHeaderView::Interactive);

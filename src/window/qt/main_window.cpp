@@ -6,6 +6,7 @@
 #include "window/location_texts.h"
 #include "window/move_texts.h"
 #include "window/needs_texts.h"
+#include "window/package_state.h"
 #include "window/qt/action_button.h"
 #include "window/qt/category_filter_model.h"
 #include "window/qt/category_table_model.h"
@@ -32,7 +33,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -48,6 +51,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -120,14 +125,15 @@ MainWindow::MainWindow(AppController &controller, QWidget *parent) : QMainWindow
     status_->showNote(controller_.hasCache() ? displayText(openedCacheText(folder, packageCount())) : QString());
   });
 
-  setTabOrder(filter_, tabs_);
+  setTabOrder(filter_, stateMenu_);
+  setTabOrder(stateMenu_, tabs_);
   resize(1100, 640);
 }
 
 QWidget *MainWindow::buildBrowsePage(QWidget *parent) {
   auto *page = new QWidget(parent);
   auto *layout = new QVBoxLayout(page);
-  layout->addWidget(buildFilter(page));
+  layout->addLayout(buildFilterLine(page));
   layout->addWidget(buildSplitter(page), 1);
   auto *needsLine = new QHBoxLayout;
   needsLine->addWidget(needs_->needs(), 1);
@@ -204,14 +210,28 @@ void MainWindow::fitDetailsPane() {
     splitter_->setSizes({sizes.value(0) + sizes.value(1) - pane, pane});
 }
 
-QLineEdit *MainWindow::buildFilter(QWidget *parent) {
+QHBoxLayout *MainWindow::buildFilterLine(QWidget *parent) {
   filter_ = new QLineEdit(parent);
   filter_->setPlaceholderText(QStringLiteral("Filter by name (Ctrl+F)"));
   filter_->setAccessibleName(QStringLiteral("Filter"));
   filter_->setClearButtonEnabled(true);
   filter_->installEventFilter(this);
   connect(filter_, &QLineEdit::textChanged, this, &MainWindow::applyFilter);
-  return filter_;
+  // The state menu narrows what the text leaves: the damaged maps named
+  // "CTF-", say.
+  stateMenu_ = new QComboBox(parent);
+  for (const StateFilter state : kStateFilters)
+    stateMenu_->addItem(QString::fromStdString(std::string(stateFilterName(state))), static_cast<int>(state));
+  stateMenu_->setAccessibleName(QStringLiteral("Show"));
+  stateMenu_->setToolTip(QStringLiteral("Show only the packages in one state, in every tab"));
+  connect(stateMenu_, &QComboBox::currentIndexChanged, this, &MainWindow::applyFilter);
+  auto *label = new QLabel(QStringLiteral("&Show:"), parent);
+  label->setBuddy(stateMenu_);
+  auto *line = new QHBoxLayout;
+  line->addWidget(filter_, 1);
+  line->addWidget(label);
+  line->addWidget(stateMenu_);
+  return line;
 }
 
 QTabWidget *MainWindow::buildTabs(QWidget *parent) {
@@ -409,12 +429,21 @@ void MainWindow::tickShownRows(std::size_t category) {
     models_[category]->setTicks(rows, true);
 }
 
-void MainWindow::applyFilter(const QString &text) {
-  const QByteArray bytes = text.toUtf8();
+void MainWindow::applyFilter() {
+  const QByteArray bytes = filter_->text().toUtf8();
+  const auto state = static_cast<StateFilter>(stateMenu_->currentData().toInt());
+  // Looking at the files for a state the first time takes a moment on a
+  // large cache; what was learnt is kept until the files change.
+  const bool looksAtFiles = state != StateFilter::All && state != StateFilter::Ticked;
+  if (looksAtFiles)
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    filters_[index]->setStateFilter(state);
     filters_[index]->setFilterText(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     updateTabLabel(static_cast<int>(index));
   }
+  if (looksAtFiles)
+    QGuiApplication::restoreOverrideCursor();
   const bool filtered = filters_[0]->filtered();
   tickAllAction_->setText(filtered ? QStringLiteral("Tick &All Shown") : QStringLiteral("Tick &All"));
   tickTabAction_->setText(filtered ? QStringLiteral("Tick Shown in &Tab") : QStringLiteral("Tick All in &Tab"));
@@ -425,12 +454,17 @@ void MainWindow::applyFilter(const QString &text) {
 }
 
 std::size_t MainWindow::tickedHiddenByFilter() const {
-  const QByteArray filter = filter_->text().toUtf8();
   std::size_t hidden = 0;
-  for (std::size_t index = 0; index < kCategoryCount; ++index)
-    hidden +=
-        ::tickedHiddenByFilter(controller_.listAt(index), std::string_view(filter.constData(), filter.size()),
-                               [this, index](std::size_t row) { return models_[index]->title(static_cast<int>(row)); });
+  for (std::size_t index = 0; index < kCategoryCount; ++index) {
+    const std::vector<CacheEntry> &list = controller_.listAt(index);
+    hidden += static_cast<std::size_t>(
+        std::count_if(list.begin(), list.end(), [](const CacheEntry &entry) { return entry.selected == 1; }));
+    const CategoryFilterModel *filter = filters_[index];
+    for (int row = 0; row < filter->rowCount(); ++row) {
+      const CacheEntry *entry = models_[index]->entryAt(filter->mapToSource(filter->index(row, 0)).row());
+      hidden -= entry && entry->selected == 1 ? 1 : 0;
+    }
+  }
   return hidden;
 }
 
@@ -627,6 +661,10 @@ void MainWindow::updateTabLabel(int category) {
   const auto shown = static_cast<std::size_t>(filters_[index]->rowCount());
   const std::string label = tabLabel(kCategories[index].name, shown, total, filtered);
   tabs_->setTabText(category, QString::fromStdString(label));
+  // While a filter is on, a tab with nothing to show is drawn dimmed; it
+  // can still be opened.
+  tabs_->tabBar()->setTabTextColor(
+      category, filtered && shown == 0 ? tabs_->palette().color(QPalette::Disabled, QPalette::WindowText) : QColor());
   tabs_->setTabToolTip(category, QString::fromStdString(label));
   views_[index]->setPlaceholderText(QString::fromStdString(emptyTabText(index, filtered)));
 }

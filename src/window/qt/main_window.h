@@ -18,6 +18,8 @@ class AppController;
 class CategoryFilterModel;
 class CategoryTableModel;
 class QLineEdit;
+class QComboBox;
+class QHBoxLayout;
 class CategoryTableView;
 class QAction;
 class QtPlatform;
@@ -77,6 +79,7 @@ public:
   void setCopiesIntoCategoryFolders(bool into);
   QTabWidget *tabs() const { return tabs_; }
   QLineEdit *filter() const { return filter_; }
+  QComboBox *stateMenu() const { return stateMenu_; }
   QLabel *tabCounts() const { return status_->tabCounts(); }
   QLabel *tickedTotals() const { return status_->tickedTotals(); }
   QLabel *location() const { return status_->location(); }
@@ -116,11 +119,11 @@ private:
   // The shown tab's model and the list position of its current row (-1 for
   // none).
   std::pair<CategoryTableModel *, int> shownRow() const;
-  QLineEdit *buildFilter(QWidget *parent);
+  QHBoxLayout *buildFilterLine(QWidget *parent);
   QTabWidget *buildTabs(QWidget *parent);
   void buildCommands();
   QHBoxLayout *buildButtons(QWidget *parent);
-  void applyFilter(const QString &text);
+  void applyFilter();
   // Ticks the rows of `category` that the filter shows.
   void tickShownRows(std::size_t category);
   std::size_t tickedHiddenByFilter() const;
@@ -150,6 +153,7 @@ private:
   std::array<CategoryTableModel *, kCategoryCount> models_{};
   std::array<CategoryFilterModel *, kCategoryCount> filters_{};
   QLineEdit *filter_ = nullptr;
+  QComboBox *stateMenu_ = nullptr;
   std::array<CategoryTableView *, kCategoryCount> views_{};
   QAction *tickAllAction_ = nullptr;
   QAction *tickTabAction_ = nullptr;
