@@ -1340,9 +1340,13 @@ TEST_F(MainWindowTest, TabLabelsAreReadWholeWithSixDigitCountsAndAFilter) {
                                 "C" + std::to_string(row)});
   }
   window.reloadAllTables();
+  settleEvents();
+  const int unfiltered = window.tabs()->tabBar()->width();
   window.findChild<QLineEdit *>()->setFocus();
   QTest::keyClicks(QApplication::focusWidget(), "P1");
   ASSERT_EQ(window.tabs()->tabText(5), "StaticMeshes (11,111 of 100,000)");
+  settleEvents();
+  EXPECT_EQ(window.tabs()->tabBar()->width(), unfiltered) << "the column keeps its width as the filter starts";
 
   for (const QSize size : {QSize(1100, 640), QSize(640, 480)}) {
     window.resize(size);
@@ -1354,13 +1358,67 @@ TEST_F(MainWindowTest, TabLabelsAreReadWholeWithSixDigitCountsAndAFilter) {
           << bar->tabText(tab).toStdString() << " at " << size.width();
       EXPECT_TRUE(bar->rect().contains(rect)) << "no tab scrolls out of sight at " << size.width();
     }
-    EXPECT_GE(window.tableView(0)->width(), size.width() / 2) << "the table keeps most of the room";
+    EXPECT_GE(window.tableView(0)->width(), size.width() * 2 / 5) << "the table keeps the most room";
   }
 }
 
 } // namespace
 
 namespace {
+
+TEST_F(MainWindowTest, TheShownTabIsMarkedOnADarkPalette) {
+  window.tabs()->setCurrentIndex(kMaps);
+  QTabBar *bar = window.tabs()->tabBar();
+  // Adwaita's dark colours, in which the style's own shown tab is nearly
+  // the grey of the others.
+  QPalette dark = bar->palette();
+  dark.setColor(QPalette::Window, QColor(0x24, 0x24, 0x24));
+  dark.setColor(QPalette::Button, QColor(0x30, 0x30, 0x30));
+  dark.setColor(QPalette::WindowText, QColor(0xff, 0xff, 0xff));
+  dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+  bar->setPalette(dark);
+  const QImage shown = bar->grab().toImage();
+  const auto highlighted = [&](int tab) {
+    const QRect rect = bar->tabRect(tab);
+    int pixels = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+      for (int x = rect.left(); x <= rect.right(); ++x)
+        pixels += QColor(shown.pixel(x, y)) == dark.color(QPalette::Highlight) ? 1 : 0;
+    return pixels;
+  };
+  EXPECT_GE(highlighted(kMaps), 3 * bar->tabRect(kMaps).height()) << "a bar of the highlight beside its page";
+  EXPECT_EQ(highlighted(kTextures), 0);
+}
+
+TEST_F(MainWindowTest, TheMarksReadAlikeUnderEveryStyle) {
+  const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
+  sandbox.writeCachedFile("M0", package("same map"));
+  writeFile(bundle + "/Maps/DM-0.ut2", package("same map"));
+  sandbox.writeCachedFile("M1", package("newer map"));
+  writeFile(bundle + "/Maps/DM-1.ut2", "the older map");
+  window.tabs()->setCurrentIndex(kMaps);
+  const QString before = QApplication::style()->name();
+  std::vector<QImage> identical, different;
+  for (const QString &style : {QStringLiteral("Windows"), QStringLiteral("Fusion")}) {
+    QApplication::setStyle(style);
+    QAbstractItemModel *maps = table(kMaps)->model();
+    const auto image = [maps](int row) {
+      return maps->index(row, CategoryTableModel::MarkColumn)
+          .data(Qt::DecorationRole)
+          .value<QIcon>()
+          .pixmap(16)
+          .toImage();
+    };
+    identical.push_back(image(0));
+    different.push_back(image(1));
+  }
+  QApplication::setStyle(before);
+  EXPECT_EQ(identical[0], identical[1]) << "the information sign is the program's own";
+  EXPECT_EQ(different[0], different[1]);
+  EXPECT_NE(identical[0], different[0]);
+  const QColor middle = identical[0].pixelColor(8, 3);
+  EXPECT_GT(middle.blue(), middle.red()) << "an information sign is blue";
+}
 
 TEST_F(MainWindowTest, TickBoxesStayVisibleOnADarkPalette) {
   window.tabs()->setCurrentIndex(kMaps);

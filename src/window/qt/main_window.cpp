@@ -25,7 +25,7 @@
 #include "window/qt/put_back_flow.h"
 
 #include "window/qt/qt_platform.h"
-#include "window/qt/side_tab_style.h"
+#include "window/qt/side_tabs.h"
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -234,22 +234,8 @@ QHBoxLayout *MainWindow::buildFilterLine(QWidget *parent) {
   return line;
 }
 
-QTabWidget *MainWindow::buildTabs(QWidget *parent) {
-  tabs_ = new QTabWidget(parent);
-  tabs_->setDocumentMode(true);
-  // The tabs stand in a column on the left, each as wide as its label, so
-  // that names and counts are never cut; the column scrolls only when the
-  // window is too low for eight tabs.
-  tabs_->setTabPosition(QTabWidget::West);
-  auto *style = new SideTabStyle;
-  style->setParent(this);
-  tabs_->tabBar()->setStyle(style);
-  tabs_->tabBar()->setExpanding(false);
-  tabs_->tabBar()->setElideMode(Qt::ElideNone);
-  tabs_->tabBar()->setUsesScrollButtons(true);
-  // Tab goes from the filter to the table to the buttons; the tabs switch
-  // with Ctrl+Page Down and Ctrl+Page Up.
-  tabs_->tabBar()->setFocusPolicy(Qt::NoFocus);
+SideTabs *MainWindow::buildTabs(QWidget *parent) {
+  tabs_ = new SideTabs(parent);
   for (std::size_t index = 0; index < kCategoryCount; ++index) {
     models_[index] = new CategoryTableModel(controller_, index, sizes_, this);
     filters_[index] = new CategoryFilterModel(models_[index], this);
@@ -660,12 +646,12 @@ void MainWindow::updateTabLabel(int category) {
   const auto total = static_cast<std::size_t>(models_[index]->rowCount());
   const auto shown = static_cast<std::size_t>(filters_[index]->rowCount());
   const std::string label = tabLabel(kCategories[index].name, shown, total, filtered);
-  tabs_->setTabText(category, QString::fromStdString(label));
+  tabs_->setTabLabel(category, QString::fromStdString(label),
+                     QString::fromStdString(tabLabel(kCategories[index].name, total, total, true)));
   // While a filter is on, a tab with nothing to show is drawn dimmed; it
   // can still be opened.
   tabs_->tabBar()->setTabTextColor(
       category, filtered && shown == 0 ? tabs_->palette().color(QPalette::Disabled, QPalette::WindowText) : QColor());
-  tabs_->setTabToolTip(category, QString::fromStdString(label));
   views_[index]->setPlaceholderText(QString::fromStdString(emptyTabText(index, filtered)));
 }
 

@@ -6,6 +6,7 @@
 #include "window/qt/folder_choice_flow.h"
 #include "window/qt/move_flow.h"
 #include "window/qt/move_report_window.h"
+#include "window/qt/side_tabs.h"
 #include "window/qt/status_bar_presenter.h"
 
 #include <QMainWindow>
@@ -25,7 +26,7 @@ class QAction;
 class QtPlatform;
 class QLabel;
 class QPushButton;
-class QTabWidget;
+
 class QHBoxLayout;
 class QStackedWidget;
 class CleanupFlow;
@@ -77,7 +78,7 @@ public:
   // Whether Copy to Folder offers category folders first.
   bool copiesIntoCategoryFolders() const;
   void setCopiesIntoCategoryFolders(bool into);
-  QTabWidget *tabs() const { return tabs_; }
+  SideTabs *tabs() const { return tabs_; }
   QLineEdit *filter() const { return filter_; }
   QComboBox *stateMenu() const { return stateMenu_; }
   QLabel *tabCounts() const { return status_->tabCounts(); }
@@ -120,7 +121,7 @@ private:
   // none).
   std::pair<CategoryTableModel *, int> shownRow() const;
   QHBoxLayout *buildFilterLine(QWidget *parent);
-  QTabWidget *buildTabs(QWidget *parent);
+  SideTabs *buildTabs(QWidget *parent);
   void buildCommands();
   QHBoxLayout *buildButtons(QWidget *parent);
   void applyFilter();
@@ -149,7 +150,7 @@ private:
   // The cached files' sizes, and which are missing, looked up as the tables
   // paint rows and the status bar counts the ticked ones.
   PackageSizes sizes_;
-  QTabWidget *tabs_ = nullptr;
+  SideTabs *tabs_ = nullptr;
   std::array<CategoryTableModel *, kCategoryCount> models_{};
   std::array<CategoryFilterModel *, kCategoryCount> filters_{};
   QLineEdit *filter_ = nullptr;

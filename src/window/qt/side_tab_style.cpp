@@ -1,5 +1,6 @@
 #include "window/qt/side_tab_style.h"
 
+#include <QPainter>
 #include <QStyleOptionTab>
 #include <QTabBar>
 
@@ -8,6 +9,24 @@ namespace {
 bool onTheSide(const QStyleOptionTab &tab) {
   return tab.shape == QTabBar::RoundedWest || tab.shape == QTabBar::RoundedEast ||
          tab.shape == QTabBar::TriangularWest || tab.shape == QTabBar::TriangularEast;
+}
+
+// Some dark themes draw the shown tab in nearly the others' grey: it is
+// tinted with the highlight, with a bar on the side of its page, whatever
+// the theme.
+void markShownTab(const QStyleOptionTab &tab, QPainter *painter) {
+  if (!tab.state.testFlag(QStyle::State_Selected))
+    return;
+  QColor tint = tab.palette.color(QPalette::Highlight);
+  tint.setAlpha(56);
+  painter->save();
+  painter->fillRect(tab.rect, tint);
+  const int bar = 3;
+  const bool west = tab.shape == QTabBar::RoundedWest || tab.shape == QTabBar::TriangularWest;
+  const QRect edge = west ? QRect(tab.rect.right() - bar + 1, tab.rect.top(), bar, tab.rect.height())
+                          : QRect(tab.rect.left(), tab.rect.top(), bar, tab.rect.height());
+  painter->fillRect(edge, tab.palette.color(QPalette::Highlight));
+  painter->restore();
 }
 
 } // namespace
@@ -25,6 +44,11 @@ QSize SideTabStyle::sizeFromContents(ContentsType type, const QStyleOption *opti
 void SideTabStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
                                const QWidget *widget) const {
   const auto *tab = qstyleoption_cast<const QStyleOptionTab *>(option);
+  if (element == CE_TabBarTabShape && tab && onTheSide(*tab)) {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    markShownTab(*tab, painter);
+    return;
+  }
   if (element != CE_TabBarTabLabel || !tab || !onTheSide(*tab)) {
     QProxyStyle::drawControl(element, option, painter, widget);
     return;
