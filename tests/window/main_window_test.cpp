@@ -1390,6 +1390,25 @@ TEST_F(MainWindowTest, TheShownTabIsMarkedOnADarkPalette) {
   EXPECT_EQ(highlighted(kTextures), 0);
 }
 
+TEST_F(MainWindowTest, AtTheLeastSizeTheCacheNamesGiveWayFirst) {
+  window.tabs()->setCurrentIndex(kMaps);
+  CategoryTableView *maps = table(kMaps);
+  const int wholeCacheName = maps->fontMetrics().horizontalAdvance(QString(32, QLatin1Char('D')));
+  const int longRealName = maps->fontMetrics().horizontalAdvance(QStringLiteral("DM-Rankin-Tournament-Ed.ut2"));
+  for (const QSize size : {QSize(1366, 768), QSize(760, 480), window.minimumSizeHint()}) {
+    window.resize(size);
+    settleEvents();
+    const int realNames = maps->columnWidth(CategoryTableModel::UtNameColumn);
+    const int cacheNames = maps->columnWidth(CategoryTableModel::CacheNameColumn);
+    EXPECT_GE(realNames, cacheNames) << "at " << window.width();
+    EXPECT_GT(cacheNames, 0) << "at " << window.width();
+    if (realNames < longRealName) {
+      EXPECT_LT(cacheNames, wholeCacheName / 3) << "cut to a few digits first, at " << window.width();
+    }
+  }
+  EXPECT_LT(window.width(), 760);
+}
+
 TEST_F(MainWindowTest, TheMarksReadAlikeUnderEveryStyle) {
   const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
   sandbox.writeCachedFile("M0", package("same map"));

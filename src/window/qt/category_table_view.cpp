@@ -46,8 +46,10 @@ CategoryTableView::CategoryTableView(CategoryFilterModel *model, QWidget *parent
   // The real names take the room; the coded names are 32 hex digits.
   columns->setSectionResizeMode(CategoryTableModel::UtNameColumn, QHeaderView::Stretch);
   columns->setSectionResizeMode(CategoryTableModel::CacheNameColumn, QHeaderView::Interactive);
-  connect(columns, &QHeaderView::sectionResized, this, [this](int column) {
-    if (fitting_)
+  connect(columns, &QHeaderView::sectionResized, this, [this](int column, int, int size) {
+    // A hidden column is resized to nothing, by the table and not the user,
+    // whenever the list is read anew.
+    if (fitting_ || size == 0 || isColumnHidden(column))
       return;
     cacheNameSizedByUser_ = cacheNameSizedByUser_ || column == CategoryTableModel::CacheNameColumn;
     titleSizedByUser_ = titleSizedByUser_ || column == CategoryTableModel::TitleColumn;
@@ -85,7 +87,8 @@ void CategoryTableView::showTitles() {
 
 void CategoryTableView::fitNameColumns() {
   // The real names keep the most room, since they say the game mode; then
-  // the titles, then the cache names.
+  // the titles, then the cache names, which are 32 hex digits that few
+  // read whole.
   const bool titles = !isColumnHidden(CategoryTableModel::TitleColumn);
   const int width = viewport()->width();
   const auto fit = [&](int column, int whole, int room) {
@@ -93,13 +96,23 @@ void CategoryTableView::fitNameColumns() {
     horizontalHeader()->resizeSection(column, room > 0 ? std::min(whole, room) : whole);
     fitting_ = false;
   };
-  if (!cacheNameSizedByUser_)
-    fit(CategoryTableModel::CacheNameColumn, fontMetrics().horizontalAdvance(QString(32, QLatin1Char('D'))) + 24,
-        titles ? width / 4 : width * 2 / 5);
   // In a narrow table the titles give way first: a tooltip holds each.
   const int titleRoom = width >= fontMetrics().horizontalAdvance(QString(80, QLatin1Char('n'))) ? width / 5 : width / 8;
   if (titles && !titleSizedByUser_)
     fit(CategoryTableModel::TitleColumn, fontMetrics().horizontalAdvance(QString(20, QLatin1Char('n'))), titleRoom);
+  if (cacheNameSizedByUser_)
+    return;
+  // What is left beside a real name of 24 letters; at the least a few
+  // digits of each cache name, and never more than the real names get.
+  const int others = columnWidth(CategoryTableModel::TickColumn) + columnWidth(CategoryTableModel::MarkColumn) +
+                     columnWidth(CategoryTableModel::SizeColumn) +
+                     (titles ? columnWidth(CategoryTableModel::TitleColumn) : 0);
+  const int realNames = fontMetrics().horizontalAdvance(QString(24, QLatin1Char('n'))) + 24;
+  const int least =
+      std::min(fontMetrics().horizontalAdvance(QString(3, QLatin1Char('D'))) + 24, std::max(0, width - others) / 2);
+  const int cacheRoom = std::max(least, std::min(titles ? width / 4 : width * 2 / 5, width - others - realNames));
+  fit(CategoryTableModel::CacheNameColumn, fontMetrics().horizontalAdvance(QString(32, QLatin1Char('D'))) + 24,
+      cacheRoom);
 }
 
 void CategoryTableView::resizeEvent(QResizeEvent *event) {
