@@ -9,6 +9,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QTreeWidgetItem *addGroup(QTreeWidget *tree, const QString &title, const std::vector<MoveReport::Package> &packages) {
@@ -19,6 +21,23 @@ QTreeWidgetItem *addGroup(QTreeWidget *tree, const QString &title, const std::ve
                                 displayText(package.reason)});
   }
   return group;
+}
+
+// The Package column as wide as its longest name, within reason: names
+// are what the player looks for, and a long one cut in the middle reads as
+// another.
+int packageColumnWidth(const QTreeWidget &tree, const MoveReport &report) {
+  const QFontMetrics metrics = tree.fontMetrics();
+  int widest = metrics.horizontalAdvance(QStringLiteral("Package"));
+  // Measuring a few thousand names is enough to find the long ones.
+  constexpr std::size_t kMeasured = 4000;
+  for (const std::vector<MoveReport::Package> *packages : {&report.stayed, &report.moved}) {
+    const std::size_t count = std::min(packages->size(), kMeasured);
+    for (std::size_t index = 0; index < count; ++index)
+      widest = std::max(widest, metrics.horizontalAdvance(shownName((*packages)[index].utName)));
+  }
+  const int padding = tree.indentation() + 2 * metrics.horizontalAdvance(QLatin1Char('M'));
+  return std::clamp(widest + padding, 200, 560);
 }
 
 } // namespace
@@ -60,7 +79,7 @@ MoveReportWindow::MoveReportWindow(const MoveReport &report, QWidget *parent) : 
   stayed->setExpanded(true);
   moved->setExpanded(report.stayed.empty());
   tree->header()->setSectionResizeMode(QHeaderView::Interactive);
-  tree->setColumnWidth(0, 200);
+  tree->setColumnWidth(0, packageColumnWidth(*tree, report));
   tree->setColumnWidth(1, 310);
   layout->addWidget(tree);
 

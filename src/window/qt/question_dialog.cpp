@@ -1,5 +1,7 @@
 #include "window/qt/question_dialog.h"
 
+#include "window/qt/path_wrapping_label.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -18,16 +20,11 @@ QuestionDialog::QuestionDialog(const QString &title, const QString &question, co
     icon->setPixmap(parent->windowIcon().pixmap(64));
   icon->setAlignment(Qt::AlignTop);
 
-  question_ = new QLabel(question, this);
+  question_ = new PathWrappingLabel(question, this);
   QFont larger = question_->font();
   larger.setBold(true);
   question_->setFont(larger);
-  explanation_ = new QLabel(explanation, this);
-  for (QLabel *label : {question_, explanation_}) {
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  }
+  explanation_ = new PathWrappingLabel(explanation, this);
   explanation_->setVisible(!explanation.isEmpty());
   choicesBox_ = new QWidget(this);
   auto *choices = new QVBoxLayout(choicesBox_);

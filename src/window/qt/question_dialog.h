@@ -6,7 +6,7 @@
 
 class QCheckBox;
 class QDialogButtonBox;
-class QLabel;
+class PathWrappingLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -37,8 +37,8 @@ public:
   bool ask();
 
 private:
-  QLabel *question_;
-  QLabel *explanation_;
+  PathWrappingLabel *question_;
+  PathWrappingLabel *explanation_;
   QWidget *choicesBox_;
   QPlainTextEdit *details_;
   QPushButton *detailsButton_;
