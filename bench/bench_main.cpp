@@ -131,6 +131,8 @@ int main(int argc, char **argv) {
       {"The same while the packages are read in the background", "BM_WindowResponse/3/100000", 0.1},
       {"Tick All to the repainted view, 100,000 entries", "BM_WindowResponse/1/100000", 0.2},
       {"Untick All to the repainted view, 100,000 entries", "BM_WindowResponse/2/100000", 0.2},
+      {"Show the ticked (all of them) to the repainted view, 100,000 entries", "BM_WindowResponse/4/100000", 0.2},
+      {"Show the missing, every cached file looked at, 100,000 entries", "BM_WindowResponse/5/100000", 1.0},
       {"Selecting a map row to its texts in the details pane, map of 20 MB", "BM_DetailsPane/0", 0.05},
       {"Selecting a map row to its decoded 512x512 DXT1 preview, map of 20 MB", "BM_DetailsPane/1", 0.1},
   };

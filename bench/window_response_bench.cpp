@@ -1,6 +1,8 @@
 // How quickly the window answers on a cache of 100,000 entries: a keystroke
-// in the filter, Tick All and Untick All, each to the repainted view, and a
-// keystroke while the packages are read in the background. Each repetition
+// in the filter, Tick All and Untick All, each to the repainted view, a
+// keystroke while the packages are read in the background, and a state
+// chosen in the Show menu: the ticked (all of them), and the missing, which
+// looks at every cached file once. Each repetition
 // is a fresh process with the window shown offscreen.
 #include "bench_inputs.h"
 
@@ -9,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 
@@ -18,7 +21,7 @@
 
 namespace {
 
-enum Response { FilterKeystroke, TickAll, UntickAll, FilterWhileReading };
+enum Response { FilterKeystroke, TickAll, UntickAll, FilterWhileReading, ShowTicked, ShowMissing };
 
 // The index of IndexedCache with a small package for every line, each of
 // which needs three others: what the background reading reads. Written
@@ -65,7 +68,7 @@ double timeResponse(const Locations &locations, Response response) {
     return -1;
   MainWindow &window = shown.window();
   window.tabs()->setCurrentIndex(2);
-  if (response == UntickAll)
+  if (response == UntickAll || response == ShowTicked)
     shown.controller().selectAll();
   if (response == FilterWhileReading) {
     window.startReadingPackages();
@@ -85,6 +88,11 @@ double timeResponse(const Locations &locations, Response response) {
     break;
   case UntickAll:
     QTest::keyClick(&window, Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+    break;
+  case ShowTicked:
+  case ShowMissing:
+    window.stateMenu()->setCurrentIndex(
+        window.stateMenu()->findText(response == ShowTicked ? QStringLiteral("Ticked") : QStringLiteral("Missing")));
     break;
   }
   window.repaint();
@@ -116,6 +124,8 @@ BENCHMARK(BM_WindowResponse)
     ->Args({TickAll, 100000})
     ->Args({UntickAll, 100000})
     ->Args({FilterWhileReading, 100000})
+    ->Args({ShowTicked, 100000})
+    ->Args({ShowMissing, 100000})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
