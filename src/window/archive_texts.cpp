@@ -28,6 +28,21 @@ std::string detailOf(const ArchiveFile &file) {
 
 } // namespace
 
+std::string archiveHeadline(const ArchivePlan &plan, const std::string &archiveName, bool keepDifferent) {
+  std::size_t installing = 0, kept = 0;
+  for (const ArchiveFile &file : plan.files) {
+    if (file.fate != ArchiveFile::Fate::Install || file.existing == ArchiveFile::Existing::Identical)
+      continue;
+    const bool keeps = keepDifferent && file.existing == ArchiveFile::Existing::Different;
+    (keeps ? kept : installing) += 1;
+  }
+  if (installing > 0)
+    return "Install " + countFiles(installing) + " from " + archiveName + " into the game?";
+  if (kept > 0)
+    return "Nothing from " + archiveName + " will be installed: the game keeps its own files where they differ";
+  return "Nothing in " + archiveName + " needs installing";
+}
+
 ArchiveQuestionText archiveQuestionText(const ArchivePlan &plan, const std::vector<std::string> &missingNeeds,
                                         const std::string &archiveName, const std::string &gameFolder) {
   ArchiveQuestionText text;
@@ -51,8 +66,7 @@ ArchiveQuestionText archiveQuestionText(const ArchivePlan &plan, const std::vect
       different.push_back(placeOf(file));
   }
   text.anythingToInstall = installing > 0;
-  text.question = installing > 0 ? "Install " + countFiles(installing) + " from " + archiveName + " into the game?"
-                                 : "Nothing in " + archiveName + " needs installing";
+  text.question = archiveHeadline(plan, archiveName, true);
   text.explanation = "They go into the category folders of " + gameFolder + ".";
   if (identical > 0)
     text.explanation += "\n\n" + countFiles(identical) + (identical == 1 ? " is" : " are") +

@@ -16,3 +16,7 @@ struct ArchiveQuestionText {
 };
 ArchiveQuestionText archiveQuestionText(const ArchivePlan &plan, const std::vector<std::string> &missingNeeds,
                                         const std::string &archiveName, const std::string &gameFolder);
+// The question's headline, counting what will be installed: a file that
+// differs from the game's is left out while `keepDifferent`.
+// "Install 2 files from pack.zip into the game?"
+std::string archiveHeadline(const ArchivePlan &plan, const std::string &archiveName, bool keepDifferent);

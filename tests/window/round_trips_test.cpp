@@ -93,7 +93,7 @@ TEST(RoundTripsWindow, InstallsAMapPackByKeysAndKeepsTheDifferentMap) {
   MainWindow window{controller};
   startAndShow(window, platform, controller);
 
-  QString question;
+  QString question, questionReplacing;
   bool keepTicked = false;
   whenShown(
       &window, [] { return qobject_cast<QFileDialog *>(QApplication::activeModalWidget()); },
@@ -115,13 +115,19 @@ TEST(RoundTripsWindow, InstallsAMapPackByKeysAndKeepsTheDifferentMap) {
               question = box.question();
               QCheckBox *keep = box.choice(QString::fromUtf8(kKeepDifferentText));
               keepTicked = keep && keep->isChecked();
+              ASSERT_NE(keep, nullptr);
+              // Unticked and ticked again: the headline follows.
+              QTest::keyClick(keep, Qt::Key_Space);
+              questionReplacing = box.question();
+              QTest::keyClick(keep, Qt::Key_Space);
               QTest::keyClick(&box, Qt::Key_Return);
             });
         QTest::keyClick(name, Qt::Key_Return);
       });
   QTest::keyClick(&window, Qt::Key_I, Qt::ControlModifier);
   ASSERT_TRUE(waitUntil([&] { return exists(layout.game + "/Textures/Sky.utx"); }));
-  EXPECT_EQ(question, QStringLiteral("Install 2 files from pack.zip into the game?"));
+  EXPECT_EQ(question, QStringLiteral("Install 1 file from pack.zip into the game?")) << "the kept map is not counted";
+  EXPECT_EQ(questionReplacing, QStringLiteral("Install 2 files from pack.zip into the game?"));
   EXPECT_TRUE(keepTicked) << "a different file is kept unless the player says otherwise";
   EXPECT_EQ(readFile(layout.game + "/Textures/Sky.utx"), "sky");
   EXPECT_EQ(readFile(layout.game + "/Maps/DM-One.ut2"), "the player's DM-One");

@@ -78,6 +78,12 @@ void InstallArchiveFlow::install(const QString &archive) {
     different =
         different || (file.fate == ArchiveFile::Fate::Install && file.existing == ArchiveFile::Existing::Different);
   QCheckBox *keep = different ? question.addChoice(QString::fromUtf8(kKeepDifferentText), true) : nullptr;
+  if (keep) {
+    // The headline counts again what will be installed.
+    connect(keep, &QCheckBox::toggled, &question, [&question, &planned, name](bool keeping) {
+      question.setQuestion(displayText(archiveHeadline(planned.plan, name, keeping)));
+    });
+  }
   const bool toRead = std::any_of(planned.plan.files.begin(), planned.plan.files.end(),
                                   [](const ArchiveFile &file) { return file.fate == ArchiveFile::Fate::Readme; });
   QCheckBox *open = toRead ? question.addChoice(QStringLiteral("Open the text and pictures it holds"), true) : nullptr;
