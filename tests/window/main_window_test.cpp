@@ -94,6 +94,16 @@ protected:
 
   CategoryTableView *table(int category) { return window.tableView(category); }
 
+  // DM-0 in the game with the same bytes as its cached file, DM-1 in
+  // another version.
+  void layMapsInTheGame() {
+    const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
+    sandbox.writeCachedFile("M0", package("same map"));
+    writeFile(bundle + "/Maps/DM-0.ut2", package("same map"));
+    sandbox.writeCachedFile("M1", package("newer map"));
+    writeFile(bundle + "/Maps/DM-1.ut2", "the older map");
+  }
+
   void clickTick(int category, int row) {
     CategoryTableView *view = table(category);
     const QModelIndex tick = view->model()->index(row, CategoryTableModel::TickColumn);
@@ -513,11 +523,7 @@ TEST_F(MainWindowTest, FiltersEveryTabAsOneTypes) {
 }
 
 TEST_F(MainWindowTest, GathersPackagesByStateWithTheNameFilter) {
-  const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
-  sandbox.writeCachedFile("M0", package("same map"));
-  writeFile(bundle + "/Maps/DM-0.ut2", package("same map"));
-  sandbox.writeCachedFile("M1", package("newer map"));
-  writeFile(bundle + "/Maps/DM-1.ut2", "the older map");
+  layMapsInTheGame();
   sandbox.writeCachedFile("M3", "<html><body>404 Not Found</body></html>");
   window.tabs()->setCurrentIndex(kMaps);
   clickTick(kMaps, 0);
@@ -1410,11 +1416,7 @@ TEST_F(MainWindowTest, AtTheLeastSizeTheCacheNamesGiveWayFirst) {
 }
 
 TEST_F(MainWindowTest, TheMarksReadAlikeUnderEveryStyle) {
-  const std::string bundle = sandbox.volumes() + "/Games/Applications/Unreal Tournament 2004.app";
-  sandbox.writeCachedFile("M0", package("same map"));
-  writeFile(bundle + "/Maps/DM-0.ut2", package("same map"));
-  sandbox.writeCachedFile("M1", package("newer map"));
-  writeFile(bundle + "/Maps/DM-1.ut2", "the older map");
+  layMapsInTheGame();
   window.tabs()->setCurrentIndex(kMaps);
   const QString before = QApplication::style()->name();
   std::vector<QImage> identical, different;
