@@ -3,6 +3,8 @@
 #include "window/qt/path_wrapping_label.h"
 #include "window/qt/question_dialog.h"
 
+#include "wait_for.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +14,8 @@
 #include <QTest>
 #include <QTextLayout>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -44,8 +48,11 @@ TEST(DialogLayout, APathInAQuestionBreaksOnlyAtItsSpaces) {
     shown = label->text() == explanation ? label : shown;
   ASSERT_NE(shown, nullptr) << "the text as given";
   for (const int width : {420, 520, 700}) {
-    question.resize(width + 120, question.height());
-    QTest::qWait(0);
+    const int wanted = std::max(width + 120, question.minimumWidth());
+    question.resize(wanted, question.height());
+    // The window takes its new width when the platform says so; its layout
+    // then gives the label its own at once.
+    ASSERT_TRUE(waitUntil([&] { return question.width() == wanted; })) << width;
     const QStringList lines = shownLines(*shown);
     EXPECT_GT(lines.size(), 1) << width;
     for (const QString &line : lines)
