@@ -66,6 +66,7 @@ ArchiveQuestionText archiveQuestionText(const ArchivePlan &plan, const std::vect
       different.push_back(placeOf(file));
   }
   text.anythingToInstall = installing > 0;
+  text.anyDifferent = !different.empty();
   text.question = archiveHeadline(plan, archiveName, true);
   text.explanation = "They go into the category folders of " + gameFolder + ".";
   if (identical > 0)

@@ -13,6 +13,7 @@ struct ArchiveQuestionText {
   std::string explanation;
   std::string details; // every file of the archive and what becomes of it
   bool anythingToInstall = false;
+  bool anyDifferent = false; // a file to install differs from the game's
 };
 ArchiveQuestionText archiveQuestionText(const ArchivePlan &plan, const std::vector<std::string> &missingNeeds,
                                         const std::string &archiveName, const std::string &gameFolder);

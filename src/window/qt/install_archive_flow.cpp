@@ -73,11 +73,7 @@ void InstallArchiveFlow::install(const QString &archive) {
   QuestionDialog question(title, displayText(text.question), displayText(text.explanation),
                           text.anythingToInstall ? QStringLiteral("Install") : QStringLiteral("Close"), window_);
   question.setDetails(displayText(text.details));
-  bool different = false;
-  for (const ArchiveFile &file : planned.plan.files)
-    different =
-        different || (file.fate == ArchiveFile::Fate::Install && file.existing == ArchiveFile::Existing::Different);
-  QCheckBox *keep = different ? question.addChoice(QString::fromUtf8(kKeepDifferentText), true) : nullptr;
+  QCheckBox *keep = text.anyDifferent ? question.addChoice(QString::fromUtf8(kKeepDifferentText), true) : nullptr;
   if (keep) {
     // The headline counts again what will be installed.
     connect(keep, &QCheckBox::toggled, &question, [&question, &planned, name](bool keeping) {
